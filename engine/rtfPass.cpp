@@ -1,0 +1,332 @@
+// The RTF rewriting pass. Groups nest as deep as the document likes, so the pass keeps its open groups on an explicit
+// stack instead of recursing: a hostile document cannot exhaust the thread's stack.
+#include "rtfPass.h"
+
+#include "conversionOptions.h"
+#include "converterContext.h"
+#include "equationObjectKind.h"
+#include "rtfOutput.h"
+#include "rtfSource.h"
+#include "rtfTokenizer.h"
+
+#include <charconv>
+#include <vector>
+
+namespace {
+constexpr std::string_view kDefaultGreekFont = "\\f382";
+
+struct RtfPassState {
+    int32_t flags = 0;             // RtfPassFlags
+    int32_t currentFontNumber = 0; // \f last seen inside the font table; 0 outside it
+    std::string cambriaMathGreekFont;
+    std::string greekFont{kDefaultGreekFont};
+    bool contextReady = false;     // the converter context holds this job's options
+    int32_t convertedEquations = 0;
+    bool hasPushedBackToken = false; // a token read ahead that the pass has yet to process
+    RtfToken pushedBackToken;
+};
+
+RtfPassState gPass; // conversion job's thread only
+
+// What the group and object frames on the pass's stack do when their part of the document ends.
+enum class Frame : uint8_t {
+    Group,                // a group opened inside the font table
+    GroupEndingFontTable, // a group opened outside the font table: closing it ends the font table
+    ObjectResult,         // the group that follows a converted object, copied
+    ObjectResultDropped,  // the same, dropped (Office Math output): output resumes after it
+};
+
+// What handling a control word leaves to do.
+enum class ControlOutcome {
+    Done,
+    ObjectConverted, // an object was written converted: its result group comes next
+};
+
+void write(std::string_view piece) {
+    writeOutputRtf(piece);
+}
+
+void writeNumber(int32_t value) {
+    char digits[16];
+    auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    write({digits, size_t(end - digits)});
+}
+
+bool outputSkipped() {
+    return (gPass.flags & SkipOutput) != 0;
+}
+
+bool writesEquationEditor3Objects() {
+    return converterContext().format == EquationEditor3;
+}
+
+RtfToken& nextPassToken(RtfToken& scratch) {
+    if (gPass.hasPushedBackToken) {
+        gPass.hasPushedBackToken = false;
+        return gPass.pushedBackToken;
+    }
+    readRtfToken({}, scratch);
+    return scratch;
+}
+
+std::string fontReference(int32_t number) {
+    std::string reference = "\\f";
+    char digits[16];
+    auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    reference.append(digits, size_t(end - digits));
+    return reference;
+}
+
+void noteFonts(std::string_view text) {
+    if (gPass.cambriaMathGreekFont.empty() && text.find("Cambria Math Greek;") != std::string_view::npos)
+        gPass.cambriaMathGreekFont = fontReference(gPass.currentFontNumber);
+    if (text.find("Greek") != std::string_view::npos && text.find("Math") == std::string_view::npos)
+        gPass.greekFont = fontReference(gPass.currentFontNumber);
+}
+
+// \bin: the parameter counts raw bytes that bypass the lexer. Reads past the end yield zero bytes.
+void copyBinaryData(bool hasParameter, int32_t parameter) {
+    const bool skip = outputSkipped();
+    int32_t remaining = hasParameter ? parameter : 0;
+    if (!skip) {
+        write("\\bin");
+        writeNumber(remaining);
+        write(" ");
+    }
+    while (remaining > 0) {
+        std::string_view run = takeSourceBytes(size_t(remaining));
+        if (run.empty()) {
+            char byte = char(nextSourceByte(1));
+            run = std::string_view(&byte, 1);
+            if (!skip)
+                write(run);
+            --remaining;
+            continue;
+        }
+        if (!skip)
+            write(run);
+        remaining -= int32_t(run.size());
+    }
+}
+
+bool isControlSymbolWithoutBlank(std::string_view text) {
+    static constexpr std::string_view kSymbols[] = {"\\*", "\\'", "\\{", "\\}", "\\\\",
+                                                    "\\~", "\\_", "\\-", "\\:", "\\|"};
+    for (std::string_view symbol : kSymbols) {
+        if (text == symbol)
+            return true;
+    }
+    return false;
+}
+
+void writeControlWord(std::string_view text, bool hasParameter, int32_t parameter) {
+    write(text);
+    if (hasParameter) {
+        if (text == "\\'") {
+            static constexpr char kHex[] = "0123456789abcdef";
+            const char digits[2] = {kHex[(parameter >> 4) & 15], kHex[parameter & 15]};
+            write({digits, 2});
+        } else {
+            writeNumber(parameter);
+        }
+    }
+    if (!isControlSymbolWithoutBlank(text))
+        write(" ");
+}
+
+// \objdata with output on: the object's hex text up to the brace that closes its group, recognised by class name and
+// converted, or copied as read (line ends removed).
+ControlOutcome replaceObjectData() {
+    RtfToken data;
+    readRtfToken("}", data);
+    if (data.kind == TokenNone) {
+        // The document ends inside the object data: copy what there is and add no brace the source does not have.
+        write("\\objdata ");
+        write(data.text);
+        return ControlOutcome::Done;
+    }
+    const bool equationEditor3 = writesEquationEditor3Objects();
+    RecognisedObject object = recogniseEquationObject(data.text, !equationEditor3);
+    if (object.kind != ObjectNotEquation) {
+        const std::string& result = convertEquationObject(converterContext(), object.data, object.kind);
+        if (!result.empty()) {
+            if (equationEditor3)
+                write("\\objdata ");
+            write(result);
+            ++gPass.convertedEquations;
+            write("}");
+            return ControlOutcome::ObjectConverted;
+        }
+    }
+    write("\\objdata ");
+    write(data.text);
+    write("}");
+    return ControlOutcome::Done;
+}
+
+ControlOutcome handleControl(std::string_view text, bool hasParameter, int32_t parameter) {
+    if (!gPass.contextReady) {
+        const ConversionOptions& options = conversionOptions();
+        initConverterContext(converterContext(), options.eqVersion, options.isEuclid, options.isOleRestore,
+                             options.isUniPrime);
+        gPass.contextReady = true;
+    }
+    if (text == "\\bin") {
+        copyBinaryData(hasParameter, parameter);
+        return ControlOutcome::Done;
+    }
+    if (outputSkipped())
+        return ControlOutcome::Done;
+    if (text == "\\objdata")
+        return replaceObjectData();
+    if (text == "\\fonttbl") {
+        write(text);
+        gPass.flags |= InFontTable;
+    } else if (text == "\\f") {
+        writeControlWord(text, hasParameter, parameter);
+        gPass.currentFontNumber = (gPass.flags & InFontTable) && hasParameter ? parameter : 0;
+    } else if (text == "\\oleclsid") {
+        write("\\oleclsid ");
+        gPass.flags |= DropText;
+    } else {
+        writeControlWord(text, hasParameter, parameter);
+    }
+    return ControlOutcome::Done;
+}
+
+// After a converted object the group that follows is its result picture: copied for Equation Editor 3.x objects,
+// dropped for Office Math. Only an opening brace there starts such a group; any other token (the object group's own
+// closing brace, say) is left to the enclosing group, so the nesting of the rest of the document stays intact.
+bool followWithResultGroup(RtfToken& token, std::vector<Frame>& frames) {
+    RtfToken& next = nextPassToken(token);
+    if (next.kind != TokenBrace || next.text != "{") {
+        gPass.pushedBackToken = next;
+        gPass.hasPushedBackToken = true;
+        return false;
+    }
+    const bool drop = !writesEquationEditor3Objects();
+    frames.push_back(drop ? Frame::ObjectResultDropped : Frame::ObjectResult);
+    if (drop)
+        gPass.flags |= SkipOutput;
+    gPass.pushedBackToken = next;
+    gPass.hasPushedBackToken = true;
+    return true;
+}
+
+// Reads and acts on one token. Returns false when it opened a group (or an object's result group), whose tokens come
+// next; otherwise true with the token's result in `result`.
+bool startToken(std::vector<Frame>& frames, int& result) {
+    RtfToken scratch;
+    RtfToken& token = nextPassToken(scratch);
+    switch (token.kind) {
+    case TokenBrace:
+        if (!outputSkipped())
+            write(token.text);
+        if (token.text == "}") {
+            gPass.flags &= ~DropText;
+            result = 2;
+            return true;
+        }
+        frames.push_back((gPass.flags & InFontTable) ? Frame::Group : Frame::GroupEndingFontTable);
+        return false;
+    case TokenText:
+        if (!(gPass.flags & (SkipOutput | DropText)))
+            write(token.text);
+        if ((gPass.flags & InFontTable) && gPass.currentFontNumber != 0)
+            noteFonts(token.text);
+        result = 1;
+        return true;
+    case TokenControl:
+    case TokenControlParam:
+        result = 1;
+        if (handleControl(token.text, token.kind == TokenControlParam, token.parameter) ==
+            ControlOutcome::ObjectConverted)
+            return !followWithResultGroup(scratch, frames);
+        return true;
+    case TokenNone:
+        result = 0;
+        return true;
+    }
+    result = 0;
+    return true;
+}
+
+// Runs tokens until the stack of open frames is empty again after a token has completed; returns that token's result.
+// Starting from an empty stack this processes one token and every group it opens.
+int runPass(std::vector<Frame>& frames) {
+    for (;;) {
+        int result = 0;
+        if (!startToken(frames, result))
+            continue;
+        for (;;) {
+            if (frames.empty())
+                return result;
+            const Frame frame = frames.back();
+            if ((frame == Frame::Group || frame == Frame::GroupEndingFontTable) && result == 1)
+                break; // the group goes on
+            frames.pop_back();
+            if (frame == Frame::GroupEndingFontTable)
+                gPass.flags &= ~InFontTable;
+            if (frame == Frame::ObjectResultDropped)
+                gPass.flags &= ~SkipOutput;
+            result = 1; // the token that opened the frame is complete
+        }
+    }
+}
+} // namespace
+
+int processToken() {
+    std::vector<Frame> frames;
+    return runPass(frames);
+}
+
+int processGroup() {
+    int result;
+    do
+        result = processToken();
+    while (result == 1);
+    return result;
+}
+
+void handleControlWord(std::string_view text, bool hasParameter, int32_t parameter) {
+    if (handleControl(text, hasParameter, parameter) != ControlOutcome::ObjectConverted)
+        return;
+    RtfToken scratch;
+    std::vector<Frame> frames;
+    if (followWithResultGroup(scratch, frames))
+        runPass(frames);
+}
+
+void resetRtfPass() {
+    gPass.flags = 0;
+    gPass.currentFontNumber = 0;
+    gPass.cambriaMathGreekFont.clear();
+    gPass.greekFont = std::string(kDefaultGreekFont);
+    gPass.contextReady = false;
+    gPass.hasPushedBackToken = false;
+    gPass.pushedBackToken = RtfToken{};
+}
+
+int32_t rtfPassFlags() {
+    return gPass.flags;
+}
+
+int32_t convertedEquationCount() {
+    return gPass.convertedEquations;
+}
+
+void setConvertedEquationCount(int32_t count) {
+    gPass.convertedEquations = count;
+}
+
+const std::string& cambriaMathGreekFont() {
+    return gPass.cambriaMathGreekFont;
+}
+
+void setCambriaMathGreekFont(const std::string& reference) {
+    gPass.cambriaMathGreekFont = reference;
+}
+
+const std::string& greekFont() {
+    return gPass.greekFont;
+}

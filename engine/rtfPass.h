@@ -1,0 +1,43 @@
+// The RTF rewriting pass: copies the source document token by token to the output file and replaces every equation
+// object on the way. Around that it keeps a little document state: the font table and its Greek fonts, and whether
+// text or output is suppressed. All state is process-wide and belongs to the conversion job's thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Suppression and font-table bits of the pass.
+enum RtfPassFlags : int32_t {
+    SkipOutput = 1,  // nothing is written and control words lose their side effects (the result group of a converted
+                     // object in Office Math output)
+    InFontTable = 2, // inside the \fonttbl group
+    DropText = 4,    // text runs are not written: from \oleclsid to the next closing brace
+};
+
+// Processes one token; an opening brace processes its whole group. Returns 0 when the input has ended, 1 to go on,
+// 2 when the current group was closed by "}". A job calls it once: an RTF document is one group.
+int processToken();
+
+// Calls processToken until it returns something other than 1, and returns that.
+int processGroup();
+
+// Acts on one control word or symbol: writes it (with its parameter when `hasParameter`), copies \bin data, notes the
+// font table and replaces \objdata.
+void handleControlWord(std::string_view text, bool hasParameter, int32_t parameter);
+
+// Starts the pass state afresh for a job (the source loader calls it).
+void resetRtfPass();
+
+// The pass's bits (RtfPassFlags).
+int32_t rtfPassFlags();
+
+// Equation objects written converted in the current job. The job resets it; the pass counts.
+int32_t convertedEquationCount();
+void setConvertedEquationCount(int32_t count);
+
+// Font references noted in the font table ("\f" and the font number): the first font whose entry names
+// "Cambria Math Greek;" (empty when none), and the last whose entry names "Greek" but not "Math" ("\f382" when none).
+const std::string& cambriaMathGreekFont();
+void setCambriaMathGreekFont(const std::string& reference);
+const std::string& greekFont();

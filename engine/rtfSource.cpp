@@ -1,0 +1,126 @@
+// The RTF source buffer. The file's bytes sit behind one inserted blank, so that position 0 is "nothing read yet" and
+// the first read yields the file's first byte. std::string keeps a zero byte past the end, which ends every scan.
+#include "rtfSource.h"
+
+#include "fileIo.h"
+#include "rtfPass.h"
+#include "rtfTokenizer.h"
+#include "statusLine.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+
+namespace {
+struct SourceRtfBuffer {
+    std::string text;          // the file as read, with one blank in front
+    int64_t position = 0;      // index of the byte last handed out
+    bool endReached = false;   // set by the read that passed the end
+    uint64_t lastPercent = 0;  // the whole percentage last reported
+    int64_t nextReportAt = 0;  // the first position whose percentage exceeds lastPercent
+};
+
+SourceRtfBuffer gSource; // conversion job's thread only
+
+int64_t length() {
+    return int64_t(gSource.text.size());
+}
+
+// The smallest position p with p * 100 / length > lastPercent, so that the per-byte check is one comparison.
+void planNextReport() {
+    uint64_t len = uint64_t(length());
+    gSource.nextReportAt = int64_t(((gSource.lastPercent + 1) * len + 99) / 100);
+}
+
+void reportProgress() {
+    uint64_t percent = uint64_t(gSource.position) * 100 / uint64_t(length());
+    if (percent > gSource.lastPercent) {
+        gSource.lastPercent = percent;
+        wchar_t status[128];
+        std::swprintf(status, 128, L"Processed: %d%%", int(percent));
+        showStatusLine(status);
+    }
+    planNextReport();
+}
+} // namespace
+
+SourceLoadStatus loadSourceRtf(const std::filesystem::path& path, int /*mode*/) {
+    gSource.endReached = false;
+    std::string().swap(gSource.text);
+    gSource.position = 0;
+    gSource.lastPercent = 0;
+    planNextReport();
+    resetRtfTokenizer();
+    resetRtfPass();
+
+    NativeFile file;
+    if (!file.openForReading(path))
+        return SourceLoadStatus::OpenFailed;
+    int64_t size = file.size();
+    if (size < 0)
+        return SourceLoadStatus::ReadFailed;
+    if (size > kMaxSourceRtfBytes)
+        return SourceLoadStatus::TooLarge;
+    gSource.text.resize(size_t(size) + 1);
+    gSource.text[0] = ' ';
+    if (!file.readExactly(&gSource.text[1], size_t(size))) {
+        std::string().swap(gSource.text);
+        return SourceLoadStatus::ReadFailed;
+    }
+    file.close();
+    deleteNativeFile(path);
+    planNextReport();
+    return SourceLoadStatus::Ok;
+}
+
+uint8_t nextSourceByte(int /*mode*/) {
+    if (gSource.endReached)
+        return 0;
+    ++gSource.position;
+    if (gSource.position >= length()) {
+        gSource.endReached = true;
+        return 0;
+    }
+    if (gSource.position >= gSource.nextReportAt)
+        reportProgress();
+    return uint8_t(gSource.text[size_t(gSource.position)]);
+}
+
+void ungetSourceByte() {
+    gSource.position = std::max<int64_t>(gSource.position - 1, -1);
+}
+
+std::string_view takeSourceRun(const uint8_t* byteClasses, uint8_t stopMask) {
+    if (gSource.endReached)
+        return {};
+    const int64_t start = gSource.position + 1;
+    const int64_t limit = std::min(length(), gSource.nextReportAt);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(gSource.text.data());
+    int64_t end = start;
+    while (end < limit && !(byteClasses[bytes[end]] & stopMask))
+        ++end;
+    if (end <= start)
+        return {};
+    gSource.position = end - 1;
+    return {gSource.text.data() + start, size_t(end - start)};
+}
+
+std::string_view takeSourceBytes(size_t maxCount) {
+    if (gSource.endReached)
+        return {};
+    const int64_t start = gSource.position + 1;
+    const int64_t limit = std::min(length(), gSource.nextReportAt);
+    if (start >= limit || maxCount == 0)
+        return {};
+    const size_t count = std::min(size_t(limit - start), maxCount);
+    gSource.position = start + int64_t(count) - 1;
+    return {gSource.text.data() + start, count};
+}
+
+const char* lastSourceByte() {
+    return gSource.text.data() + std::max<int64_t>(gSource.position, 0);
+}
+
+int64_t sourceRtfLength() {
+    return length();
+}

@@ -1,0 +1,400 @@
+// The RTF lexer. It reads bytes through nextSourceByte, except where long runs of ordinary bytes can be taken from
+// the source in one piece (takeSourceRun); both ways give the same tokens. Token texts point into the source buffer
+// whenever they equal its bytes, and into one reused scratch text otherwise, so that a token costs no allocation.
+#include "rtfTokenizer.h"
+
+#include "rtfSource.h"
+
+#include <array>
+#include <climits>
+
+namespace {
+// Byte classes for the bulk reads.
+enum ByteClass : uint8_t {
+    kEndsTextRun = 1, // { } \ CR LF TAB NUL: a text run stops here, or its text differs from the source here
+    kEndsWord = 2,    // every byte but A-Z and a-z
+    kEndsNumber = 4,  // every byte but 0-9
+    kHexDigit = 8,    // 0-9 A-F a-f
+};
+
+constexpr std::array<uint8_t, 256> makeByteClasses() {
+    std::array<uint8_t, 256> classes{};
+    for (int b = 0; b < 256; ++b) {
+        bool letter = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+        bool digit = b >= '0' && b <= '9';
+        uint8_t c = 0;
+        if (b == '{' || b == '}' || b == '\\' || b == '\r' || b == '\n' || b == '\t' || b == 0)
+            c |= kEndsTextRun;
+        if (!letter)
+            c |= kEndsWord;
+        if (!digit)
+            c |= kEndsNumber;
+        if (digit || (b >= 'A' && b <= 'F') || (b >= 'a' && b <= 'f'))
+            c |= kHexDigit;
+        classes[size_t(b)] = c;
+    }
+    return classes;
+}
+
+constexpr std::array<uint8_t, 256> kByteClasses = makeByteClasses();
+
+// The replacements applied to every text run, in order. Each replacement is no longer than its search text, which
+// lets them work in place in one pass.
+struct TextReplacement {
+    std::string_view search;
+    std::string_view replacement;
+};
+constexpr TextReplacement kTextReplacements[] = {
+    {"\n", ""},  // line feeds carry no meaning in RTF text
+    {"\t", " "}, // a literal tab is a blank (a tab in the document is \tab)
+};
+
+constexpr bool replacementsShrink() {
+    for (const TextReplacement& pair : kTextReplacements) {
+        if (pair.search.empty() || pair.replacement.size() > pair.search.size())
+            return false;
+    }
+    return true;
+}
+static_assert(replacementsShrink(), "applyTextReplacements works in place");
+
+// The control symbol of a backslash and a carriage return, which the lexer reads as a line feed.
+constexpr std::string_view kBackslashLineFeed = "\\\n";
+
+bool gCrPending = false;  // the byte read before was a carriage return; conversion job's thread only
+std::string gScratch;     // token texts that differ from the source; conversion job's thread only
+
+// Reads a byte with the line-end rule: CR becomes LF, and the LF of a CR LF pair is skipped. A 0 (the end, or a zero
+// byte) passes through and leaves the carriage return state alone.
+uint8_t nextLineByte() {
+    for (;;) {
+        uint8_t byte = nextSourceByte(0);
+        if (byte == 0)
+            return 0;
+        if (byte == '\r') {
+            gCrPending = true;
+            return '\n';
+        }
+        if (byte == '\n' && gCrPending) {
+            gCrPending = false;
+            continue;
+        }
+        gCrPending = false;
+        return byte;
+    }
+}
+
+// Takes a run of bytes none of which is in `stopMask` (see takeSourceRun); such bytes are never CR or LF, so a
+// non-empty run clears the carriage return state as reading them one by one would.
+std::string_view takeRun(uint8_t stopMask) {
+    std::string_view run = takeSourceRun(kByteClasses.data(), stopMask);
+    if (!run.empty())
+        gCrPending = false;
+    return run;
+}
+
+// Collects a token's text: a view of the source while the bytes are contiguous there, else a copy in gScratch.
+class TokenTextBuilder {
+public:
+    void appendSource(std::string_view bytes) {
+        if (bytes.empty())
+            return;
+        if (!inScratch_) {
+            if (size_ == 0) {
+                begin_ = bytes.data();
+                size_ = bytes.size();
+                return;
+            }
+            if (begin_ + size_ == bytes.data()) {
+                size_ += bytes.size();
+                return;
+            }
+            moveToScratch();
+        }
+        gScratch.append(bytes.data(), bytes.size());
+    }
+    // Appends the byte last read, which is `byte` after the line-end rule.
+    void appendLastByte(uint8_t byte) {
+        const char* source = lastSourceByte();
+        if (uint8_t(*source) == byte && !inScratch_) {
+            appendSource({source, 1});
+            return;
+        }
+        if (!inScratch_)
+            moveToScratch();
+        gScratch.push_back(char(byte));
+    }
+    bool empty() const { return inScratch_ ? gScratch.empty() : size_ == 0; }
+    uint8_t back() const { return uint8_t(inScratch_ ? gScratch.back() : begin_[size_ - 1]); }
+    void dropTail(size_t count) {
+        if (inScratch_)
+            gScratch.resize(gScratch.size() - count);
+        else
+            size_ -= count;
+    }
+    void truncate(size_t length) { dropTail(view().size() - length); }
+    std::string_view view() const { return inScratch_ ? std::string_view(gScratch) : std::string_view(begin_, size_); }
+    // Applies the text-run replacements when the text holds anything they would change.
+    void replace() {
+        std::string_view text = view();
+        if (text.find_first_of("\n\t") == std::string_view::npos)
+            return;
+        if (!inScratch_)
+            moveToScratch();
+        applyTextReplacements(gScratch);
+    }
+
+private:
+    void moveToScratch() {
+        gScratch.assign(begin_ == nullptr ? "" : begin_, size_);
+        inScratch_ = true;
+    }
+    const char* begin_ = nullptr;
+    size_t size_ = 0;
+    bool inScratch_ = false;
+};
+
+// A decimal parameter read by the C library's string-to-long rules on a 32-bit long (as on Windows, on both builds):
+// a lone "-" gives 0, and values beyond the range saturate.
+class DecimalParameter {
+public:
+    void negate() { negative_ = true; }
+    void addDigits(std::string_view digits) {
+        for (char d : digits) {
+            if (magnitude_ <= kSaturated)
+                magnitude_ = magnitude_ * 10 + uint64_t(d - '0');
+        }
+    }
+    int32_t value() const {
+        if (negative_)
+            return magnitude_ >= uint64_t(INT32_MAX) + 1 ? INT32_MIN : -int32_t(magnitude_);
+        return magnitude_ >= uint64_t(INT32_MAX) ? INT32_MAX : int32_t(magnitude_);
+    }
+
+private:
+    static constexpr uint64_t kSaturated = uint64_t(INT32_MAX) + 1; // anything above this is out of range already
+    uint64_t magnitude_ = 0;
+    bool negative_ = false;
+};
+
+int hexValue(uint8_t digit) {
+    if (digit <= '9')
+        return digit - '0';
+    return (digit | 0x20) - 'a' + 10;
+}
+
+// Hands a byte back unless it was the end (a 0 is consumed, as the end of the input or a zero byte).
+void handBack(uint8_t byte) {
+    if (byte != 0)
+        ungetSourceByte();
+}
+
+// "\'" read: up to two hexadecimal digits follow.
+void readHexEscape(const char* backslash, RtfToken& token) {
+    token.kind = TokenControl;
+    token.text = {backslash, 2};
+    int digits = 0;
+    int value = 0;
+    for (;;) {
+        uint8_t byte = nextLineByte();
+        if (byte == 0)
+            break;
+        if (digits == 2 || !(kByteClasses[byte] & kHexDigit)) {
+            ungetSourceByte();
+            break;
+        }
+        value = value * 16 + hexValue(byte);
+        ++digits;
+    }
+    if (digits > 0) {
+        token.kind = TokenControlParam;
+        token.parameter = value;
+    }
+}
+
+// A backslash and a letter read: the rest of the word, an optional signed decimal parameter, and the delimiter, which
+// is consumed when it is a blank or a line end and handed back otherwise.
+void readControlWord(const char* backslash, RtfToken& token) {
+    std::string_view letters = takeRun(kEndsWord);
+    token.kind = TokenControl;
+    token.text = {backslash, 2 + letters.size()};
+    for (;;) {
+        uint8_t byte = nextLineByte(); // the run may have stopped early at a progress step
+        if (byte != 0 && isAsciiLetter(byte)) {
+            token.text = {backslash, token.text.size() + 1};
+            token.text = {backslash, token.text.size() + takeRun(kEndsWord).size()};
+            continue;
+        }
+        DecimalParameter parameter;
+        bool hasParameter = false;
+        if (byte == '-') {
+            parameter.negate();
+            hasParameter = true;
+            byte = nextLineByte();
+        }
+        while (byte >= '0' && byte <= '9') {
+            hasParameter = true;
+            parameter.addDigits(std::string_view(lastSourceByte(), 1));
+            parameter.addDigits(takeRun(kEndsNumber));
+            byte = nextLineByte();
+        }
+        if (byte != ' ' && byte != '\n')
+            handBack(byte);
+        if (hasParameter) {
+            token.kind = TokenControlParam;
+            token.parameter = parameter.value();
+        }
+        return;
+    }
+}
+
+void readControl(RtfToken& token) {
+    const char* backslash = lastSourceByte();
+    uint8_t byte = nextLineByte();
+    if (byte == 0) { // the input ended right after the backslash
+        token.kind = TokenControl;
+        token.text = {};
+        return;
+    }
+    if (byte == '\'') {
+        readHexEscape(backslash, token);
+        return;
+    }
+    if (isAsciiLetter(byte)) {
+        readControlWord(backslash, token);
+        return;
+    }
+    token.kind = TokenControl;
+    // A control symbol. Its second byte follows the backslash in the source, unless it was a carriage return.
+    token.text = uint8_t(*lastSourceByte()) == byte ? std::string_view(backslash, 2) : kBackslashLineFeed;
+}
+
+void readTextRun(uint8_t first, RtfToken& token) {
+    TokenTextBuilder text;
+    text.appendLastByte(first);
+    for (;;) {
+        text.appendSource(takeRun(kEndsTextRun));
+        uint8_t byte = nextLineByte();
+        if (byte == 0)
+            break;
+        if (byte == '{' || byte == '}' || byte == '\\') {
+            ungetSourceByte();
+            break;
+        }
+        text.appendLastByte(byte);
+    }
+    text.replace();
+    token.kind = TokenText;
+    token.text = text.view();
+}
+
+void readNormalToken(RtfToken& token) {
+    uint8_t byte = nextLineByte();
+    switch (byte) {
+    case 0:
+        return;
+    case '{':
+    case '}':
+        token.kind = TokenBrace;
+        token.text = {lastSourceByte(), 1};
+        return;
+    case '\\':
+        readControl(token);
+        return;
+    default:
+        readTextRun(byte, token);
+        return;
+    }
+}
+
+// Stop mode. A one-byte stop text that is itself a run-ending byte lets the ordinary bytes between come in runs;
+// any other stop text is matched byte by byte.
+void readUpToStop(std::string_view stopText, RtfToken& token) {
+    const bool bulk = stopText.size() == 1 && (stopText[0] == '{' || stopText[0] == '}' || stopText[0] == '\\');
+    TokenTextBuilder text;
+    for (;;) {
+        if (bulk)
+            text.appendSource(takeRun(kEndsTextRun));
+        uint8_t byte = nextLineByte();
+        if (byte == 0) { // ended before the stop text: the raw text, no replacements
+            token.kind = TokenNone;
+            token.text = text.view();
+            return;
+        }
+        text.appendLastByte(byte);
+        if (bulk) {
+            if (byte != uint8_t(stopText[0]))
+                continue;
+            text.dropTail(1);
+            break;
+        }
+        int64_t stopAt = findTrailingStop(text.view(), stopText);
+        if (stopAt >= 0) {
+            text.truncate(size_t(stopAt));
+            break;
+        }
+    }
+    text.replace();
+    token.kind = TokenText;
+    token.text = text.view();
+}
+
+bool isStopBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+} // namespace
+
+void readRtfToken(std::string_view stopText, RtfToken& token) {
+    token = RtfToken{};
+    gScratch.clear();
+    if (stopText.empty())
+        readNormalToken(token);
+    else
+        readUpToStop(stopText, token);
+}
+
+void resetRtfTokenizer() {
+    gCrPending = false;
+    gScratch.clear();
+}
+
+bool isAsciiLetter(uint8_t byte) {
+    return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
+}
+
+int64_t findTrailingStop(std::string_view text, std::string_view stopText) {
+    size_t t = text.size();
+    size_t s = stopText.size();
+    while (s > 0) {
+        if (isStopBlank(stopText[s - 1])) {
+            while (t > 0 && isStopBlank(text[t - 1]))
+                --t;
+            while (s > 0 && isStopBlank(stopText[s - 1]))
+                --s;
+            continue;
+        }
+        if (t == 0 || text[t - 1] != stopText[s - 1])
+            return -1;
+        --t;
+        --s;
+    }
+    return int64_t(t);
+}
+
+void applyTextReplacements(std::string& text) {
+    for (const TextReplacement& pair : kTextReplacements) {
+        const size_t searchLength = pair.search.size();
+        size_t write = 0;
+        size_t read = 0;
+        while (read < text.size()) {
+            if (text.compare(read, searchLength, pair.search) == 0) {
+                text.replace(write, pair.replacement.size(), pair.replacement);
+                write += pair.replacement.size();
+                read += searchLength;
+            } else {
+                text[write++] = text[read++];
+            }
+        }
+        text.resize(write);
+    }
+}

@@ -1,0 +1,279 @@
+// The RTF rewriting pass: copying, control word rewrites, \bin, the font table notes, \oleclsid, object
+// recognition and replacement (with the stand-in converter of support/fakeConverter.cpp), progress and robustness.
+#include "equationObjectKind.h"
+#include "rtfPass.h"
+#include "testFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+using testing_support::EngineJob;
+using testing_support::equationEditor3Options;
+using testing_support::readFileBytes;
+using testing_support::runEngineJob;
+using testing_support::testDataPath;
+
+namespace {
+std::string hexOfLittleEndian32(uint32_t value) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    for (int i = 0; i < 4; ++i, value >>= 8) {
+        hex += kHex[(value >> 4) & 15];
+        hex += kHex[value & 15];
+    }
+    return hex;
+}
+
+std::string hexOf(const std::string& bytes) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : bytes) {
+        hex += kHex[c >> 4];
+        hex += kHex[c & 15];
+    }
+    return hex;
+}
+
+// The hex text of an OLE1 embedded object of a class, around native data given as hex.
+std::string ole1Hex(const std::string& className, const std::string& nativeHex) {
+    return "01050000" "02000000" + hexOfLittleEndian32(uint32_t(className.size() + 1)) + hexOf(className) + "00" +
+           "00000000" "00000000" + hexOfLittleEndian32(uint32_t(nativeHex.size() / 2)) + nativeHex;
+}
+
+// An object group as Word writes it, with its result picture.
+std::string objectGroup(const std::string& objdata) {
+    return "{\\object\\objemb{\\*\\objclass Equation.DSMT4}{\\*\\objdata " + objdata + "}{\\result {\\pict 0102}}}";
+}
+
+const std::string kNative = "c0ffee0011223344";
+
+struct RecognitionCase {
+    const char* name;
+    std::string hex;
+    bool officeMath;
+    EquationObjectKind kind;
+    std::string data;
+};
+
+TEST(EquationObjectRecognition, ClassNames) {
+    const std::string bare = ole1Hex("Equation", kNative);
+    const std::string msxml = ole1Hex("Msxml2.SAXXMLReader.6.0", kNative);
+    const RecognitionCase cases[] = {
+        {"DSMT4", ole1Hex("Equation.DSMT4", kNative), true, ObjectStorage, kNative},
+        {"DSMT4 for Equation Editor 3.x", ole1Hex("Equation.DSMT4", kNative), false, ObjectStorage, kNative},
+        {"bare MTEF starts 56 after the data", bare, true, ObjectBareMtef, bare.substr(10)},
+        {"Equation.3", ole1Hex("Equation.3", kNative), true, ObjectEquation3, kNative},
+        {"Equation.2", ole1Hex("Equation.2", kNative), true, ObjectEquation3, kNative},
+        {"Equation.3 only for Office Math", ole1Hex("Equation.3", kNative), false, ObjectNotEquation, ""},
+        {"Msxml2 with a longer name", msxml, true, ObjectStorage, kNative},
+        {"Msxml2 name running to the end", ole1Hex("Msxml2.SAXXMLReader", "").substr(0, 62) + std::string(40, '4'),
+         true, ObjectNotEquation, ""},
+        {"other class", ole1Hex("Paint.Picture", kNative), true, ObjectNotEquation, ""},
+        {"upper-case hex", ole1Hex("Equation.DSMT4", kNative).substr(0, 24) + "4571756174696F6E2E44534D543400" +
+                               ole1Hex("Equation.DSMT4", kNative).substr(54),
+         true, ObjectNotEquation, ""},
+        {"blank before the class name", " " + ole1Hex("Equation.DSMT4", kNative), true, ObjectNotEquation, ""},
+        {"DSMT4 without data", ole1Hex("Equation.DSMT4", ""), true, ObjectNotEquation, ""},
+        {"DSMT4 with one hex character", ole1Hex("Equation.DSMT4", "") + "c", true, ObjectStorage, "c"},
+        {"bare MTEF too short", ole1Hex("Equation", ""), true, ObjectNotEquation, ""},
+        {"empty", "", true, ObjectNotEquation, ""},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const RecognitionCase& c = cases[row];
+        RecognisedObject object = recogniseEquationObject(c.hex, c.officeMath);
+        EXPECT_EQ(object.kind, c.kind) << "row " << row << ": " << c.name;
+        EXPECT_EQ(std::string(object.data), c.data) << "row " << row << ": " << c.name;
+    }
+}
+
+struct PassCase {
+    const char* name;
+    std::string input;
+    std::string expected;
+};
+
+// Documents without converted objects: the same in both formats.
+const PassCase kCopyCases[] = {
+    {"plain group", "{\\rtf1 hello}", "{\\rtf1 hello}"},
+    {"delimiters become blanks, line ends go", "{\\rtf1\\ansi\r\nText\tmore\\par;}", "{\\rtf1 \\ansi Text more\\par ;}"},
+    {"control symbols take no blank", "{\\*\\~\\_\\-\\:\\|\\{\\}\\\\x}", "{\\*\\~\\_\\-\\:\\|\\{\\}\\\\x}"},
+    {"backslash line end is a symbol with a blank", "{a\\\r\nb}", "{a\\\n b}"},
+    {"hex escapes in lowercase", "{\\'E9\\'e9\\'7}", "{\\'e9\\'e9\\'07}"},
+    {"parameters", "{\\u-8203?\\fs24 \\li-5}", "{\\u-8203 ?\\fs24 \\li-5 }"},
+    {"bin copies raw bytes", "{\\bin5 {}\r\nx}", "{\\bin5 {}\r\nx}"},
+    {"bin counts past the end", "{\\bin10 abc", std::string("{\\bin10 abc") + std::string(7, '\0')},
+    {"bin without count", "{\\bin x}", "{\\bin0 x}"},
+    {"bin negative count", "{\\bin-3 x}", "{\\bin-3 x}"},
+    {"oleclsid drops the class id text", "{\\*\\oleclsid \\'7b0002CE02-0000\\'7d}x", "{\\*\\oleclsid \\'7b\\'7d}"},
+    {"text after oleclsid group is kept", "{{\\*\\oleclsid \\'7bid\\'7d}kept}", "{{\\*\\oleclsid \\'7b\\'7d}kept}"},
+    {"fonttbl takes no blank", "{\\fonttbl {\\f0 Times;}}", "{\\fonttbl{\\f0 Times;}}"},
+    {"font without number", "{\\f x}", "{\\f x}"},
+    {"zero byte ends the innermost group", std::string("{a{\0c}d}e", 9), "{a{c}"},
+    {"zero byte inside a text run ends only the run", std::string("{a{b\0c}d}e", 10), "{a{bc}d}"},
+    {"input ends inside groups", "{a{b", "{a{b"},
+    {"bytes after the document are not read", "{a}b{c}", "{a}"},
+    {"document not starting with a group", "text{a}", "text"},
+    {"unrecognised object copied without line ends",
+     "{\\*\\objdata 0105\r\n0000 02\t00}{\\result x}}", "{\\*\\objdata 01050000 02 00}{\\result x}}"},
+    {"object data cut off by the end", "{\\*\\objdata 0105\r\n00", "{\\*\\objdata 0105\n00"},
+    {"Equation.3 is copied for the other format (here: no marker)",
+     objectGroup(ole1Hex("Equation.3", "0011")),
+     "{\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*\\objdata " + ole1Hex("Equation.3", "0011") +
+         "}{\\result {\\pict 0102}}}"},
+};
+
+TEST(RtfPass, CopiesDocumentsInBothFormats) {
+    for (const ConversionOptions& options : {ConversionOptions{}, equationEditor3Options()}) {
+        for (size_t row = 0; row < std::size(kCopyCases); ++row) {
+            const PassCase& c = kCopyCases[row];
+            EngineJob job = runEngineJob(c.input, options);
+            EXPECT_EQ(job.output, c.expected) << "row " << row << ": " << c.name << " (format " << options.eqVersion
+                                              << ")";
+            EXPECT_EQ(job.converted, 0) << "row " << row;
+        }
+    }
+}
+
+const std::string kObject = ole1Hex("Equation.DSMT4", kNative);
+
+const PassCase kOfficeMathCases[] = {
+    {"result group dropped", "{\\rtf1 " + objectGroup(kObject) + "}",
+     "{\\rtf1 {\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*{\\mmath 5:c0ffee00}}}}"},
+    {"Equation.3 converted for Office Math", "{" + objectGroup(ole1Hex("Equation.3", kNative)) + "}",
+     "{{\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*{\\mmath 3:c0ffee00}}}}"},
+    {"object data with line ends", "{{\\*\\objdata " + kObject.substr(0, 40) + "\r\n" + kObject.substr(40) +
+                                       "}{\\result x}}",
+     "{{\\*{\\mmath 5:c0ffee00}}}"},
+    {"dropped result group hides everything in it",
+     "{{\\*\\objdata " + kObject + "}{\\result {\\fonttbl{\\f7 X Greek;}}{\\*\\objdata " + kObject +
+         "}\\bin2 }}}after}",
+     "{{\\*{\\mmath 5:c0ffee00}}after}"},
+    {"no result group: the nesting stays", "{\\rtf1{\\object{\\*\\objdata " + kObject + "}}after}",
+     "{\\rtf1 {\\object {\\*{\\mmath 5:c0ffee00}}}after}"},
+    {"text after the data is kept", "{{\\*\\objdata " + kObject + "}tail{\\result x}}",
+     "{{\\*{\\mmath 5:c0ffee00}}tail{\\result x}}"},
+    {"two objects", "{" + objectGroup(kObject) + objectGroup(kObject) + "}",
+     "{{\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*{\\mmath 5:c0ffee00}}}"
+     "{\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*{\\mmath 5:c0ffee00}}}}"},
+    {"bare MTEF", "{{\\*\\objdata " + ole1Hex("Equation", kNative) + "}}",
+     "{{\\*{\\mmath 4:00000009}}}"},
+};
+
+TEST(RtfPass, ReplacesObjectsWithOfficeMath) {
+    for (size_t row = 0; row < std::size(kOfficeMathCases); ++row) {
+        const PassCase& c = kOfficeMathCases[row];
+        EngineJob job = runEngineJob(c.input);
+        EXPECT_EQ(job.output, c.expected) << "row " << row << ": " << c.name;
+    }
+    EXPECT_EQ(runEngineJob("{" + objectGroup(kObject) + objectGroup(kObject) + "}").converted, 2);
+}
+
+const PassCase kEquationEditor3Cases[] = {
+    {"result group kept", "{\\rtf1 " + objectGroup(kObject) + "}",
+     "{\\rtf1 {\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*\\objdata eq3:5:c0ffee00}{\\result {\\pict 0102}}}}"},
+    {"Equation.3 is not touched", "{" + objectGroup(ole1Hex("Equation.3", kNative)) + "}",
+     "{{\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*\\objdata " + ole1Hex("Equation.3", kNative) +
+         "}{\\result {\\pict 0102}}}}"},
+    {"objects inside the result group are converted too",
+     "{{\\*\\objdata " + kObject + "}{\\result {\\*\\objdata " + kObject + "}{\\pict 01}}}",
+     "{{\\*\\objdata eq3:5:c0ffee00}{\\result {\\*\\objdata eq3:5:c0ffee00}{\\pict 01}}}"},
+    {"no result group: the nesting stays", "{\\rtf1{\\object{\\*\\objdata " + kObject + "}}after}",
+     "{\\rtf1 {\\object {\\*\\objdata eq3:5:c0ffee00}}after}"},
+};
+
+TEST(RtfPass, ReplacesObjectDataForEquationEditor3) {
+    for (size_t row = 0; row < std::size(kEquationEditor3Cases); ++row) {
+        const PassCase& c = kEquationEditor3Cases[row];
+        EngineJob job = runEngineJob(c.input, equationEditor3Options());
+        EXPECT_EQ(job.output, c.expected) << "row " << row << ": " << c.name;
+    }
+}
+
+struct FontCase {
+    const char* name;
+    std::string input;
+    std::string cambriaMathGreek;
+    std::string greek;
+};
+
+TEST(RtfPass, NotesGreekFontsOfTheFontTable) {
+    const FontCase cases[] = {
+        {"entries as groups", "{\\rtf1{\\fonttbl{\\f0 Times;}{\\f382\\froman Cambria Math Greek;}}{\\f40 Greek}}",
+         "\\f382", "\\f382"},
+        {"Greek without Math", "{\\rtf1{\\fonttbl{\\f1 Arial;}{\\f40\\fcharset161 Times New Roman Greek;}}}", "",
+         "\\f40"},
+        {"last Greek font wins, first Cambria", "{{\\fonttbl{\\f5 A Greek;}{\\f6 Cambria Math Greek;}{\\f7 B Greek;}"
+                                                "{\\f8 Cambria Math Greek;}}}",
+         "\\f6", "\\f7"},
+        {"font 0 never noted", "{{\\fonttbl{\\f0 Cambria Math Greek;}{\\f0 Times Greek;}}}", "", "\\f382"},
+        {"flat font table", "{{\\fonttbl\\f0 A;\\f5 Symbol Greek;}}", "", "\\f5"},
+        {"body text and fonts change nothing", "{{\\fonttbl{\\f9 Sans;}}\\f40 Greek text Cambria Math Greek;}", "",
+         "\\f382"},
+        {"font number from outside the table is forgotten", "{\\f12{\\fonttbl Cambria Math Greek;}}", "", "\\f382"},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        runEngineJob(cases[row].input);
+        EXPECT_EQ(cambriaMathGreekFont(), cases[row].cambriaMathGreek) << "row " << row << ": " << cases[row].name;
+        EXPECT_EQ(greekFont(), cases[row].greek) << "row " << row << ": " << cases[row].name;
+        EXPECT_EQ(rtfPassFlags() & InFontTable, 0) << "row " << row;
+    }
+}
+
+TEST(RtfPass, TwoJobsInOneProcessKeepTheirOwnState) {
+    EngineJob first = runEngineJob("{{\\fonttbl{\\f40 Times Greek;}}" + objectGroup(kObject) + "}");
+    EXPECT_EQ(greekFont(), "\\f40");
+    EXPECT_EQ(first.converted, 1);
+    EXPECT_NE(first.output.find("{\\mmath"), std::string::npos);
+
+    EngineJob second = runEngineJob("{{\\fonttbl{\\f41 Cambria Math Greek;}}" + objectGroup(kObject) + "}",
+                                    equationEditor3Options());
+    EXPECT_EQ(greekFont(), "\\f382");
+    EXPECT_EQ(cambriaMathGreekFont(), "\\f41");
+    EXPECT_EQ(second.converted, 1);
+    EXPECT_NE(second.output.find("\\objdata eq3:"), std::string::npos);
+    EXPECT_NE(second.output.find("{\\result"), std::string::npos);
+}
+
+TEST(RtfPass, ReportsProgressInWholePercent) {
+    EngineJob job = runEngineJob("{abcdefg}");
+    std::vector<std::wstring> expected;
+    for (int p = 10; p <= 90; p += 10)
+        expected.push_back(L"Processed: " + std::to_wstring(p) + L"%");
+    EXPECT_EQ(job.status, expected);
+}
+
+// A plain document comes out byte for byte as its golden copy: only delimiters, line ends and tabs change.
+TEST(RtfPass, PlainDocumentMatchesItsGoldenCopy) {
+    const std::string input = readFileBytes(testDataPath("plain.rtf"));
+    ASSERT_FALSE(input.empty());
+    EXPECT_EQ(runEngineJob(input).output, readFileBytes(testDataPath("plain.expected.rtf")));
+    EXPECT_EQ(runEngineJob(input, equationEditor3Options()).output, readFileBytes(testDataPath("plain.expected.rtf")));
+}
+
+// Groups nest as deep as the document wants without exhausting the stack.
+TEST(RtfPass, DeepNestingIsCopied) {
+    const size_t depth = 1000000;
+    const std::string document = std::string(depth, '{') + "x" + std::string(depth, '}');
+    EXPECT_EQ(runEngineJob(document).output, document);
+}
+
+// Truncated and bit-flipped documents never crash; every run ends with a result.
+TEST(RtfPass, MalformedDocumentsEndCleanly) {
+    const std::string base = "{\\rtf1{\\fonttbl{\\f40 Greek;}}" + objectGroup(kObject) +
+                              "{\\*\\oleclsid \\'7bx\\'7d}\\bin3 abc\\'e9\\u-5?" + objectGroup(kObject) + "}";
+    std::mt19937 random(7);
+    for (size_t cut = 0; cut <= base.size(); cut += 3) {
+        EngineJob job = runEngineJob(base.substr(0, cut));
+        EXPECT_GE(job.passResult, 0) << "cut " << cut;
+    }
+    for (int round = 0; round < 300; ++round) {
+        std::string doc = base;
+        for (int flips = 0; flips < 4; ++flips)
+            doc[random() % doc.size()] ^= char(1u << (random() % 8));
+        EngineJob job = runEngineJob(doc, round % 2 ? equationEditor3Options() : ConversionOptions{});
+        EXPECT_GE(job.passResult, 0) << "round " << round;
+    }
+}
+} // namespace

@@ -1,0 +1,119 @@
+// The source buffer: loading, reading past the end, stepping back, progress steps and refused sources.
+#include "rtfSource.h"
+#include "rtfTokenizer.h"
+#include "statusLine.h"
+#include "testFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using testing_support::loadSourceText;
+using testing_support::TempFolder;
+using testing_support::writeFileBytes;
+
+namespace {
+std::vector<std::wstring> gStatus;
+
+void recordStatus(const wchar_t* text) {
+    gStatus.emplace_back(text);
+}
+
+class SourceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gStatus.clear();
+        setStatusLineHook(recordStatus);
+    }
+    void TearDown() override { setStatusLineHook(nullptr); }
+};
+
+std::vector<std::wstring> percentTexts(std::initializer_list<int> percents) {
+    std::vector<std::wstring> texts;
+    for (int p : percents)
+        texts.push_back(L"Processed: " + std::to_wstring(p) + L"%");
+    return texts;
+}
+
+TEST_F(SourceTest, EmptyFileEndsAtOnce) {
+    loadSourceText("");
+    EXPECT_EQ(sourceRtfLength(), 1);
+    EXPECT_EQ(nextSourceByte(0), 0);
+    EXPECT_EQ(nextSourceByte(0), 0);
+    RtfToken token;
+    readRtfToken({}, token);
+    EXPECT_EQ(token.kind, TokenNone);
+    EXPECT_TRUE(gStatus.empty());
+}
+
+TEST_F(SourceTest, NineBytesReportTenPercentSteps) {
+    loadSourceText("abcdefghi");
+    std::string read;
+    while (uint8_t b = nextSourceByte(0))
+        read += char(b);
+    EXPECT_EQ(read, "abcdefghi");
+    EXPECT_EQ(gStatus, percentTexts({10, 20, 30, 40, 50, 60, 70, 80, 90}));
+}
+
+TEST_F(SourceTest, EveryWholePercentageIsReportedOnce) {
+    loadSourceText(std::string(999, 'a')); // length 1000 with the blank: one step every 10 bytes
+    RtfToken token;
+    readRtfToken({}, token); // one text run, read in bulk between the steps
+    EXPECT_EQ(token.text.size(), 999u);
+    ASSERT_EQ(gStatus.size(), 99u);
+    for (int p = 1; p <= 99; ++p)
+        EXPECT_EQ(gStatus[size_t(p - 1)], L"Processed: " + std::to_wstring(p) + L"%");
+}
+
+TEST_F(SourceTest, SteppingBack) {
+    loadSourceText("ab");
+    EXPECT_EQ(nextSourceByte(0), 'a');
+    ungetSourceByte();
+    EXPECT_EQ(nextSourceByte(1), 'a');
+    EXPECT_EQ(nextSourceByte(0), 'b');
+    EXPECT_EQ(nextSourceByte(0), 0);
+    ungetSourceByte(); // the end stays the end
+    EXPECT_EQ(nextSourceByte(0), 0);
+}
+
+TEST_F(SourceTest, LoadingDeletesTheFileAndStartsAfresh) {
+    TempFolder folder;
+    const fs::path path = folder.file("job.rtf");
+    writeFileBytes(path, "{x}");
+    ASSERT_EQ(loadSourceRtf(path, 1), SourceLoadStatus::Ok);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(nextSourceByte(0), '{');
+
+    writeFileBytes(path, "yz");
+    ASSERT_EQ(loadSourceRtf(path, 1), SourceLoadStatus::Ok);
+    EXPECT_EQ(nextSourceByte(0), 'y');
+}
+
+TEST_F(SourceTest, MissingFileGivesAnEmptySource) {
+    TempFolder folder;
+    EXPECT_EQ(loadSourceRtf(folder.file("missing.rtf"), 1), SourceLoadStatus::OpenFailed);
+    EXPECT_EQ(nextSourceByte(0), 0);
+    EXPECT_EQ(sourceRtfLength(), 0);
+}
+
+// A file of 2^31 bytes would overflow the signed 32-bit length: it is refused before anything is read, and kept.
+// The file is sparse, so the test costs no disk space.
+TEST_F(SourceTest, SourcesOfTwoGigabytesAreRefused) {
+    TempFolder folder;
+    const fs::path path = folder.file("huge.rtf");
+    writeFileBytes(path, "{");
+    std::error_code error;
+    fs::resize_file(path, uintmax_t(1) << 31, error);
+    if (error)
+        GTEST_SKIP() << "cannot make a sparse file here: " << error.message();
+    EXPECT_EQ(loadSourceRtf(path, 1), SourceLoadStatus::TooLarge);
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(nextSourceByte(0), 0);
+
+    fs::resize_file(path, uintmax_t(kMaxSourceRtfBytes) + 1, error);
+    ASSERT_FALSE(error);
+    EXPECT_EQ(loadSourceRtf(path, 1), SourceLoadStatus::TooLarge);
+}
+} // namespace

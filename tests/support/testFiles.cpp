@@ -1,0 +1,93 @@
+// Test helpers: files in a per-test folder, and engine jobs over in-memory documents.
+#include "testFiles.h"
+
+#include "rtfOutput.h"
+#include "rtfPass.h"
+#include "rtfSource.h"
+#include "statusLine.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace testing_support {
+namespace {
+std::atomic<int> gFolderCounter{0};
+std::vector<std::wstring>* gStatusSink = nullptr; // the test thread only
+
+void recordStatus(const wchar_t* text) {
+    if (gStatusSink)
+        gStatusSink->emplace_back(text);
+}
+} // namespace
+
+TempFolder::TempFolder() {
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    path_ = fs::temp_directory_path() /
+            ("veltrim-test-" + std::to_string(stamp) + "-" + std::to_string(gFolderCounter++));
+    fs::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code error;
+    fs::remove_all(path_, error);
+}
+
+void writeFileBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    ASSERT_TRUE(out.good()) << path;
+}
+
+std::string readFileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+fs::path testDataPath(const std::string& name) {
+#ifdef _WIN32
+    // Under Wine the build's Unix path is reached through drive Z:.
+    return fs::path("Z:" VELTRIM_TEST_DATA) / name;
+#else
+    return fs::path(VELTRIM_TEST_DATA) / name;
+#endif
+}
+
+void loadSourceText(const std::string& bytes) {
+    static TempFolder folder;
+    const fs::path path = folder.file("source.rtf");
+    writeFileBytes(path, bytes);
+    ASSERT_EQ(loadSourceRtf(path, 1), SourceLoadStatus::Ok);
+}
+
+EngineJob runEngineJob(const std::string& document, const ConversionOptions& options) {
+    TempFolder folder;
+    EngineJob job;
+    writeFileBytes(folder.file("in.rtf"), document);
+    EXPECT_TRUE(openOutputRtfFile(folder.file("out.rtf")));
+    setConversionOptions(options);
+    setConvertedEquationCount(0);
+    gStatusSink = &job.status;
+    setStatusLineHook(recordStatus);
+    EXPECT_EQ(loadSourceRtf(folder.file("in.rtf"), 1), SourceLoadStatus::Ok);
+    job.passResult = processToken();
+    setStatusLineHook(nullptr);
+    gStatusSink = nullptr;
+    EXPECT_TRUE(closeOutputRtfFile());
+    job.output = readFileBytes(folder.file("out.rtf"));
+    job.converted = convertedEquationCount();
+    return job;
+}
+
+ConversionOptions equationEditor3Options() {
+    ConversionOptions options;
+    options.eqVersion = EquationEditor3;
+    return options;
+}
+
+} // namespace testing_support

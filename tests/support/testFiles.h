@@ -1,0 +1,49 @@
+// Helpers shared by the engine's tests: temporary files, and running the engine over a document held in a string.
+#pragma once
+
+#include "conversionOptions.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh empty folder for one test, removed with the record.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path file(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+void writeFileBytes(const std::filesystem::path& path, const std::string& bytes);
+std::string readFileBytes(const std::filesystem::path& path);
+
+// A file of the project's test data folder.
+std::filesystem::path testDataPath(const std::string& name);
+
+// Loads `bytes` as the engine's source document (through a temporary file, which the engine deletes).
+void loadSourceText(const std::string& bytes);
+
+// What one engine job over a document gave.
+struct EngineJob {
+    std::string output;                // the output RTF
+    int converted = 0;                 // convertedEquationCount
+    std::vector<std::wstring> status;  // status line texts, in order
+    int passResult = -1;               // what processToken returned
+};
+
+// Runs a whole job as the per-file job does: output opened, count reset, source loaded, one processToken.
+EngineJob runEngineJob(const std::string& document, const ConversionOptions& options = {});
+
+// Options for Equation Editor 3.x output.
+ConversionOptions equationEditor3Options();
+
+} // namespace testing_support

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian 12: CMake, Ninja, g++, GoogleTest's sources, the MinGW-w64
+# posix cross compilers for x64 and x86, Wine (64-bit) for running the Windows tests, and Xvfb for window tests.
+set -euo pipefail
+packages=(cmake ninja-build g++ googletest
+          g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+          wine wine64 xvfb xauth)
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under Wine in the test run's prefix, with a time limit so that a stray dialog
+# fails the test instead of hanging it.
+#   runWineTest.sh PREFIX PROGRAM.exe [arguments...]
+set -uo pipefail
+export WINEPREFIX=$1
+shift
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+exec timeout --kill-after=10 300 wine "$@"
