@@ -9,7 +9,9 @@
 #include "rtfSource.h"
 #include "rtfTokenizer.h"
 
+#include <array>
 #include <charconv>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -109,29 +111,63 @@ void copyBinaryData(bool hasParameter, int32_t parameter) {
     }
 }
 
+// The control symbols written without a blank after them: "\*", "\'", "\{", "\}", "\\", "\~", "\_", "\-", "\:", "\|".
+constexpr std::array<bool, 256> makeSymbolsWithoutBlank() {
+    std::array<bool, 256> table{};
+    for (char c : std::string_view("*'{}\\~_-:|"))
+        table[uint8_t(c)] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kSymbolWithoutBlank = makeSymbolsWithoutBlank();
+
 bool isControlSymbolWithoutBlank(std::string_view text) {
-    static constexpr std::string_view kSymbols[] = {"\\*", "\\'", "\\{", "\\}", "\\\\",
-                                                    "\\~", "\\_", "\\-", "\\:", "\\|"};
-    for (std::string_view symbol : kSymbols) {
-        if (text == symbol)
-            return true;
-    }
-    return false;
+    return text.size() == 2 && kSymbolWithoutBlank[uint8_t(text[1])];
 }
 
+// The control words the pass acts on; every other word is copied.
+enum class ControlWordId { Other, Bin, Objdata, Fonttbl, Font, Oleclsid };
+
+ControlWordId identifyControlWord(std::string_view text) {
+    switch (text.size()) { // the length first, so that most words are told apart without comparing bytes
+    case 2:
+        return text == "\\f" ? ControlWordId::Font : ControlWordId::Other;
+    case 4:
+        return text == "\\bin" ? ControlWordId::Bin : ControlWordId::Other;
+    case 8:
+        if (text == "\\objdata")
+            return ControlWordId::Objdata;
+        return text == "\\fonttbl" ? ControlWordId::Fonttbl : ControlWordId::Other;
+    case 9:
+        return text == "\\oleclsid" ? ControlWordId::Oleclsid : ControlWordId::Other;
+    default:
+        return ControlWordId::Other;
+    }
+}
+
+// Writes a control word with its parameter and delimiter as one piece.
 void writeControlWord(std::string_view text, bool hasParameter, int32_t parameter) {
-    write(text);
+    const bool blank = !isControlSymbolWithoutBlank(text);
+    const bool hexEscape = text == "\\'";
+    char piece[64];
+    size_t length = 0;
+    if (text.size() > sizeof piece - 16) { // a freak word of many letters: write it on its own
+        write(text);
+    } else if (!text.empty()) {
+        std::memcpy(piece, text.data(), text.size());
+        length = text.size();
+    }
     if (hasParameter) {
-        if (text == "\\'") {
+        if (hexEscape) {
             static constexpr char kHex[] = "0123456789abcdef";
-            const char digits[2] = {kHex[(parameter >> 4) & 15], kHex[parameter & 15]};
-            write({digits, 2});
+            piece[length++] = kHex[(parameter >> 4) & 15];
+            piece[length++] = kHex[parameter & 15];
         } else {
-            writeNumber(parameter);
+            length = size_t(std::to_chars(piece + length, piece + sizeof piece, parameter).ptr - piece);
         }
     }
-    if (!isControlSymbolWithoutBlank(text))
-        write(" ");
+    if (blank)
+        piece[length++] = ' ';
+    write({piece, length});
 }
 
 // \objdata with output on: the object's hex text up to the brace that closes its group, recognised by class name and
@@ -171,25 +207,32 @@ ControlOutcome handleControl(std::string_view text, bool hasParameter, int32_t p
                              options.isUniPrime);
         gPass.contextReady = true;
     }
-    if (text == "\\bin") {
+    const ControlWordId id = identifyControlWord(text);
+    if (id == ControlWordId::Bin) {
         copyBinaryData(hasParameter, parameter);
         return ControlOutcome::Done;
     }
     if (outputSkipped())
         return ControlOutcome::Done;
-    if (text == "\\objdata")
+    switch (id) {
+    case ControlWordId::Objdata:
         return replaceObjectData();
-    if (text == "\\fonttbl") {
+    case ControlWordId::Fonttbl:
         write(text);
         gPass.flags |= InFontTable;
-    } else if (text == "\\f") {
+        break;
+    case ControlWordId::Font:
         writeControlWord(text, hasParameter, parameter);
         gPass.currentFontNumber = (gPass.flags & InFontTable) && hasParameter ? parameter : 0;
-    } else if (text == "\\oleclsid") {
+        break;
+    case ControlWordId::Oleclsid:
         write("\\oleclsid ");
         gPass.flags |= DropText;
-    } else {
+        break;
+    case ControlWordId::Bin:
+    case ControlWordId::Other:
         writeControlWord(text, hasParameter, parameter);
+        break;
     }
     return ControlOutcome::Done;
 }

@@ -17,6 +17,7 @@ enum class [[nodiscard]] SourceLoadStatus {
     OpenFailed, // the file could not be opened; the source is empty and the file is left in place
     TooLarge,   // the file is larger than kMaxSourceRtfBytes; nothing is loaded and the file is left in place
     ReadFailed, // the size could not be taken or the file could not be read whole; the source is empty, the file kept
+    NoMemory,   // no memory for the file's bytes; the source is empty and the file is left in place
 };
 
 // Starts a job: resets the source, the tokeniser and the RTF pass, then reads the file whole and deletes it (a failed

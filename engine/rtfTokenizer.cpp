@@ -38,8 +38,7 @@ constexpr std::array<uint8_t, 256> makeByteClasses() {
 
 constexpr std::array<uint8_t, 256> kByteClasses = makeByteClasses();
 
-// The replacements applied to every text run, in order. Each replacement is no longer than its search text, which
-// lets them work in place in one pass.
+// The replacements applied to every text run, in order.
 struct TextReplacement {
     std::string_view search;
     std::string_view replacement;
@@ -49,14 +48,43 @@ constexpr TextReplacement kTextReplacements[] = {
     {"\t", " "}, // a literal tab is a blank (a tab in the document is \tab)
 };
 
-constexpr bool replacementsShrink() {
+// Every search text is one byte and every replacement at most one, so the table composes into one map from a byte to
+// what it becomes: the same byte, another byte, or nothing (kRemoved).
+constexpr int16_t kRemoved = -1;
+
+constexpr std::array<int16_t, 256> makeReplacementMap() {
+    std::array<int16_t, 256> map{};
+    for (int b = 0; b < 256; ++b) {
+        int16_t current = int16_t(b);
+        for (const TextReplacement& pair : kTextReplacements) {
+            if (current != kRemoved && current == int16_t(uint8_t(pair.search[0])))
+                current = pair.replacement.empty() ? kRemoved : int16_t(uint8_t(pair.replacement[0]));
+        }
+        map[size_t(b)] = current;
+    }
+    return map;
+}
+
+constexpr bool replacementsAreSingleBytes() {
     for (const TextReplacement& pair : kTextReplacements) {
-        if (pair.search.empty() || pair.replacement.size() > pair.search.size())
+        if (pair.search.size() != 1 || pair.replacement.size() > 1)
             return false;
     }
     return true;
 }
-static_assert(replacementsShrink(), "applyTextReplacements works in place");
+static_assert(replacementsAreSingleBytes(), "the replacement map needs one-byte searches and replacements");
+
+constexpr std::array<int16_t, 256> kReplacementMap = makeReplacementMap();
+
+// Bulk runs are taken as they stand, so every byte the replacements change must end a run.
+constexpr bool runsNeedNoReplacement() {
+    for (size_t b = 0; b < 256; ++b) {
+        if (kReplacementMap[b] != int16_t(b) && !(kByteClasses[b] & kEndsTextRun))
+            return false;
+    }
+    return true;
+}
+static_assert(runsNeedNoReplacement(), "a byte that the replacements change must end a text run");
 
 // The control symbol of a backslash and a carriage return, which the lexer reads as a line feed.
 constexpr std::string_view kBackslashLineFeed = "\\\n";
@@ -115,6 +143,8 @@ public:
     }
     // Appends the byte last read, which is `byte` after the line-end rule.
     void appendLastByte(uint8_t byte) {
+        if (kReplacementMap[byte] != int16_t(byte))
+            needsReplacement_ = true;
         const char* source = lastSourceByte();
         if (uint8_t(*source) == byte && !inScratch_) {
             appendSource({source, 1});
@@ -136,8 +166,7 @@ public:
     std::string_view view() const { return inScratch_ ? std::string_view(gScratch) : std::string_view(begin_, size_); }
     // Applies the text-run replacements when the text holds anything they would change.
     void replace() {
-        std::string_view text = view();
-        if (text.find_first_of("\n\t") == std::string_view::npos)
+        if (!needsReplacement_)
             return;
         if (!inScratch_)
             moveToScratch();
@@ -152,6 +181,7 @@ private:
     const char* begin_ = nullptr;
     size_t size_ = 0;
     bool inScratch_ = false;
+    bool needsReplacement_ = false; // holds a byte that the replacements change (runs never do: see kEndsTextRun)
 };
 
 // A decimal parameter read by the C library's string-to-long rules on a 32-bit long (as on Windows, on both builds):
@@ -382,19 +412,11 @@ int64_t findTrailingStop(std::string_view text, std::string_view stopText) {
 }
 
 void applyTextReplacements(std::string& text) {
-    for (const TextReplacement& pair : kTextReplacements) {
-        const size_t searchLength = pair.search.size();
-        size_t write = 0;
-        size_t read = 0;
-        while (read < text.size()) {
-            if (text.compare(read, searchLength, pair.search) == 0) {
-                text.replace(write, pair.replacement.size(), pair.replacement);
-                write += pair.replacement.size();
-                read += searchLength;
-            } else {
-                text[write++] = text[read++];
-            }
-        }
-        text.resize(write);
+    size_t write = 0;
+    for (char c : text) {
+        const int16_t mapped = kReplacementMap[uint8_t(c)];
+        if (mapped != kRemoved)
+            text[write++] = char(mapped);
     }
+    text.resize(write);
 }

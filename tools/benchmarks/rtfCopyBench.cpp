@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <algorithm>
 #include <random>
 #include <string>
 #include <system_error>
@@ -33,7 +34,7 @@ std::string makeDocument(size_t targetBytes) {
     doc.reserve(targetBytes + 4096);
     size_t lineStart = doc.size();
     while (doc.size() < targetBytes) {
-        doc += "\\pard\\plain \\s0\\ql \\f0\\fs24 ";
+        doc += "{\\pard\\plain \\s0\\ql \\f0\\fs24 ";
         for (int sentence = 0; sentence < 6; ++sentence) {
             for (int word = 0; word < 12; ++word) {
                 switch (random() % 24) {
@@ -57,9 +58,9 @@ std::string makeDocument(size_t targetBytes) {
             }
             doc += ". ";
         }
-        doc += "\\par}\r\n{";
+        doc += "\\par}\r\n";
     }
-    doc += "}}\r\n";
+    doc += "}\r\n";
     return doc;
 }
 
@@ -77,6 +78,22 @@ bool plainCopy(const fs::path& from, const fs::path& to) {
     if (!in.readExactly(bytes.data(), bytes.size()))
         return false;
     return writeFile(to, bytes);
+}
+
+// The copy a shell tool makes: 1 MiB at a time through one reused buffer.
+bool chunkedCopy(const fs::path& from, const fs::path& to) {
+    NativeFile in;
+    NativeFile out;
+    if (!in.openForReading(from) || !out.createForWriting(to))
+        return false;
+    std::vector<char> buffer(size_t(1) << 20);
+    for (int64_t left = in.size(); left > 0;) {
+        const size_t step = size_t(std::min<int64_t>(left, int64_t(buffer.size())));
+        if (!in.readExactly(buffer.data(), step) || !out.writeAll(buffer.data(), step))
+            return false;
+        left -= int64_t(step);
+    }
+    return out.close();
 }
 
 bool enginePass(const fs::path& from, const fs::path& to) {
@@ -113,6 +130,7 @@ int main(int argc, char** argv) {
 
     const int kRounds = 3;
     double bestCopy = 1e9;
+    double bestChunked = 1e9;
     double bestPass = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         auto start = Clock::now();
@@ -120,16 +138,26 @@ int main(int argc, char** argv) {
             return 1;
         bestCopy = std::min(bestCopy, seconds(start));
 
+        start = Clock::now();
+        if (!chunkedCopy(source, copied))
+            return 1;
+        bestChunked = std::min(bestChunked, seconds(start));
+
         fs::copy_file(source, input, fs::copy_options::overwrite_existing, error); // the engine deletes its input
         start = Clock::now();
         if (!enginePass(input, output))
             return 1;
         bestPass = std::min(bestPass, seconds(start));
     }
-    const bool wroteOutput = fs::file_size(output, error) > 0;
-    std::printf("plain file copy: %8.1f MB/s (%.3f s)\n", mb / bestCopy, bestCopy);
-    std::printf("engine copy pass: %7.1f MB/s (%.3f s)\n", mb / bestPass, bestPass);
-    std::printf("pass / plain copy: %.2f\n", bestCopy / bestPass);
+    // The pass only normalises delimiters and line ends: an output much shorter than the input means it stopped early.
+    const uintmax_t outputSize = fs::file_size(output, error);
+    const bool wroteOutput = !error && outputSize > doc.size() / 2;
+    std::printf("output: %.1f MB%s\n", double(outputSize) / (1 << 20), wroteOutput ? "" : " (INCOMPLETE)");
+    std::printf("plain copy, whole file in memory: %8.1f MB/s (%.3f s)\n", mb / bestCopy, bestCopy);
+    std::printf("plain copy, 1 MiB at a time:      %8.1f MB/s (%.3f s)\n", mb / bestChunked, bestChunked);
+    std::printf("engine copy pass:                 %8.1f MB/s (%.3f s)\n", mb / bestPass, bestPass);
+    std::printf("pass speed / whole-file copy: %.2f, / chunked copy: %.2f\n", bestCopy / bestPass,
+                bestChunked / bestPass);
     for (const fs::path& path : {source, input, copied, output})
         fs::remove(path, error);
     return wroteOutput ? 0 : 1;

@@ -134,8 +134,10 @@ int convert(const DriverOptions& options) {
         closeOutputRtfFile();
         fs::remove(copy, error);
         fs::remove(options.output, error);
-        return fail(loaded == SourceLoadStatus::TooLarge ? "the input file is too large" : "cannot read the input file",
-                    options.input);
+        const char* reason = loaded == SourceLoadStatus::TooLarge   ? "the input file is too large"
+                             : loaded == SourceLoadStatus::NoMemory ? "not enough memory for the input file"
+                                                                    : "cannot read the input file";
+        return fail(reason, options.input);
     }
     processToken();
     if (!closeOutputRtfFile())
