@@ -8,7 +8,12 @@ if(WIN32)
     add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
 
-if(VELTRIM_SANITIZE AND NOT WIN32)
+if((VELTRIM_SANITIZE OR VELTRIM_FUZZ) AND NOT WIN32)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(VELTRIM_FUZZ AND NOT WIN32)
+    # Coverage for libFuzzer in every library; the fuzz programs add the fuzzer's own main.
+    add_compile_options(-fsanitize=fuzzer-no-link)
 endif()

@@ -1,9 +1,122 @@
-// The converter context. Object translation is not here yet, so every object comes back unconverted.
+// The converter context: writers, small readers, and the translation of one equation object from its unwrapped
+// "Equation Native" stream to an Office Math group (format 1) or a new MTEF version 3 stream (format 0).
 #include "converterContext.h"
+
+#include "equationObjectUnwrap.h"
+#include "equationObjectWrap.h"
+#include "hexText.h"
+#include "mtefDispatcher.h"
+#include "rtfPass.h"
+
+#include <algorithm>
 
 namespace {
 ConverterContext gConverterContext; // conversion job's thread only
+
+// The fixed start of an Equation Editor 3.x "Equation Native" stream: the 28-byte header (cbObject's two low bytes
+// go in at hex offset 16), the MTEF header of version 3 for Windows and a FULL size record.
+constexpr std::string_view kV3HeaderTemplate = "1c000000020064c2000000000000b8c81600ec6c150000000000030101030a0a";
+constexpr size_t kCbObjectOffset = 16;
+
+constexpr size_t kNativeHeaderHex = 56; // the 28-byte "Equation Native" header
+constexpr size_t kMtefHeaderHex = 10;   // version, platform, product, product version, subversion
+
+// FONT record of "Euclid Extra" for typeface 127, written first when MathType fonts are allowed.
+constexpr std::string_view kEuclidExtraFontRecord = "087f004575636c696420457874726100";
+
+// Office Math wrapping of an equation's body.
+constexpr std::string_view kOfficeMathHead = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath ";
+constexpr std::string_view kOfficeMathTail = "}}\r\n{\\mmathPict}}\r\n";
+
+// The largest MTEF data an Equation Native header can describe: cbObject keeps only two bytes here.
+constexpr size_t kMaxCbObject = 0xffff;
+
+void resetObjectState(ConverterContext& context) {
+    context.endOfData = false;
+    context.readPosition = -1;
+    context.sizeRecord = "0a";
+    context.encodings.assign(4, 0);
+    context.fonts.clear();
+    context.fontDefCount = 0;
+    context.pendingFont = -1;
+    context.pendingStyle = -1;
+    context.typefaces.fill(TypefaceSlot{});
+    context.output.clear();
+    context.sourceHex.clear();
+    context.equationNative.clear();
+    context.depth = 0;
+    context.abandoned = false;
+    context.topLevelOpen = false;
+    // Greek letters go into the document's Cambria Math Greek font, or else into its Greek font.
+    if (cambriaMathGreekFont().empty())
+        setCambriaMathGreekFont(greekFont());
 }
+
+// The top-level records. Versions 2 to 4 keep the text of every record up to the first LINE or PILE; version 5
+// keeps only that of the last one read (its main LINE or PILE), after the application key and equation options.
+std::string translateTopLevel(ConverterContext& context) {
+    std::string body;
+    if (context.mtefVersion < 2 || context.mtefVersion > 5)
+        return body;
+    if (isMtef5(context)) {
+        readZeroTerminatedBytes(context, nullptr);
+        dispatchMtefRecord(context, nullptr, ByteOnly);
+    }
+    context.topLevelOpen = true;
+    RecordResult result;
+    do {
+        if (isMtef5(context))
+            body.clear();
+        result = dispatchMtefRecord(context, &body, TopLevel);
+    } while (result == RecordDone && context.topLevelOpen);
+    return body;
+}
+
+std::string wrapOfficeMath(const std::string& body) {
+    std::string result(kOfficeMathHead);
+    result.reserve(kOfficeMathHead.size() + body.size() + kOfficeMathTail.size());
+    for (char c : body) {
+        if (c != kElementStart && c != kElementEnd)
+            result += c;
+    }
+    result += kOfficeMathTail;
+    return result;
+}
+
+// The FONT records of format 0: Euclid Extra when allowed, then every bound typeface slot from 127 down.
+std::string fontRecords(ConverterContext& context) {
+    std::string records;
+    if (context.allowMathTypeFonts)
+        records += kEuclidExtraFontRecord;
+    for (int slot = 127; slot >= 0; --slot) {
+        const TypefaceSlot& typeface = context.typefaces[size_t(slot)];
+        if (typeface.font < 0 || typeface.font >= int32_t(context.fonts.size()))
+            continue;
+        const FontEntry& font = context.fonts[size_t(typeface.font)];
+        if (font.name.empty())
+            continue;
+        records += "08";
+        appendHexByte(context, &records, uint32_t(128 - slot));
+        appendHexByte(context, &records, uint32_t(typeface.style) & 0xff);
+        records += font.name;
+    }
+    return records;
+}
+
+// Builds the MTEF version 3 "Equation Native" stream around the body; empty when it is too large to describe.
+std::string assembleEquationNative(ConverterContext& context, const std::string& body) {
+    std::string mtef = fontRecords(context) + body + "00";
+    const size_t cbObject = mtef.size() / 2 + 6; // the MTEF header and the template's FULL record
+    if (cbObject > kMaxCbObject)
+        return {};
+    std::string header(kV3HeaderTemplate);
+    std::string low;
+    appendHexByte(context, &low, uint32_t(cbObject % 256));
+    appendHexByte(context, &low, uint32_t(cbObject / 256));
+    header.insert(kCbObjectOffset, low);
+    return header + mtef;
+}
+} // namespace
 
 ConverterContext& converterContext() {
     return gConverterContext;
@@ -16,10 +129,94 @@ void initConverterContext(ConverterContext& context, int32_t format, int32_t all
     context.allowMathTypeFonts = allowMathTypeFonts;
     context.restoreBroken = restoreBroken;
     context.forceUnicode = forceUnicode;
+    context.currentByte = {{'0', '0'}};
+    context.v3HeaderTemplate = std::string(kV3HeaderTemplate);
 }
 
-const std::string& convertEquationObject(ConverterContext& context, std::string_view /*hex*/,
-                                         EquationObjectKind /*kind*/) {
-    context.output.clear();
+const std::string& convertEquationObject(ConverterContext& context, std::string_view hex, EquationObjectKind kind) {
+    resetObjectState(context);
+    if (unwrapEquationObject(context.sourceHex, hex, kind, context.restoreBroken) != 0 ||
+        context.sourceHex.size() < kNativeHeaderHex + kMtefHeaderHex) {
+        context.sourceHex.clear();
+        return context.output;
+    }
+    context.mtefVersion = hexPairValue(context.sourceHex[kNativeHeaderHex], context.sourceHex[kNativeHeaderHex + 1]);
+    context.sourceHex.erase(0, kNativeHeaderHex + kMtefHeaderHex);
+
+    const std::string body = translateTopLevel(context);
+    if (body.empty() || context.abandoned)
+        return context.output;
+    if (context.format == 1) {
+        context.output = wrapOfficeMath(body);
+    } else if (context.format == 0) {
+        context.equationNative = assembleEquationNative(context, body);
+        if (!context.equationNative.empty())
+            wrapEquationObject(context.output, context.equationNative, kWrapObjectDataOnly);
+    }
     return context.output;
+}
+
+int appendText(ConverterContext& /*context*/, std::string* target, std::string_view value, bool clearFirst) {
+    if (target == nullptr)
+        return 1;
+    if (clearFirst)
+        target->clear();
+    target->append(value.data(), value.size());
+    return 0;
+}
+
+int appendLiteral(ConverterContext& context, std::string* target, const char* text, bool clearFirst) {
+    if (text == nullptr)
+        return 1;
+    return appendText(context, target, text, clearFirst);
+}
+
+int appendChar(ConverterContext& /*context*/, std::string* target, char value, bool clearFirst) {
+    if (target == nullptr)
+        return 1;
+    if (clearFirst)
+        target->clear();
+    target->push_back(value);
+    return 0;
+}
+
+int appendHexByte(ConverterContext& /*context*/, std::string* target, uint32_t value, bool clearFirst) {
+    if (target == nullptr)
+        return 1;
+    if (clearFirst)
+        target->clear();
+    static constexpr char kHex[] = "0123456789abcdef";
+    target->push_back(kHex[(value >> 4) & 15]);
+    target->push_back(kHex[value & 15]);
+    return 0;
+}
+
+std::string_view pickByFormat(const ConverterContext& context, std::string_view hexText, std::string_view rtfText) {
+    if (context.format == 0)
+        return hexText;
+    if (context.format == 1)
+        return rtfText;
+    return {};
+}
+
+void readNudge(ConverterContext& context, std::string* target) {
+    const uint8_t dx = copyMtefByte(context, target);
+    const uint8_t dy = copyMtefByte(context, target);
+    if (dx == 128 && dy == 128) {
+        for (int i = 0; i < 4; ++i)
+            copyMtefByte(context, target);
+    }
+}
+
+void skipNudge(ConverterContext& context, std::string* target) {
+    readNudge(context, target);
+}
+
+int readZeroTerminatedBytes(ConverterContext& context, std::string* target) {
+    do {
+        readMtefByte(context); // ends: past the data every byte reads as zero
+        if (target != nullptr)
+            appendHexByte(context, target, currentByteValue(context));
+    } while (currentByteValue(context) != 0);
+    return 0;
 }

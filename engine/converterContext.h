@@ -1,19 +1,56 @@
-// The converter context: the engine's one working record for translating equation objects.
-// For now it only keeps the job's options, and no object is converted yet: every equation object is copied as read.
+// The converter context: the engine's one working record for translating equation objects, with the small writers
+// and readers that every record handler uses. Each handler offers one MTEF version 3 text (hex) and one Office Math
+// text; pickByFormat keeps the one of the job's format. A null target discards output.
 #pragma once
 
 #include "equationObjectKind.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+// A font definition of the equation.
+struct FontEntry {
+    std::string name;          // the font name as hex text, with its zero byte
+    int32_t encodingClass = 0; // 1 Symbol, MT Extra and WinANSI-like encodings; -1 WinEastEurope; 0 otherwise
+};
+
+// A typeface slot: the font entry and style an explicit typeface number stands for; -1 = unset.
+struct TypefaceSlot {
+    int32_t font = -1;
+    int32_t style = -1;
+};
+
+// The deepest nesting of records (and of records pulled by definition records) that an object may have. Real
+// equations stay far below it; deeper input is left unconverted rather than risking the thread's stack.
+constexpr int32_t kMaxRecordDepth = 200;
 
 struct ConverterContext {
-    int32_t format = 1;             // EquationFormat of the current job
+    int32_t format = 1;             // EquationFormat of the current job: 0 MTEF version 3, 1 Office Math
     int32_t forceUnicode = 0;       // "Force Unicode" (isUniPrime)
     int32_t restoreBroken = 0;      // "Restore broken equations" (isOleRestore)
     int32_t allowMathTypeFonts = 0; // "Allow MathType fonts" (isEuclid)
+    int32_t mtefVersion = 0;        // 2, 3, 4 or 5 for the object being translated
+    std::string sourceHex;          // the object's MTEF data as hex, both headers removed
+    int64_t readPosition = -1;      // index of the second hex character of the byte last read; -1 before the first
+    std::array<char, 2> currentByte{{'0', '0'}}; // hex text of the byte last read; "00" once the data is exhausted
     std::string output;             // the replacement of the current object; empty when it was not converted
+    std::string v3HeaderTemplate;   // fixed start of an Equation Editor 3.x "Equation Native" stream (cbObject missing)
+    bool topLevelOpen = false;      // set before the top-level records; cleared by the first LINE or PILE
+    bool endOfData = false;         // a read found no more data
+    std::string sizeRecord;         // hex text of the last size record read (tag and data bytes)
+    std::vector<int32_t> encodings; // one entry per encoding definition, after four built-in ones
+    std::vector<FontEntry> fonts;   // one entry per font definition
+    int32_t fontDefCount = 0;       // font definitions read while topLevelOpen was set
+    std::array<TypefaceSlot, 128> typefaces{}; // explicit typeface number 0-127 -> font and style
+    int32_t pendingFont = -1;       // font of the last font-style definition, still to be bound to a typeface
+    int32_t pendingStyle = -1;
+    // Kept beside the translation state:
+    int32_t depth = 0;              // records being translated, one inside the other
+    bool abandoned = false;         // the object cannot be translated soundly: leave it unconverted
+    std::string equationNative;     // format 0: the last "Equation Native" stream assembled (hex), for wrapping
 };
 
 // The one process-wide context, used on the conversion job's thread only.
@@ -24,6 +61,26 @@ void initConverterContext(ConverterContext& context, int32_t format, int32_t all
                           int32_t forceUnicode);
 
 // Converts one equation object given as the chosen part of its \objdata hex text. Returns the replacement (Office
-// Math group or new \objdata text), or an empty text when the object stays as it was. The text is borrowed from the
-// context and valid until the next call.
+// Math group or new \objdata text), or an empty text when the object stays as it was. The text is the context's
+// `output`, valid until the next call.
 const std::string& convertEquationObject(ConverterContext& context, std::string_view hex, EquationObjectKind kind);
+
+// Writers: with `clearFirst` the target is emptied first. A null target makes the call do nothing and return 1;
+// otherwise they return 0.
+int appendText(ConverterContext& context, std::string* target, std::string_view value, bool clearFirst = false);
+int appendLiteral(ConverterContext& context, std::string* target, const char* text, bool clearFirst = false);
+int appendChar(ConverterContext& context, std::string* target, char value, bool clearFirst = false);
+// Appends "%0.2x" of a byte value (callers pass 0-255).
+int appendHexByte(ConverterContext& context, std::string* target, uint32_t value, bool clearFirst = false);
+
+// The text of the job's format: hexText for Equation Editor 3.x, rtfText for Office Math, nothing otherwise.
+std::string_view pickByFormat(const ConverterContext& context, std::string_view hexText, std::string_view rtfText);
+
+// Reads a nudge (dx + 128 and dy + 128; when both are 128, four more bytes of 16-bit offsets) and appends its bytes
+// as hex to the target in format 0 only. The offsets are not used.
+void readNudge(ConverterContext& context, std::string* target);
+void skipNudge(ConverterContext& context, std::string* target);
+
+// Reads bytes up to and including the first zero byte (the end of the data reads as zero) and appends their hex to
+// the target, when given. Returns 0.
+int readZeroTerminatedBytes(ConverterContext& context, std::string* target);

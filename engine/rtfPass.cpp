@@ -86,7 +86,8 @@ void noteFonts(std::string_view text) {
         gPass.greekFont = fontReference(gPass.currentFontNumber);
 }
 
-// \bin: the parameter counts raw bytes that bypass the lexer. Reads past the end yield zero bytes.
+// \bin: the parameter counts raw bytes that bypass the lexer. A count that runs past the end of the document copies
+// what there is: inventing bytes would let one damaged number turn into gigabytes of zeros.
 void copyBinaryData(bool hasParameter, int32_t parameter) {
     const bool skip = outputSkipped();
     int32_t remaining = hasParameter ? parameter : 0;
@@ -98,7 +99,9 @@ void copyBinaryData(bool hasParameter, int32_t parameter) {
     while (remaining > 0) {
         std::string_view run = takeSourceBytes(size_t(remaining));
         if (run.empty()) {
-            char byte = char(nextSourceByte(1));
+            const char byte = char(nextSourceByte(1));
+            if (sourceRtfEnded())
+                return;
             run = std::string_view(&byte, 1);
             if (!skip)
                 write(run);

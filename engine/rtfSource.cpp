@@ -130,6 +130,10 @@ const char* lastSourceByte() {
     return gSource.text.data() + std::max<int64_t>(gSource.position, 0);
 }
 
+bool sourceRtfEnded() {
+    return gSource.endReached;
+}
+
 int64_t sourceRtfLength() {
     return length();
 }

@@ -44,5 +44,8 @@ std::string_view takeSourceBytes(size_t maxCount);
 // right after a read that returned a byte other than 0.
 const char* lastSourceByte();
 
+// True once a read has passed the end of the source.
+bool sourceRtfEnded();
+
 // Statistics of the loaded source, for tests and the driver.
 int64_t sourceRtfLength(); // the buffer's length: the file's size plus the blank in front; 0 when nothing is loaded

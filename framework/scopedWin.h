@@ -1,8 +1,10 @@
 // Scope records for Windows resources: each closes or releases what it owns exactly once.
-// This is the only place that calls CloseHandle (and, as they come, RegCloseKey, DeleteObject and Release);
+// This is the only place that calls CloseHandle, GlobalFree and COM's Release (and, as they come, RegCloseKey and
+// DeleteObject);
 // everything else hands its resources to one of these records. Copying is deleted; moving transfers ownership.
 #pragma once
 
+#include <objbase.h>
 #include <windows.h>
 
 // A kernel handle (file, event, mutex, process ...). Both null and INVALID_HANDLE_VALUE mean "none".
@@ -43,4 +45,98 @@ public:
 
 private:
     HANDLE handle_ = nullptr;
+};
+
+// A COM interface pointer: released once when the record goes. Fill it through put() from a creating call.
+template <typename Interface> class ScopedComPtr {
+public:
+    ScopedComPtr() = default;
+    explicit ScopedComPtr(Interface* pointer) : pointer_(pointer) {}
+    ~ScopedComPtr() { reset(); }
+    ScopedComPtr(const ScopedComPtr&) = delete;
+    ScopedComPtr& operator=(const ScopedComPtr&) = delete;
+    ScopedComPtr(ScopedComPtr&& other) noexcept : pointer_(other.pointer_) { other.pointer_ = nullptr; }
+    ScopedComPtr& operator=(ScopedComPtr&& other) noexcept {
+        if (this != &other) {
+            reset();
+            pointer_ = other.pointer_;
+            other.pointer_ = nullptr;
+        }
+        return *this;
+    }
+
+    Interface* get() const { return pointer_; }
+    Interface* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+    // The address to hand to a call that creates the interface; whatever was held is released first.
+    Interface** put() {
+        reset();
+        return &pointer_;
+    }
+    void reset() {
+        if (pointer_ != nullptr)
+            pointer_->Release();
+        pointer_ = nullptr;
+    }
+
+private:
+    Interface* pointer_ = nullptr;
+};
+
+// Enters a COM apartment on this thread for the record's lifetime (CoInitializeEx / CoUninitialize).
+class ScopedComApartment {
+public:
+    explicit ScopedComApartment(DWORD model = COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)
+        : result_(CoInitializeEx(nullptr, model)) {}
+    ~ScopedComApartment() {
+        if (SUCCEEDED(result_))
+            CoUninitialize();
+    }
+    ScopedComApartment(const ScopedComApartment&) = delete;
+    ScopedComApartment& operator=(const ScopedComApartment&) = delete;
+    bool entered() const { return SUCCEEDED(result_); }
+
+private:
+    HRESULT result_;
+};
+
+// A global memory block (GlobalAlloc), freed unless ownership was handed on with release().
+class ScopedGlobalMemory {
+public:
+    ScopedGlobalMemory() = default;
+    explicit ScopedGlobalMemory(HGLOBAL memory) : memory_(memory) {}
+    ~ScopedGlobalMemory() {
+        if (memory_ != nullptr)
+            GlobalFree(memory_);
+    }
+    ScopedGlobalMemory(const ScopedGlobalMemory&) = delete;
+    ScopedGlobalMemory& operator=(const ScopedGlobalMemory&) = delete;
+    HGLOBAL get() const { return memory_; }
+    HGLOBAL release() {
+        HGLOBAL memory = memory_;
+        memory_ = nullptr;
+        return memory;
+    }
+
+private:
+    HGLOBAL memory_ = nullptr;
+};
+
+// A lock on a global memory block (GlobalLock / GlobalUnlock).
+class ScopedGlobalLock {
+public:
+    explicit ScopedGlobalLock(HGLOBAL memory) : memory_(memory), data_(GlobalLock(memory)) {}
+    ~ScopedGlobalLock() { unlock(); }
+    ScopedGlobalLock(const ScopedGlobalLock&) = delete;
+    ScopedGlobalLock& operator=(const ScopedGlobalLock&) = delete;
+    void* data() const { return data_; }
+    void unlock() {
+        if (data_ != nullptr)
+            GlobalUnlock(memory_);
+        data_ = nullptr;
+    }
+
+private:
+    HGLOBAL memory_;
+    void* data_;
 };

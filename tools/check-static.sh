@@ -5,8 +5,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 
-hits=$(grep -rnE '\b(CloseHandle|RegCloseKey|DeleteObject|DeleteDC)\s*\(' "$top"/engine "$top"/framework \
-       "$top"/converter_library "$top"/settings_program "$top"/tools --include='*.cpp' --include='*.h' \
+hits=$(grep -rnE '\b(CloseHandle|RegCloseKey|DeleteObject|DeleteDC|GlobalFree)\s*\(|->Release\(\)' "$top"/engine "$top"/framework \
+       "$top"/converter_library "$top"/settings_program "$top"/tools "$top"/tests --include='*.cpp' --include='*.h' \
        | grep -v 'framework/scopedWin.h' || true)
 if [ -n "$hits" ]; then
     echo "check-static: Windows handles must be closed through scopedWin.h:"

@@ -1,6 +1,7 @@
 // Test helpers: files in a per-test folder, and engine jobs over in-memory documents.
 #include "testFiles.h"
 
+#include "hexText.h"
 #include "rtfOutput.h"
 #include "rtfPass.h"
 #include "rtfSource.h"
@@ -47,6 +48,12 @@ void writeFileBytes(const fs::path& path, const std::string& bytes) {
 std::string readFileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string hexOf(const std::string& bytes) {
+    std::string hex;
+    appendHexText(hex, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    return hex;
 }
 
 fs::path testDataPath(const std::string& name) {

@@ -26,6 +26,9 @@ private:
 void writeFileBytes(const std::filesystem::path& path, const std::string& bytes);
 std::string readFileBytes(const std::filesystem::path& path);
 
+// Bytes as lowercase hex text, as the engine carries binary data.
+std::string hexOf(const std::string& bytes);
+
 // A file of the project's test data folder.
 std::filesystem::path testDataPath(const std::string& name);
 
@@ -34,10 +37,10 @@ void loadSourceText(const std::string& bytes);
 
 // What one engine job over a document gave.
 struct EngineJob {
-    std::string output;                // the output RTF
-    int converted = 0;                 // convertedEquationCount
-    std::vector<std::wstring> status;  // status line texts, in order
-    int passResult = -1;               // what processToken returned
+    std::string output;               // the output RTF
+    int converted = 0;                // convertedEquationCount
+    std::vector<std::wstring> status; // status line texts, in order
+    int passResult = -1;              // what processToken returned
 };
 
 // Runs a whole job as the per-file job does: output opened, count reset, source loaded, one processToken.

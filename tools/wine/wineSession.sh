@@ -22,7 +22,9 @@ start)
         timeout 120 wineserver -w
         touch "$WINEPREFIX/.veltrim-ready"
     fi
-    # One persistent server for the whole run; the test programs attach to it.
+    # One persistent server for the whole run; the test programs attach to it. A server left from an earlier run
+    # of this prefix would refuse the new one, so it goes first.
+    timeout 30 wineserver -k </dev/null >>"$log" 2>&1 || true
     timeout 30 wineserver -p </dev/null >>"$log" 2>&1
     # The first program of a session starts Wine's own services; start them here, away from the tests' pipes.
     timeout 120 wine cmd /c exit </dev/null >>"$log" 2>&1

@@ -1,0 +1,25 @@
+// The native build has no COM: it reads compound files with the engine's own reader.
+#include "equationObjectUnwrap.h"
+
+#include "compoundFileReader.h"
+#include "hexText.h"
+
+#include <vector>
+
+StreamReadStatus readEquationNativeStream(std::string_view compoundFileHex, std::string& outputHex) {
+    std::vector<uint8_t> file(compoundFileHex.size() / 2);
+    decodeHexText(compoundFileHex, file.data());
+    std::vector<uint8_t> stream;
+    switch (readCompoundFileStream(file.data(), file.size(), u"Equation Native", stream)) {
+    case CompoundFileStatus::Ok:
+        appendHexText(outputHex, stream.data(), stream.size());
+        return StreamReadStatus::Ok;
+    case CompoundFileStatus::NotCompoundFile:
+    case CompoundFileStatus::Unsupported:
+        return StreamReadStatus::NotStorage; // COM refuses to open such data as a storage
+    case CompoundFileStatus::Corrupt:
+    case CompoundFileStatus::StreamNotFound:
+        return StreamReadStatus::Failed;
+    }
+    return StreamReadStatus::Failed;
+}

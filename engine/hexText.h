@@ -1,0 +1,21 @@
+// Binary data inside the engine travels as hexadecimal text, two characters a byte: read in either letter case,
+// written in lowercase.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The value of one hex digit, or -1 for any other character.
+int hexDigitValue(char c);
+
+// The value of a byte written as two characters. Like the C library's base-16 conversion, the number ends at the
+// first character that is not a hex digit: "a?" is 10 and "?a" is 0. Never fails.
+uint8_t hexPairValue(char high, char low);
+
+// Decodes size / 2 bytes into `out` (an odd last character is ignored: it is half a byte).
+void decodeHexText(std::string_view hex, uint8_t* out);
+
+// Appends bytes as lowercase hex.
+void appendHexText(std::string& out, const uint8_t* bytes, size_t count);

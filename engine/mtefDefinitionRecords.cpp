@@ -1,0 +1,158 @@
+// Definition and layout records: FONT (nibble layout) and FONT_STYLE_DEF (version 5), the size records, COLOR,
+// COLOR_DEF, FONT_DEF, EQN_PREFS, ENCODING_DEF and the future range. Outside the top level each of them pulls the
+// record after it, so that its caller receives one object; an END pulled that way ends the caller's list (-1).
+#include "mtefDispatcher.h"
+#include "mtefRecords.h"
+
+#include <string_view>
+
+namespace {
+// Encoding names (hex of the name and its zero byte) and the class they give their fonts.
+struct EncodingRow {
+    std::string_view nameHex;
+    int32_t encodingClass;
+};
+constexpr EncodingRow kEncodings[] = {
+    {"57696e414e534900", 1},                             // WinANSI
+    {"57696e416c6c4261736963436f6465506167657300", 1},   // WinAllBasicCodePages
+    {"57696e456173744575726f706500", -1},                // WinEastEurope
+};
+
+// Fonts whose characters are looked up in fonts of their own, whatever their encoding.
+constexpr std::string_view kSymbolFontHex = "53796d626f6c00";     // Symbol
+constexpr std::string_view kMtExtraFontHex = "4d5420457874726100"; // MT Extra
+
+int pullNextRecord(ConverterContext& context, std::string* output, bool pullNext) {
+    if (!pullNext)
+        return 0;
+    return dispatchMtefRecord(context, output, OneRecord) == EndRecord ? -1 : 0;
+}
+
+void skipBytes(ConverterContext& context, int count) {
+    for (int i = 0; i < count && !context.endOfData; ++i)
+        readMtefByte(context);
+}
+
+// Reads bytes until `count` hex digits F have been seen, high digit first. False when the data ran out.
+bool skipNibbleList(ConverterContext& context, int count) {
+    int seen = 0;
+    while (seen < count) {
+        if (!readMtefByte(context))
+            return false;
+        const uint8_t value = currentByteValue(context);
+        seen += (value >> 4) == 15;
+        if (seen < count)
+            seen += (value & 15) == 15;
+    }
+    return true;
+}
+} // namespace
+
+int readFontStyleDef(ConverterContext& context, std::string* output, bool pullNext, int32_t /*tag*/) {
+    if (isMtef5(context)) {
+        context.pendingFont = int32_t(readMtefValue(context)) - 1;
+        context.pendingStyle = readMtefValue(context);
+    } else {
+        if (context.format == 0)
+            appendText(context, output, "08");
+        const uint8_t typeface = copyMtefByte(context, output);
+        const uint8_t style = copyMtefByte(context, output);
+        if (typeface < 128) {
+            context.pendingFont = typeface;
+            context.pendingStyle = style;
+        }
+        readZeroTerminatedBytes(context, context.format == 0 ? output : nullptr);
+    }
+    return pullNextRecord(context, output, pullNext);
+}
+
+int readSizeRecord(ConverterContext& context, std::string* output, bool pullNext, int32_t tag) {
+    // A record cut short by the end of the data is copied whole or not at all.
+    const bool copy = context.format == 0 && mtefBytesFollow(context, 2);
+    std::string record;
+    appendHexByte(context, &record, currentByteValue(context));
+    if (tag == TagSize) {
+        const uint8_t size = readMtefValue(context);
+        appendHexByte(context, &record, size);
+        const int more = size == 100 ? 3 : size == 101 ? 2 : 1;
+        for (int i = 0; i < more; ++i)
+            appendHexByte(context, &record, readMtefValue(context));
+    }
+    context.sizeRecord = record;
+    if (copy)
+        appendText(context, output, record);
+    return pullNextRecord(context, output, pullNext);
+}
+
+int skipColor(ConverterContext& context, std::string* output, bool pullNext, int32_t /*tag*/) {
+    if (readMtefValue(context) == 255)
+        skipBytes(context, 2);
+    return pullNextRecord(context, output, pullNext);
+}
+
+int skipColorDef(ConverterContext& context, std::string* output, bool pullNext, int32_t /*tag*/) {
+    static constexpr uint32_t kColorDefFlags[] = {4, 2, 1}; // name follows, spot colour, CMYK
+    bool flags[3];
+    decodeOptionFlags(readMtefValue(context), kColorDefFlags, flags, 3);
+    skipBytes(context, flags[2] ? 8 : 6);
+    if (flags[0])
+        readZeroTerminatedBytes(context, nullptr);
+    return pullNextRecord(context, output, pullNext);
+}
+
+int readFontDef(ConverterContext& context, std::string* output, bool pullNext, int32_t /*tag*/) {
+    const int32_t encoding = readMtefValue(context);
+    FontEntry font;
+    readZeroTerminatedBytes(context, &font.name);
+    if (font.name == kSymbolFontHex || font.name == kMtExtraFontHex) {
+        font.encodingClass = 1;
+    } else {
+        const int32_t index = encoding - 1;
+        font.encodingClass = index >= 0 && index < int32_t(context.encodings.size()) ? context.encodings[size_t(index)] : 0;
+    }
+    context.fonts.push_back(std::move(font));
+    if (context.topLevelOpen)
+        ++context.fontDefCount;
+    return pullNextRecord(context, output, pullNext);
+}
+
+int skipEquationPrefs(ConverterContext& context, std::string* output, bool pullNext, int32_t /*tag*/) {
+    readMtefByte(context); // options
+    if (!skipNibbleList(context, readMtefValue(context))) // sizes
+        return 1;
+    if (!skipNibbleList(context, readMtefValue(context))) // spacings
+        return 1;
+    const int styles = readMtefValue(context);
+    for (int i = 0; i < styles && !context.endOfData; ++i) {
+        if (readMtefValue(context) != 0)
+            readMtefByte(context);
+    }
+    return pullNextRecord(context, output, pullNext);
+}
+
+int readEncodingDef(ConverterContext& context, std::string* output, bool pullNext, int32_t /*tag*/) {
+    std::string name;
+    readZeroTerminatedBytes(context, &name);
+    int32_t encodingClass = 0;
+    for (const EncodingRow& row : kEncodings) {
+        if (name == row.nameHex)
+            encodingClass = row.encodingClass;
+    }
+    context.encodings.push_back(encodingClass);
+    return pullNextRecord(context, output, pullNext);
+}
+
+int skipFutureRecord(ConverterContext& context, std::string* /*output*/, bool /*pullNext*/, int32_t tag) {
+    if (tag == 255)
+        skipBytes(context, 2);
+    int length = readMtefValue(context);
+    if (length == 255) {
+        const int high = readMtefValue(context);
+        length = high * 256 + readMtefValue(context);
+    }
+    for (int i = 0; i < length; ++i) {
+        if (!readMtefByte(context))
+            return 1;
+    }
+    return context.endOfData ? 1 : 0;
+}

@@ -1,0 +1,145 @@
+// The MTEF record dispatcher and byte reader.
+#include "mtefDispatcher.h"
+
+#include "hexText.h"
+#include "mtefRecords.h"
+
+namespace {
+// A record handler: the tag byte has been read. `pullNext` is set for definition records outside the top level.
+// Returns 0 on success, -1 when a record it pulled was END, anything else on failure.
+using RecordHandler = int (*)(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
+
+struct HandlerRow {
+    RecordHandler handler; // null: no translator for this tag in this unit; the record ends its list
+};
+
+// Indexed by tag 0-19. Characters, templates and embellishments are translated by units of their own.
+// clang-format off
+constexpr HandlerRow kHandlers[TagEncodingDef + 1] = {
+    {nullptr},               // 0 END: handled by the dispatcher
+    {translateLine},         // 1 LINE
+    {nullptr},               // 2 CHAR
+    {nullptr},               // 3 TMPL
+    {translatePile},         // 4 PILE
+    {translateMatrix},       // 5 MATRIX
+    {nullptr},               // 6 EMBELL
+    {translateRuler},        // 7 RULER
+    {readFontStyleDef},      // 8 FONT (nibble layout) / FONT_STYLE_DEF (version 5)
+    {readSizeRecord},        // 9 SIZE
+    {readSizeRecord},        // 10 FULL
+    {readSizeRecord},        // 11 SUB
+    {readSizeRecord},        // 12 SUB2
+    {readSizeRecord},        // 13 SYM
+    {readSizeRecord},        // 14 SUBSYM
+    {skipColor},             // 15 COLOR
+    {skipColorDef},          // 16 COLOR_DEF
+    {readFontDef},           // 17 FONT_DEF
+    {skipEquationPrefs},     // 18 EQN_PREFS
+    {readEncodingDef},       // 19 ENCODING_DEF
+};
+// clang-format on
+
+// Counts the records being read one inside the other, and abandons the object past the limit.
+class RecordDepth {
+public:
+    explicit RecordDepth(ConverterContext& context) : context_(context) {
+        if (++context_.depth > kMaxRecordDepth)
+            context_.abandoned = true;
+    }
+    ~RecordDepth() { --context_.depth; }
+    RecordDepth(const RecordDepth&) = delete;
+    RecordDepth& operator=(const RecordDepth&) = delete;
+
+private:
+    ConverterContext& context_;
+};
+} // namespace
+
+bool isMtef5(const ConverterContext& context) {
+    return context.mtefVersion == 5;
+}
+
+bool readMtefByte(ConverterContext& context) {
+    context.readPosition += 2;
+    if (context.endOfData || context.readPosition >= int64_t(context.sourceHex.size())) {
+        context.currentByte = {{'0', '0'}};
+        context.endOfData = true;
+        return false;
+    }
+    context.currentByte = {{context.sourceHex[size_t(context.readPosition - 1)],
+                            context.sourceHex[size_t(context.readPosition)]}};
+    return true;
+}
+
+uint8_t currentByteValue(const ConverterContext& context) {
+    return hexPairValue(context.currentByte[0], context.currentByte[1]);
+}
+
+void stepBackMtefByte(ConverterContext& context) {
+    context.readPosition -= 2;
+}
+
+uint8_t readMtefValue(ConverterContext& context) {
+    readMtefByte(context);
+    return currentByteValue(context);
+}
+
+uint8_t copyMtefByte(ConverterContext& context, std::string* output) {
+    const uint8_t value = readMtefValue(context);
+    if (context.format == 0)
+        appendHexByte(context, output, value);
+    return value;
+}
+
+bool mtefBytesFollow(const ConverterContext& context, int64_t count) {
+    return int64_t(context.sourceHex.size()) - (context.readPosition + 1) >= 2 * count;
+}
+
+uint8_t readRecordOptions(ConverterContext& context) {
+    if (isMtef5(context))
+        return readMtefValue(context);
+    return uint8_t(currentByteValue(context) >> 4);
+}
+
+uint32_t decodeOptionFlags(uint32_t value, const uint32_t* flags, bool* set, int count) {
+    for (int i = 0; i < count; ++i) {
+        set[i] = value >= flags[i];
+        if (set[i])
+            value -= flags[i];
+    }
+    return value;
+}
+
+RecordResult dispatchMtefRecord(ConverterContext& context, std::string* output, int32_t mode) {
+    if (context.abandoned)
+        return HandlerFailed;
+    if (!readMtefByte(context))
+        return EndOfData;
+    if (mode == ByteOnly)
+        return RecordDone;
+    const uint8_t tagByte = currentByteValue(context);
+    const int32_t tag = isMtef5(context) ? tagByte : (tagByte & 15);
+    if (mode >= 0 && mode != tag)
+        return TagMismatch;
+    if (tag == TagEnd)
+        return EndRecord;
+    RecordDepth depth(context);
+    if (context.abandoned)
+        return HandlerFailed;
+    if (tag >= TagFutureFirst)
+        return skipFutureRecord(context, output, false, tag) == 0 ? RecordDone : HandlerFailed;
+    if (tag > TagEncodingDef)
+        return UnassignedTag;
+    if (kHandlers[tag].handler == nullptr) {
+        // A record kind without its translator here: its data cannot be stepped over, so anything read after it
+        // would be misread. The object is left as it was rather than converted with parts missing.
+        context.abandoned = true;
+        return UnassignedTag;
+    }
+    const int result = kHandlers[tag].handler(context, output, mode != TopLevel, tag);
+    if (result == -1)
+        return EndRecord; // a definition record pulled the END of its list
+    if (result != 0 || context.abandoned)
+        return HandlerFailed;
+    return RecordDone;
+}

@@ -1,0 +1,223 @@
+// The converter context and the structural and definition records, in both target formats. Fixtures are bare MTEF
+// objects written as spaced hex bytes, so that each reads record by record.
+#include "converterContext.h"
+#include "mtefDispatcher.h"
+#include "mtefV3Validator.h"
+#include "officeMathChecker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+// A bare MTEF object as the RTF pass hands it over: 28 header bytes (here zero) in front of the MTEF bytes.
+std::string bareObject(const std::string& spacedHex) {
+    std::string hex(56, '0');
+    for (char c : spacedHex) {
+        if (c != ' ')
+            hex += c;
+    }
+    return hex;
+}
+
+struct Conversion {
+    std::string officeMath;     // format 1 result
+    std::string equationNative; // format 0: the assembled stream (hex), empty when none
+};
+
+Conversion convert(const std::string& spacedHex, int allowMathTypeFonts = 0) {
+    Conversion result;
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 1, allowMathTypeFonts, 0, 1);
+    result.officeMath = convertEquationObject(context, bareObject(spacedHex), ObjectBareMtef);
+    initConverterContext(context, 0, allowMathTypeFonts, 0, 1);
+    const std::string& objdata = convertEquationObject(context, bareObject(spacedHex), ObjectBareMtef);
+    EXPECT_TRUE(objdata.empty()); // Equation Editor 3.x objects are not built yet
+    result.equationNative = context.equationNative;
+    // Whatever converts must be sound output of its format.
+    if (!result.officeMath.empty()) {
+        EXPECT_EQ(testing_support::checkOfficeMathRtf(result.officeMath), "") << spacedHex;
+    }
+    if (!result.equationNative.empty()) {
+        EXPECT_EQ(testing_support::validateMtef3Stream(result.equationNative), "") << spacedHex;
+    }
+    return result;
+}
+
+// The MTEF part of an assembled stream: behind the 28-byte header, the 5-byte MTEF header and the FULL record.
+std::string mtefBody(const std::string& equationNative) {
+    return equationNative.size() < 68 ? std::string("<short>") : equationNative.substr(68);
+}
+
+std::string officeMath(const std::string& body) {
+    return "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath " + body + "}}\r\n{\\mmathPict}}\r\n";
+}
+
+const std::string kPileHead = "{\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr{\\mmcJc ";
+
+struct ConversionCase {
+    const char* name;
+    std::string mtef;
+    std::string officeMathBody; // "-" when the object stays unconverted in format 1
+    std::string v3Body;         // the MTEF after the FULL record, END included; "-" when unconverted in format 0
+};
+
+const ConversionCase kCases[] = {
+    {"version 1 is refused", "01 01 01 03 0a 01 00", "-", "-"},
+    {"version 6 is refused", "06 01 01 03 0a 01 00", "-", "-"},
+    {"shorter than both headers", "03 01 01 03", "-", "-"},
+    {"empty line: no Office Math text", "03 01 01 03 0a 01 00", "-", "0100" "00"},
+    {"top-level size record copied before the line", "03 01 01 03 0a 0a 01 00", "-", "0a0100" "00"},
+    {"null line", "03 01 01 03 0a 11", "-", "11" "00"},
+    {"line with nudge", "03 01 01 03 0a 81 82 7e 00", "-", "81827e00" "00"},
+    {"line with long nudge", "03 01 01 03 0a 81 80 80 01 00 ff ff 00", "-", "81808001 00ffff00" "00"},
+    {"line spacing and ruler are dropped", "03 01 01 03 0a 61 20 00 01 00 10 00 00", "-", "0100" "00"},
+    {"pile of three lines aligned right",
+     "03 01 01 03 0a 04 03 01 01 00 01 00 01 00 00",
+     kPileHead + "right}{\\mcount 1}}}}}{\\mmr {\\me }}{\\mmr {\\me }}{\\mmr {\\me }}}", "04030101000100010000" "00"},
+    {"pile centred, with nudge", "03 01 01 03 0a 84 81 7f 02 00 01 00 00",
+     kPileHead + "center}{\\mcount 1}}}}}{\\mmr {\\me }}}", "84817f0200010000" "00"},
+    {"2 x 3 matrix: one partition byte each",
+     "03 01 01 03 0a 05 00 02 00 02 03 00 00 01 00 01 00 01 00 01 00 01 00 01 00 00",
+     kPileHead + "center}{\\mcount 3}}}}}{\\mmr {\\me }{\\me }{\\me }}{\\mmr {\\me }{\\me }{\\me }}}",
+     "050002000203000001000100010001000100010000" "00"},
+    {"4 x 4 matrix: two partition bytes each",
+     "03 01 01 03 0a 05 00 01 00 04 04 00 00 00 00" + [] {
+         std::string cells;
+         for (int i = 0; i < 16; ++i)
+             cells += " 01 00";
+         return cells;
+     }() + " 00",
+     kPileHead + "left}{\\mcount 4}}}}}" + [] {
+         std::string rows;
+         for (int r = 0; r < 4; ++r)
+             rows += "{\\mmr {\\me }{\\me }{\\me }{\\me }}";
+         return rows;
+     }() + "}",
+     "0500010004040000 0000" + [] {
+         std::string cells;
+         for (int i = 0; i < 16; ++i)
+             cells += "0100";
+         return cells;
+     }() + "00" "00"},
+    {"matrix with nudge in version 5 writes 0x85",
+     "05 01 01 06 00 00 00 01 00 05 08 81 7f 00 03 00 01 01 00 00 01 00 00 00 00",
+     kPileHead + "right}{\\mcount 1}}}}}{\\mmr {\\me }}}", "-"},
+    {"matrix cut short stays unconverted", "03 01 01 03 0a 05 00 02 00 02 02 00 00 01 00 01 00", "-", "-"},
+    {"version 5 keeps only the main line",
+     "05 01 01 06 00 41 42 00 00 11 04 57 69 6e 41 4e 53 49 00 0a 01 00 04 00 01 00 01 00 00 00 00 00",
+     kPileHead + "left}{\\mcount 1}}}}}{\\mmr {\\me }}}", "-"},
+    {"an END pulled by a definition record ends its line",
+     "03 01 01 03 0a 04 00 00 01 0f 05 00 01 00 00",
+     kPileHead + "left}{\\mcount 1}}}}}{\\mmr {\\me }}{\\mmr {\\me }}}", "04000001000100" "00" "00"},
+    {"unassigned tag ends the list", "05 01 01 06 00 00 00 01 00 30 00", "-", "-"},
+};
+
+TEST(Converter, TranslatesStructuralRecords) {
+    for (size_t row = 0; row < std::size(kCases); ++row) {
+        const ConversionCase& c = kCases[row];
+        Conversion result = convert(c.mtef);
+        if (c.officeMathBody == "-")
+            EXPECT_EQ(result.officeMath, "") << "row " << row << ": " << c.name;
+        else
+            EXPECT_EQ(result.officeMath, officeMath(c.officeMathBody)) << "row " << row << ": " << c.name;
+        std::string v3 = c.v3Body;
+        v3.erase(std::remove(v3.begin(), v3.end(), ' '), v3.end());
+        if (c.v3Body != "-") {
+            EXPECT_EQ(mtefBody(result.equationNative), v3) << "row " << row << ": " << c.name;
+        }
+    }
+}
+
+TEST(Converter, AssemblesTheEquationNativeHeader) {
+    // Body 0x0a (FULL) + empty line + END: 4 bytes of MTEF after the FULL record; cbObject = 4 + 6 = 10.
+    Conversion result = convert("03 01 01 03 0a 0a 01 00");
+    EXPECT_EQ(result.equationNative, "1c000000020064c20a00000000000000b8c81600ec6c150000000000030101030a0a0a010000");
+    // A 20-hex-character stream after the FULL record gives cbObject 16.
+    // A pile with a nudge and one empty line: 8 bytes and the final END; cbObject = 9 + 6 = 15.
+    result = convert("03 01 01 03 0a 84 81 7f 02 00 01 00 00");
+    EXPECT_EQ(result.equationNative.substr(16, 8), "0f000000");
+}
+
+TEST(Converter, EuclidExtraComesFirstWhenMathTypeFontsAreAllowed) {
+    Conversion result = convert("03 01 01 03 0a 01 00", 1);
+    EXPECT_EQ(mtefBody(result.equationNative), "087f004575636c696420457874726100" "0100" "00");
+}
+
+TEST(Converter, FontAndEncodingDefinitions) {
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 1, 0, 0, 1);
+    // ENCODING_DEF WinEastEurope (number 5), FONT_DEF Symbol (encoding 0), FONT_DEF "Ab" (encoding 5),
+    // FONT_DEF "Cd" (encoding 0), then a pile so that the object converts.
+    (void)convertEquationObject(context,
+                                bareObject("05 01 01 06 00 00 00 13 57 69 6e 45 61 73 74 45 75 72 6f 70 65 00 "
+                                           "11 00 53 79 6d 62 6f 6c 00 11 05 41 62 00 11 00 43 64 00 "
+                                           "04 00 00 00 00"),
+                                ObjectBareMtef);
+    ASSERT_EQ(context.fonts.size(), 3u);
+    EXPECT_EQ(context.fonts[0].name, "53796d626f6c00");
+    EXPECT_EQ(context.fonts[0].encodingClass, 1);
+    EXPECT_EQ(context.fonts[1].encodingClass, -1);
+    EXPECT_EQ(context.fonts[2].encodingClass, 0);
+    EXPECT_EQ(context.fontDefCount, 3);
+    EXPECT_EQ(context.encodings.size(), 5u);
+}
+
+TEST(Converter, SkipsPreferencesColoursAndFutureRecordsExactly) {
+    // EQN_PREFS whose size list ends at the F nibbles (3 sizes) and spacing list (2), two styles (one with a second
+    // byte); COLOR_DEF with name and CMYK; a future record with tag 255 and a long length; then a pile.
+    const std::string mtef = "05 01 01 06 00 00 00 "
+                             "12 00 03 12 3f 4f 5f 02 f1 2f 02 01 07 00 "
+                             "10 05 01 02 03 04 05 06 07 08 6e 00 "
+                             "ff 00 00 ff 00 02 aa bb "
+                             "04 00 03 00 00";
+    EXPECT_EQ(convert(mtef).officeMath, officeMath(kPileHead + "right}{\\mcount 1}}}}}}"));
+}
+
+TEST(Converter, SizeRecordsAreCopiedWholeOrNotAtAll) {
+    // SIZE 100 takes three more bytes, SIZE 101 two; each is copied with its tag.
+    EXPECT_EQ(mtefBody(convert("03 01 01 03 0a 01 09 64 01 02 03 09 65 01 02 00").equationNative),
+              "01" "0964010203" "09650102" "00" "00");
+    // A SIZE whose bytes run past the end is dropped whole: neither tag nor data bytes.
+    EXPECT_EQ(mtefBody(convert("03 01 01 03 0a 0a 01 09 05").equationNative), "0a" "01" "00" "00");
+}
+
+TEST(Converter, DeepNestingLeavesTheObjectUnconverted) {
+    std::string mtef = "03 01 01 03 0a";
+    for (int i = 0; i < 5000; ++i)
+        mtef += " 04 00 00";
+    EXPECT_EQ(convert(mtef).officeMath, "");
+    std::string chain = "03 01 01 03 0a 04 00 00";
+    for (int i = 0; i < 5000; ++i)
+        chain += " 0f 01";
+    EXPECT_EQ(convert(chain).officeMath, "");
+}
+
+TEST(Converter, StreamsTooLongForTheirLengthFieldStayUnconverted) {
+    std::string rows;
+    for (int i = 0; i < 33000; ++i)
+        rows += "0100";
+    const std::string mtef = "03 01 01 03 0a 04 00 00 " + rows + " 00";
+    Conversion result = convert(mtef);
+    EXPECT_FALSE(result.officeMath.empty());
+    EXPECT_EQ(result.equationNative, "");
+}
+
+TEST(Converter, OddAndNonHexTextIsReadSafely) {
+    const std::string inputs[] = {"03 01 01 03 0a 04 0", "03 01 01 03 0a 04 zz 0g g0 01 00 00", "03 01 01 03 0a 0?",
+                                  "05 01 01 06 00 ff ff ff ff ff"};
+    for (const std::string& mtef : inputs)
+        convert(mtef); // no crash, no exception; the results do not matter
+}
+
+TEST(Converter, TwoJobsKeepTheirOwnFormat) {
+    ConverterContext& context = converterContext();
+    const std::string object = bareObject("03 01 01 03 0a 04 00 00 01 00 00");
+    initConverterContext(context, 1, 0, 0, 1);
+    EXPECT_EQ(convertEquationObject(context, object, ObjectBareMtef).substr(0, 6), "{\\dn0\\");
+    initConverterContext(context, 0, 0, 0, 1);
+    (void)convertEquationObject(context, object, ObjectBareMtef);
+    EXPECT_EQ(context.equationNative.substr(56, 10), "030101030a");
+}
+} // namespace

@@ -1,0 +1,58 @@
+// Whole engine jobs with the real converter: recognised objects are unwrapped, translated and replaced; objects the
+// converter cannot translate are copied as read and not counted.
+#include "hexText.h"
+#include "testFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using testing_support::equationEditor3Options;
+using testing_support::hexOf;
+using testing_support::readFileBytes;
+using testing_support::runEngineJob;
+using testing_support::testDataPath;
+
+namespace {
+std::string littleEndian32(uint32_t value) {
+    std::string bytes;
+    for (int i = 0; i < 4; ++i, value >>= 8)
+        bytes += char(value & 0xff);
+    return bytes;
+}
+
+// The \objdata hex of an OLE1 object of a class around native data.
+std::string objdata(const std::string& className, const std::string& native) {
+    return hexOf(std::string("\x01\x05\0\0\x02\0\0\0", 8) + littleEndian32(uint32_t(className.size() + 1)) +
+                 className + std::string(1, '\0') + std::string(8, '\0') + littleEndian32(uint32_t(native.size())) +
+                 native);
+}
+
+std::string document(const std::string& objdataHex) {
+    return "{\\rtf1 A{\\object\\objemb{\\*\\objclass Equation}{\\*\\objdata " + objdataHex +
+           "}{\\result {\\pict 01}}}B}";
+}
+
+TEST(EngineJob, ReplacesATranslatableObject) {
+    // Bare MTEF version 3: a pile of one empty line, which translates without characters.
+    const std::string mtef("\x03\x01\x01\x03\x0a\x04\x00\x00\x01\x00\x00", 11);
+    const std::string doc = document(objdata("Equation", mtef));
+    auto job = runEngineJob(doc);
+    EXPECT_EQ(job.converted, 1);
+    EXPECT_EQ(job.output, "{\\rtf1 A{\\object \\objemb {\\*\\objclass Equation}{\\*{\\dn0\\mmath{\\*\\moMathPara "
+                          "{\\*\\moMath {\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr{\\mmcJc left}{\\mcount "
+                          "1}}}}}{\\mmr {\\me }}}}}\r\n{\\mmathPict}}\r\n}}B}");
+    // Equation Editor 3.x objects cannot be built yet: the object stays as it was.
+    job = runEngineJob(doc, equationEditor3Options());
+    EXPECT_EQ(job.converted, 0);
+    EXPECT_NE(job.output.find("\\objdata " + objdata("Equation", mtef) + "}{\\result {\\pict 01}}"), std::string::npos);
+}
+
+TEST(EngineJob, CopiesObjectsItCannotTranslate) {
+    const std::string file = readFileBytes(testDataPath("mtef-objects/mathtype5/equation1.bin"));
+    const std::string data = objdata("Equation.DSMT4", file);
+    const auto job = runEngineJob(document(data));
+    EXPECT_EQ(job.converted, 0);
+    EXPECT_NE(job.output.find("{\\*\\objdata " + data + "}{\\result {\\pict 01}}"), std::string::npos);
+}
+} // namespace

@@ -1,0 +1,46 @@
+// Checks an Equation Editor 3.x "Equation Native" stream, given as hex text, as the engine writes it: the 28-byte
+// header with its cbObject, the MTEF version 3 header 03 01 01 03 0a, and a record list in the nibble layout (tag
+// in the low four bits, options in the high four) in which every record is complete, carries only the option bits
+// it takes, and every object list is closed by END. It checks the structure only: not template selectors,
+// variations, typefaces or characters.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+// Object lists nest deeper than this only in broken data (a template adds two levels: its list and its slot's).
+constexpr int kMaxMtefDepth = 128;
+
+enum class Mtef3Status {
+    Ok = 0,
+    NotChecked,        // the check has not run
+    BadHexText,        // odd length, or a character that is not a hex digit
+    ShortHeader,       // fewer than the 28 header bytes
+    HeaderLength,      // the header length field is not 28
+    HeaderVersion,     // the header version is not 0x00020000
+    ObjectSize,        // cbObject is not the number of MTEF bytes after the header
+    MtefHeader,        // the MTEF header is not 03 01 01 03 0a; the offset is the first byte that differs
+    Truncated,         // the data ends inside a record or before the END of an open list
+    UnknownTag,        // tag 15, which MTEF version 3 does not have
+    UnexpectedOptions, // option bits that the record does not take; the offset is the tag byte
+    EmbellListRecord,  // a character's embellishment list holds a record other than EMBELL
+    MatrixCells,       // a matrix closed with other than rows x columns cells
+    TooDeep,           // object lists nested deeper than kMaxMtefDepth
+    TrailingBytes,     // bytes after the END of the top-level list
+};
+
+struct Mtef3Check {
+    Mtef3Status status = Mtef3Status::NotChecked;
+    size_t offset = 0; // byte offset in the stream, the 28 header bytes included
+};
+
+Mtef3Check checkMtef3Stream(std::string_view equationNativeHex);
+const char* mtef3StatusText(Mtef3Status status);
+
+// "" when the stream is valid, else a message with the byte offset of the first problem.
+std::string validateMtef3Stream(std::string_view equationNativeHex);
+
+} // namespace testing_support

@@ -1,0 +1,143 @@
+// Checks Office Math RTF as the engine writes it for one equation: the groups balance, no element marker byte (0x01,
+// 0x02) is left, and every control word is one the engine writes, with or without a number as the engine writes
+// it. It does not check that the math groups are nested as Word expects.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+enum class OfficeMathStatus {
+    Ok = 0,
+    NotChecked,          // the check has not run
+    StrayCloseBrace,     // a "}" with no group open
+    UnclosedGroup,       // the text ends inside a group; the offset is that of the innermost open "{"
+    MarkerByte,          // a byte 0x01 or 0x02
+    UnknownWord,         // a control word the engine does not write
+    WordTooLong,         // a control word of more than 32 letters
+    MissingParameter,    // a word written with a number (\f382, \mscr0) has none
+    UnexpectedParameter, // a word written without a number has one
+    ParameterRange,      // \u outside -32768..65535
+    MissingFallback,     // \uN not followed by its one fallback character
+    BadHexEscape,        // \' not followed by two hex digits
+    UnknownSymbol,       // a control symbol other than \{ \} \\ \~ \- \_ \* \'
+    StarNotAfterBrace,   // \* that does not open a group
+    BackslashAtEnd,      // the text ends in a backslash
+};
+
+// How a control word takes its number.
+enum class RtfNumber {
+    None,     // never
+    Optional, // toggles: \i, \i0
+    Required, // \f382, \u8747
+};
+
+struct OfficeMathWord {
+    std::string_view name; // without the backslash
+    RtfNumber number;
+};
+
+// clang-format off
+// The control words of the engine's Office Math output, sorted bytewise for binary search.
+// name, number
+inline constexpr OfficeMathWord kOfficeMathWords[] = {
+    {"b", RtfNumber::Optional},
+    {"dn", RtfNumber::Required},
+    {"f", RtfNumber::Required},
+    {"field", RtfNumber::None},
+    {"fldinst", RtfNumber::None},
+    {"fldrslt", RtfNumber::None},
+    {"i", RtfNumber::Optional},
+    {"macc", RtfNumber::None},
+    {"maccPr", RtfNumber::None},
+    {"mbar", RtfNumber::None},
+    {"mbarPr", RtfNumber::None},
+    {"mbegChr", RtfNumber::None},
+    {"mborderBox", RtfNumber::None},
+    {"mborderBoxPr", RtfNumber::None},
+    {"mbox", RtfNumber::None},
+    {"mboxPr", RtfNumber::None},
+    {"mchr", RtfNumber::None},
+    {"mcount", RtfNumber::None},
+    {"mctrlPr", RtfNumber::None},
+    {"md", RtfNumber::None},
+    {"mdPr", RtfNumber::None},
+    {"mdeg", RtfNumber::None},
+    {"mdegHide", RtfNumber::None},
+    {"mden", RtfNumber::None},
+    {"me", RtfNumber::None},
+    {"mendChr", RtfNumber::None},
+    {"mf", RtfNumber::None},
+    {"mfPr", RtfNumber::None},
+    {"mgroupChr", RtfNumber::None},
+    {"mgroupChrPr", RtfNumber::None},
+    {"mhideBot", RtfNumber::None},
+    {"mhideLeft", RtfNumber::None},
+    {"mhideRight", RtfNumber::None},
+    {"mhideTop", RtfNumber::None},
+    {"mlim", RtfNumber::None},
+    {"mlimLoc", RtfNumber::None},
+    {"mlimLow", RtfNumber::None},
+    {"mlimLowPr", RtfNumber::None},
+    {"mlimUpp", RtfNumber::None},
+    {"mlimUppPr", RtfNumber::None},
+    {"mm", RtfNumber::None},
+    {"mmPr", RtfNumber::None},
+    {"mmath", RtfNumber::None},
+    {"mmathPict", RtfNumber::None},
+    {"mmc", RtfNumber::None},
+    {"mmcJc", RtfNumber::None},
+    {"mmcPr", RtfNumber::None},
+    {"mmcs", RtfNumber::None},
+    {"mmr", RtfNumber::None},
+    {"mnary", RtfNumber::None},
+    {"mnaryPr", RtfNumber::None},
+    {"mnum", RtfNumber::None},
+    {"moMath", RtfNumber::None},
+    {"moMathPara", RtfNumber::None},
+    {"mopEmu", RtfNumber::None},
+    {"mplcHide", RtfNumber::None},
+    {"mpos", RtfNumber::None},
+    {"mr", RtfNumber::None},
+    {"mrad", RtfNumber::None},
+    {"mradPr", RtfNumber::None},
+    {"msPre", RtfNumber::None},
+    {"msPrePr", RtfNumber::None},
+    {"msSub", RtfNumber::None},
+    {"msSubPr", RtfNumber::None},
+    {"msSubSup", RtfNumber::None},
+    {"msSubSupPr", RtfNumber::None},
+    {"msSup", RtfNumber::None},
+    {"msSupPr", RtfNumber::None},
+    {"mscr", RtfNumber::Required},
+    {"mstrikeBLTR", RtfNumber::None},
+    {"mstrikeH", RtfNumber::None},
+    {"mstrikeTLBR", RtfNumber::None},
+    {"msty", RtfNumber::Required},
+    {"msub", RtfNumber::None},
+    {"msubHide", RtfNumber::None},
+    {"msup", RtfNumber::None},
+    {"msupHide", RtfNumber::None},
+    {"mtype", RtfNumber::None},
+    {"mvertJc", RtfNumber::None},
+    {"u", RtfNumber::Required},
+    {"uc", RtfNumber::Required},
+    {"zwnbo", RtfNumber::None},
+};
+// clang-format on
+
+struct OfficeMathCheck {
+    OfficeMathStatus status = OfficeMathStatus::NotChecked;
+    size_t offset = 0;     // byte offset of the problem in the text
+    std::string_view word; // the control word concerned, when there is one
+};
+
+OfficeMathCheck checkOfficeMath(std::string_view text);
+const char* officeMathStatusText(OfficeMathStatus status);
+
+// "" when the text is fine, else a message naming the first problem and its byte offset.
+std::string checkOfficeMathRtf(std::string_view text);
+
+} // namespace testing_support

@@ -1,0 +1,88 @@
+// The engine's fuzz targets. Office Math output must always balance its braces and carry no element markers;
+// anything else the converter may decide, as long as it neither crashes nor reads out of bounds.
+#include "fuzzTargets.h"
+
+#include "converterContext.h"
+#include "conversionOptions.h"
+#include "hexText.h"
+#include "rtfOutput.h"
+#include "rtfPass.h"
+#include "rtfSource.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+// Braces balance (escaped ones aside) and no element marker is left.
+bool isSoundOfficeMath(const std::string& text) {
+    long depth = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\x01' || c == '\x02')
+            return false;
+        if (c == '\\') {
+            ++i; // the escaped character, whatever it is
+            continue;
+        }
+        depth += c == '{' ? 1 : c == '}' ? -1 : 0;
+        if (depth < 0)
+            return false;
+    }
+    return depth == 0;
+}
+
+void check(bool condition, const char* rule) {
+    if (!condition) {
+        std::fprintf(stderr, "fuzz rule broken: %s\n", rule);
+        std::abort();
+    }
+}
+} // namespace
+
+int fuzzConvertEquation(const uint8_t* data, size_t size) {
+    if (size < 1)
+        return 0;
+    const uint8_t switches = data[0];
+    const int format = (switches >> 2) & 1;
+    ConverterContext& context = converterContext();
+    initConverterContext(context, format, (switches >> 3) & 1, (switches >> 4) & 1, (switches >> 5) & 1);
+    std::string hex;
+    EquationObjectKind kind = ObjectBareMtef;
+    if (switches & 0x40) {
+        kind = ObjectStorage;
+    } else {
+        const uint8_t header[5] = {uint8_t(2 + (switches & 3)), 1, 1, 3, 10};
+        hex.assign(56, '0');
+        appendHexText(hex, header, 5);
+    }
+    appendHexText(hex, data + 1, size - 1);
+    const std::string& result = convertEquationObject(context, hex, kind);
+    if (format == 1 && !result.empty())
+        check(isSoundOfficeMath(result), "Office Math output balances and has no markers");
+    return 0;
+}
+
+int fuzzRtfPass(const uint8_t* data, size_t size) {
+    if (size < 1)
+        return 0;
+    static const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    static const std::filesystem::path input = folder / ("veltrim-fuzz-" + std::to_string(std::rand()) + ".rtf");
+    static const std::filesystem::path output = folder / ("veltrim-fuzz-" + std::to_string(std::rand()) + ".out");
+    {
+        std::ofstream file(input, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data + 1), std::streamsize(size - 1));
+    }
+    ConversionOptions options;
+    options.eqVersion = data[0] & 1;
+    setConversionOptions(options);
+    setConvertedEquationCount(0);
+    if (!openOutputRtfFile(output))
+        return 0;
+    if (loadSourceRtf(input, 1) == SourceLoadStatus::Ok)
+        processToken();
+    closeOutputRtfFile();
+    return 0;
+}
