@@ -13,6 +13,9 @@ int translatePile(ConverterContext& context, std::string* output, bool pullNext,
 int translateMatrix(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
 int translateRuler(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
 
+// CHAR (mtefCharacterRecord.cpp).
+int translateChar(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
+
 int readFontStyleDef(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
 int readSizeRecord(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
 int skipColor(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);

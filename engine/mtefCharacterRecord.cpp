@@ -1,0 +1,368 @@
+// CHAR records: one Office Math run (format 1) or one MTEF version 3 CHAR record (format 0) per character. This is
+// where the typeface becomes the run's script and style, and the character a plain or escaped byte, a Unicode
+// escape, a SYMBOL field in a MathType font, blanks for MathType spaces, or a Greek code-page byte in the document's
+// Greek font.
+#include "characterTables.h"
+#include "codePage1252.h"
+#include "fontCharacterMaps.h"
+#include "mtefDispatcher.h"
+#include "mtefRecords.h"
+#include "rtfPass.h"
+
+#include <charconv>
+
+namespace {
+// How the character of a record is stored, from its options.
+enum class EncodingKind { None, NoMtcode, Position16, Position8 };
+
+struct CharOptions {
+    EncodingKind kind = EncodingKind::None;
+    bool nudge = false;
+    bool embellished = false;
+    uint8_t outputOptions = 0; // the high nibble of the version 3 tag byte: 8 nudge, 2 embellished, 1 function
+};
+
+// The typefaces 128 and above: 128 + the MTEF style number.
+enum StyleTypeface : uint8_t {
+    TypefaceUser1 = 137,
+    TypefaceUser2 = 138,
+    TypefaceMtExtra = 139,
+    TypefaceExpanding = 150,
+    TypefaceMarker = 151,
+    TypefaceSpace = 152,
+};
+
+constexpr std::string_view kEuclidFrakturHex = "4575636c6964204672616b74757200"; // "Euclid Fraktur", exactly
+constexpr std::string_view kEuclidHex = "4575636c6964";                         // "Euclid" anywhere in the name
+
+CharOptions decodeCharOptions(uint8_t value, bool mtef5) {
+    CharOptions options;
+    static constexpr uint32_t kFlags[] = {32, 16, 8, 4, 2, 1};
+    bool set[6];
+    decodeOptionFlags(value, kFlags, set, 6);
+    if (set[0])
+        options.kind = EncodingKind::NoMtcode;
+    if (set[1])
+        options.kind = EncodingKind::Position16;
+    if (set[2]) {
+        options.nudge = true;
+        options.outputOptions += 8;
+    }
+    if (set[3])
+        options.kind = EncodingKind::Position8; // a later kind replaces an earlier one
+    if (set[4] && !mtef5) {
+        options.embellished = true;
+        options.outputOptions += 2;
+    }
+    if (set[5]) {
+        if (mtef5) {
+            options.embellished = true;
+            options.outputOptions += 2;
+        } else {
+            options.outputOptions += 1; // part of a recognised function name
+        }
+    }
+    return options;
+}
+
+void appendEscape(std::string& run, uint32_t codePoint) {
+    char digits[12];
+    run += "{\\uc1\\u";
+    run.append(digits, size_t(std::to_chars(digits, digits + sizeof digits, codePoint).ptr - digits));
+    run += "\\'3f}";
+}
+
+void appendForm(std::string& run, const CharacterForm& form) {
+    switch (form.kind) {
+    case CharacterForm::Escape:
+        appendEscape(run, form.value);
+        return;
+    case CharacterForm::Literal:
+        run += form.text;
+        return;
+    case CharacterForm::Symbol: {
+        char digits[12];
+        run += "{\\field{\\*\\fldinst SYMBOL ";
+        run.append(digits, size_t(std::to_chars(digits, digits + sizeof digits, form.value).ptr - digits));
+        run += " \\\\f \"";
+        run += form.text;
+        run += "\"}{\\fldrslt }}";
+        return;
+    }
+    case CharacterForm::Nothing:
+        return;
+    }
+}
+
+// "Written escaped": backslash and braces get a backslash in front; every other byte stands as it is.
+void appendEscapedByte(std::string& run, uint8_t byte) {
+    if (byte == '\\' || byte == '{' || byte == '}')
+        run += '\\';
+    run += char(byte);
+}
+
+// A byte of 33 or more without a mapping: the multiplication and division signs as escapes, backslash and braces
+// escaped, bytes from 127 on through code page 1252 (U+003F when the code page has no character there).
+void appendAsciiRule(std::string& run, uint8_t byte) {
+    if (byte == 215 || byte == 247) {
+        appendEscape(run, byte);
+    } else if (byte >= 127) {
+        uint16_t codePoint = 0;
+        appendEscape(run, convertWindows1252Byte(byte, codePoint) ? codePoint : 0x3f);
+    } else {
+        appendEscapedByte(run, byte);
+    }
+}
+
+// What step 3 learns about an explicit-font slot.
+struct SlotFont {
+    const FontEntry* font = nullptr; // null: no usable font
+    bool zeroHighByte = true;
+    bool scriptLetters = false;
+};
+
+// Binds typeface slot t (0-127) and finds its font; appends the run's style words in format 1.
+SlotFont bindSlot(ConverterContext& context, uint8_t t, std::string& run) {
+    TypefaceSlot& slot = context.typefaces[t];
+    if (context.pendingFont != -1) {
+        slot = {context.pendingFont, context.pendingStyle};
+        context.pendingFont = -1;
+    } else if (slot.font == -1) {
+        slot = {context.fontDefCount + 127 - t, 0};
+    }
+    SlotFont result;
+    SlotStyle style;
+    if (slot.font < 0 || slot.font >= int32_t(context.fonts.size())) {
+        result.zeroHighByte = false;
+        style = styleOfSlot(nullptr, slot.style);
+    } else {
+        result.font = &context.fonts[size_t(slot.font)];
+        const std::string_view name = result.font->name;
+        result.zeroHighByte = name == kEuclidFrakturHex || result.font->encodingClass == -1 ||
+                              (!context.allowMathTypeFonts && name.find(kEuclidHex) != std::string_view::npos);
+        style = styleOfSlot(&name, slot.style);
+        result.scriptLetters = style.scriptLetters;
+    }
+    if (context.format == 1)
+        run += style.styleText;
+    return result;
+}
+
+struct CharRecord {
+    uint8_t typeface = 0;
+    SlotFont slot;
+    bool onFontPath = false; // explicit font whose encoding class is 0
+};
+
+void appendV3Character(ConverterContext& context, std::string& run, uint8_t low, uint8_t high) {
+    appendHexByte(context, &run, low);
+    appendHexByte(context, &run, high);
+}
+
+// Greek letters (high byte 3) under an 8-bit position, Office Math: code-page 1253 bytes in the document's Greek font.
+void appendGreek(std::string& run, uint8_t low, uint8_t position) {
+    const std::string& greek = cambriaMathGreekFont();
+    const bool inGreekFont = (low >= 145 && low <= 161) || low == 163 || low == 164 || (low >= 166 && low <= 169) ||
+                             (low >= 177 && low <= 197) || (low >= 199 && low <= 201);
+    static constexpr char kHex[] = "0123456789abcdef";
+    if (inGreekFont) {
+        const uint8_t byte = uint8_t(low + 0x30);
+        run += greek + "\\'" + kHex[byte >> 4] + kHex[byte & 15];
+    } else if (low == 210) {
+        run += greek + "\\'d5";
+    } else if (low == 198) {
+        run += position == 106 ? greek + "\\'f6" : std::string("\\i{\\uc1\\u981\\'3f}");
+    } else if (low == 213) {
+        run += position == 102 ? std::string("{\\uc1\\u981\\'3f}") : greek + "\\'f6";
+    } else if (low == 209) {
+        appendEscape(run, 977);
+    } else if (low == 214) {
+        appendEscape(run, 982);
+    } else {
+        appendEscape(run, 0x300u + low);
+    }
+}
+
+// An 8-bit font position follows the MTCode.
+void translatePosition8(ConverterContext& context, const CharRecord& record, std::string& run) {
+    const uint8_t low = readMtefValue(context);
+    const uint8_t high = readMtefValue(context);
+    const uint8_t position = readMtefValue(context);
+    const uint16_t code = uint16_t(high * 256 + low);
+    const bool officeMath = context.format == 1;
+    if (record.onFontPath) {
+        if (!officeMath) {
+            appendHexByte(context, &run, position);
+            run += record.slot.zeroHighByte ? "00" : "f7";
+        } else if (record.slot.scriptLetters && ((position >= 65 && position <= 90) || (position >= 97 && position <= 122))) {
+            run += char(position); // the run's script gives the letter its alphabet
+        } else {
+            CharacterForm form;
+            appendForm(run, fontPathForm(code, position, context.allowMathTypeFonts, form) ? form
+                                                                                            : CharacterForm{CharacterForm::Escape, code, {}});
+        }
+        return;
+    }
+    if (record.typeface == TypefaceMtExtra) {
+        if (!officeMath)
+            run.resize(run.size() - 2); // the typeface byte: the table or the record below writes its own
+        MtExtraForms forms;
+        if (mtExtraForms(code, forms)) {
+            if (officeMath)
+                appendForm(run, forms.officeMath);
+            else
+                run += context.allowMathTypeFonts ? forms.v3Allowed : forms.v3NotAllowed;
+        } else if (!officeMath) {
+            appendHexByte(context, &run, TypefaceMtExtra);
+            appendV3Character(context, run, low, high);
+        } else if (high != 0) {
+            appendForm(run, mtExtraOtherForm(code, context.allowMathTypeFonts));
+        } else if (low >= 33) {
+            appendEscapedByte(run, low);
+        }
+        return;
+    }
+    if (officeMath) {
+        if (high == 3)
+            appendGreek(run, low, position);
+        else if (high != 0)
+            appendForm(run, wideCharacterForm(code));
+        else if (low >= 33)
+            appendAsciiRule(run, low);
+        return;
+    }
+    if (high == 3 && low == 0xC6 && position == 0x6A)
+        run += "d503";
+    else if (high == 3 && low == 0xD5 && position == 0x66)
+        run += "c603";
+    else
+        appendV3Character(context, run, low, high);
+}
+
+// A 16-bit font position follows the MTCode.
+void translatePosition16(ConverterContext& context, const CharRecord& record, std::string& run) {
+    const uint8_t low = readMtefValue(context);
+    const uint8_t high = readMtefValue(context);
+    const uint8_t positionLow = readMtefValue(context);
+    const uint8_t positionHigh = readMtefValue(context);
+    if (context.format == 1) {
+        if (high != 0)
+            appendEscape(run, uint32_t(high * 256 + low));
+        else if (low > 32)
+            appendEscapedByte(run, low);
+        return;
+    }
+    // A position above 255 has no one-byte form: the character is written by its MTCode instead.
+    if (record.onFontPath && positionHigh == 0) {
+        appendHexByte(context, &run, positionLow);
+        run += record.slot.zeroHighByte ? "00" : "f7";
+    } else {
+        appendV3Character(context, run, low, high);
+    }
+}
+
+// No position: versions 2 and 4 store a font position, the others an MTCode.
+void translateCharacterCode(ConverterContext& context, const CharRecord& record, std::string& run) {
+    uint8_t low = readMtefValue(context);
+    uint8_t high = 0;
+    if (context.mtefVersion == 2 || context.mtefVersion == 4) {
+        if (record.typeface >= 132 && record.typeface <= 134)
+            mapSymbolFontChar(low, high);
+        else if (record.typeface == TypefaceMtExtra)
+            mapMtExtraChar(low, high);
+        else if (record.typeface == TypefaceExpanding)
+            mapExpandingChar(low, high);
+    } else {
+        high = readMtefValue(context);
+    }
+    if (context.format == 1) {
+        if (high != 0)
+            appendForm(run, mtcodeForm(uint16_t(high * 256 + low), context.forceUnicode != 0));
+        else if (low < 33)
+            appendForm(run, controlRangeForm(low));
+        else if (low == '\'')
+            run += context.forceUnicode ? "{\\uc1\\u39 '}" : "'";
+        else
+            appendAsciiRule(run, low);
+        return;
+    }
+    appendHexByte(context, &run, low);
+    if (record.typeface == TypefaceMarker && low == 9)
+        run += "00";
+    else if (record.typeface == TypefaceMarker || record.typeface == TypefaceSpace)
+        run += "eb";
+    else
+        appendHexByte(context, &run, high);
+}
+
+// The embellishment list follows only when the next record really is one; otherwise the character is written as
+// not embellished (format 0 clears the flag in its tag byte) and the next record is left to the caller.
+bool nextRecordIsEmbellishment(ConverterContext& context) {
+    if (!readMtefByte(context))
+        return false;
+    const uint8_t tagByte = currentByteValue(context);
+    stepBackMtefByte(context);
+    return (isMtef5(context) ? tagByte : (tagByte & 15)) == TagEmbellishment;
+}
+} // namespace
+
+int translateChar(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {
+    const CharOptions options = decodeCharOptions(readRecordOptions(context), isMtef5(context));
+    std::string nudge;
+    if (options.nudge)
+        skipNudge(context, &nudge);
+    const bool officeMath = context.format == 1;
+    std::string run;
+    if (officeMath) {
+        run += kElementStart;
+        run += "{\\mr";
+    } else {
+        appendHexByte(context, &run, uint32_t(options.outputOptions) * 16 + TagChar);
+        run += nudge;
+    }
+
+    CharRecord record;
+    record.typeface = readMtefValue(context);
+    if (record.typeface >= 128) {
+        if (officeMath)
+            run += styleTextOfTypeface(record.typeface);
+        else
+            appendHexByte(context, &run,
+                          record.typeface == TypefaceUser1 || record.typeface == TypefaceUser2 ? 0x87 : record.typeface);
+    } else {
+        if (!officeMath)
+            appendHexByte(context, &run, record.typeface);
+        record.slot = bindSlot(context, record.typeface, run);
+        record.onFontPath = record.slot.font != nullptr && record.slot.font->encodingClass == 0;
+    }
+
+    switch (options.kind) {
+    case EncodingKind::Position8:
+        translatePosition8(context, record, run);
+        break;
+    case EncodingKind::Position16:
+        translatePosition16(context, record, run);
+        break;
+    case EncodingKind::None:
+    case EncodingKind::NoMtcode: // the MTCode bytes are read as for the other kinds
+        translateCharacterCode(context, record, run);
+        break;
+    }
+
+    if (options.embellished) {
+        if (nextRecordIsEmbellishment(context))
+            dispatchMtefRecord(context, &run, OneRecord);
+        else if (!officeMath)
+            run.replace(0, 2, [&] {
+                std::string tagByte;
+                appendHexByte(context, &tagByte, uint32_t(options.outputOptions - 2) * 16 + TagChar);
+                return tagByte;
+            }());
+    }
+    if (officeMath) {
+        run += '}';
+        run += kElementEnd;
+    }
+    appendText(context, output, run);
+    return 0;
+}

@@ -1,0 +1,168 @@
+// CHAR records in both formats: styles by typeface and explicit font, the three position kinds, the MT Extra, Greek
+// and ASCII paths, MathType spaces, the font maps of versions 2 and 4, and the options "Force Unicode" and "Allow
+// MathType fonts". Fixtures are equations of one line built with the MTEF builder.
+#include "characterTables.h"
+#include "converterContext.h"
+#include "mtefBuilder.h"
+#include "mtefV3Validator.h"
+#include "officeMathChecker.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace testing_support::mtef;
+using testing_support::checkOfficeMathRtf;
+using testing_support::validateMtef3Stream;
+
+namespace {
+struct Options {
+    int forceUnicode = 1;
+    int allowMathTypeFonts = 0;
+};
+
+// The Office Math body of a one-line equation: what stands between the math wrapping.
+std::string officeMathBody(const MtefEquation& equation, Options options = {}) {
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 1, options.allowMathTypeFonts, 0, options.forceUnicode);
+    const std::string result = convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
+    if (result.empty())
+        return "<unconverted>";
+    EXPECT_EQ(checkOfficeMathRtf(result), "");
+    const std::string head = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath ";
+    const std::string tail = "}}\r\n{\\mmathPict}}\r\n";
+    return result.substr(head.size(), result.size() - head.size() - tail.size());
+}
+
+// The MTEF version 3 records of a one-line equation inside its LINE: from after the LINE tag to before its END.
+std::string v3Line(const MtefEquation& equation, Options options = {}) {
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 0, options.allowMathTypeFonts, 0, options.forceUnicode);
+    (void)convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
+    const std::string& stream = context.equationNative;
+    if (stream.empty())
+        return "<unconverted>";
+    EXPECT_EQ(validateMtef3Stream(stream), "");
+    // Behind the 28-byte header, the MTEF header and FULL (68 hex characters): Euclid Extra's FONT record when
+    // MathType fonts are allowed, then the LINE with its END, then the stream's END.
+    std::string body = stream.substr(68);
+    const std::string euclidExtra = "087f004575636c696420457874726100";
+    if (options.allowMathTypeFonts && body.compare(0, euclidExtra.size(), euclidExtra) == 0)
+        body.erase(0, euclidExtra.size());
+    if (body.size() < 6 || body.compare(0, 2, "01") != 0 || body.compare(body.size() - 4, 4, "0000") != 0)
+        return "<not one line: " + body + ">";
+    return body.substr(2, body.size() - 6);
+}
+
+std::string escape(int codePoint) {
+    return "{\\uc1\\u" + std::to_string(codePoint) + "\\'3f}";
+}
+
+struct CharCase {
+    const char* name;
+    MtefEquation equation;
+    Options options;
+    std::string officeMath; // the run(s) of the line
+    std::string v3;         // the CHAR record(s) of the line, hex
+};
+
+std::vector<CharCase> charCases() {
+    const std::string italic = "\\mscr0\\msty2\\i ";
+    const std::string plain = "\\mscr0\\msty0 ";
+    return {
+        {"variable x", mtef5().line({ch('x', kVariableFace)}), {}, "{\\mr" + italic + "x}", "02837800"},
+        {"function brace is escaped", mtef3().line({ch('{', kFunctionFace)}), {}, "{\\mr" + plain + "\\{}", "02827b00"},
+        {"Greek alpha in the document's Greek font", mtef5().line({ch(0x03B1, kLcGreekFace).at8(0x61)}), {},
+         "{\\mr" + italic + "\\f382\\'e1}", "0284b103"},
+        {"double-struck C, MathType fonts allowed", mtef5().line({ch(0x2102, kMtExtraFace).at8(0xA3)}), {1, 1},
+         "{\\mr" + italic + "{\\mr\\mscr3\\msty0 C}}", "0201a300"},
+        {"double-struck C, MathType fonts not allowed", mtef5().line({ch(0x2102, kMtExtraFace).at8(0xA3)}), {1, 0},
+         "{\\mr" + italic + "{\\mr\\mscr3\\msty0 C}}", "02814300"},
+        {"zero-width space, Force Unicode", mtef5().line({ch(0xEB01, kSpaceFace)}), {1, 0},
+         "{\\mr" + italic + escape(8203) + "}", "029801eb"},
+        {"zero-width space without Force Unicode", mtef5().line({ch(0xEB01, kSpaceFace)}), {0, 0}, "{\\mr" + italic + "}",
+         "029801eb"},
+        {"user 1 becomes vector in MTEF 3", mtef5().line({ch('v', kUser1Face)}), {},
+         "{\\mr\\mscr0\\msty3\\b\\i v}", "02877600"},
+        {"upper-case Greek is upright", mtef5().line({ch(0x0394, kUcGreekFace)}), {}, "{\\mr" + plain + escape(916) + "}",
+         "02859403"},
+        {"apostrophe with Force Unicode", mtef5().line({ch('\'', kTextFace)}), {1, 0}, "{\\mr" + plain + "{\\uc1\\u39 '}}",
+         "02812700"},
+        {"apostrophe without Force Unicode", mtef5().line({ch('\'', kTextFace)}), {0, 0}, "{\\mr" + plain + "'}",
+         "02812700"},
+        {"apostrophe with a position is plain", mtef5().line({ch('\'', kTextFace).at8(0x27)}), {1, 0},
+         "{\\mr" + plain + "'}", "02812700"},
+        {"multiplication sign", mtef5().line({ch(215, kSymbolFace)}), {}, "{\\mr" + italic + escape(215) + "}",
+         "0286d700"},
+        {"euro through code page 1252", mtef5().line({ch(0x80, kTextFace)}), {}, "{\\mr" + plain + escape(8364) + "}",
+         "02818000"},
+        {"expanding 0xE9 in version 2", mtef2().line({ch(0xE9, kExpandingFace)}), {}, "{\\mr" + italic + escape(63726) + "}",
+         "0296eef8"},
+        {"MT Extra 0x81 in version 4 is a zero-width space", mtef4().line({ch(0x81, kMtExtraFace)}), {1, 0},
+         "{\\mr" + italic + escape(8203) + "}", "028b01eb"},
+        {"phi forms exchanged", mtef5().line({ch(0x03C6, kLcGreekFace), ch(0x03D5, kLcGreekFace)}), {},
+         "{\\mr" + italic + escape(981) + "}{\\mr" + italic + escape(966) + "}", "0284c6030284d503"},
+        {"MathType space 0xEB02 is a blank", mtef5().line({ch(0xEB02, kSpaceFace)}), {}, "{\\mr" + italic + " }",
+         "029802eb"},
+        {"MathType space 0xEB03 is escaped", mtef5().line({ch(0xEB03, kSpaceFace)}), {}, "{\\mr" + italic + escape(60163) + "}",
+         "029803eb"},
+        {"version 2 space code 2", mtef2().line({ch(2, kSpaceFace)}), {}, "{\\mr" + italic + " }", "029802eb"},
+        {"marker tab", mtef3().line({ch(9, kMarkerFace)}), {}, "{\\mr" + italic + "}", "02970900"},
+        {"16-bit position", mtef5().line({ch(0x2192, kSymbolFace).at16(0x00AE)}), {}, "{\\mr" + italic + escape(8594) + "}",
+         "02869221"},
+        {"nudge kept in MTEF 3", mtef5().line({ch('a', kVariableFace).nudged(2, -1)}), {}, "{\\mr" + italic + "a}",
+         "82827f836100"},
+        {"Greek phi forms by position", mtef5().line({ch(0x03C6, kLcGreekFace).at8(0x6A), ch(0x03D5, kLcGreekFace).at8(0x66)}),
+         {}, "{\\mr" + italic + "\\f382\\'f6}{\\mr" + italic + escape(981) + "}", "0284d5030284c603"},
+    };
+}
+
+TEST(Characters, TranslateInBothFormats) {
+    const std::vector<CharCase> cases = charCases();
+    for (size_t row = 0; row < cases.size(); ++row) {
+        const CharCase& c = cases[row];
+        EXPECT_EQ(officeMathBody(c.equation, c.options), c.officeMath) << "row " << row << ": " << c.name;
+        EXPECT_EQ(v3Line(c.equation, c.options), c.v3) << "row " << row << ": " << c.name;
+    }
+}
+
+// An embellishment flag without an EMBELL record after the character: the next record stays a record of the line.
+TEST(Characters, EmbellishmentFlagWithoutListIsDropped) {
+    MtefEquation equation = mtef5().line({ch('x', kVariableFace).withOptions(0x01), ch('y', kVariableFace)});
+    EXPECT_EQ(officeMathBody(equation), "{\\mr\\mscr0\\msty2\\i x}{\\mr\\mscr0\\msty2\\i y}");
+    EXPECT_EQ(v3Line(equation), "0283780002837900");
+}
+
+TEST(Characters, ExplicitFontsGiveTheirScriptAndHighByte) {
+    // FONT_DEF "Euclid Math One" (encoding 0: a text font), bound to typeface slot 1 by FONT_STYLE_DEF.
+    auto equation = [] {
+        return mtef5().add(fontDef(0, "Euclid Math One")).line({fontStyleDef(1, 0), ch('A', 1).at8('A')});
+    };
+    EXPECT_EQ(officeMathBody(equation()), "{\\mr\\mscr1\\msty0 A}");
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 0, 0, 0, 1);
+    (void)convertEquationObject(context, equation().nativeHex(), ObjectBareMtef);
+    EXPECT_NE(context.equationNative.find("02014100"), std::string::npos) << context.equationNative;
+    initConverterContext(context, 0, 1, 0, 1);
+    (void)convertEquationObject(context, equation().nativeHex(), ObjectBareMtef);
+    EXPECT_NE(context.equationNative.find("020141f7"), std::string::npos) << context.equationNative;
+    // The slot's font becomes a FONT record: typeface byte 128 - 1, style 0, the name.
+    EXPECT_NE(context.equationNative.find("087f00" "4575636c6964204d617468204f6e6500"), std::string::npos);
+}
+
+// A 16-bit font position above 255 has no one-byte form in MTEF 3: the character goes by its code instead.
+TEST(Characters, WideFontPositionsFallBackToTheCode) {
+    MtefEquation equation =
+        mtef5().add(fontDef(0, "Arial")).line({fontStyleDef(1, 0), ch('q', 1).at16(0x1234), ch('r', 1).at16(0x52)});
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 0, 0, 0, 1);
+    (void)convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
+    EXPECT_NE(context.equationNative.find("0201" "7100" "0201" "52f7"), std::string::npos) << context.equationNative;
+    EXPECT_EQ(validateMtef3Stream(context.equationNative), "");
+}
+
+TEST(Characters, TablesAreSortedForLookup) {
+    const char* failing = nullptr;
+    EXPECT_TRUE(characterTablesAreSorted(failing)) << failing;
+}
+} // namespace

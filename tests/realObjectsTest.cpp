@@ -1,0 +1,55 @@
+// Every real MathType and Equation Editor object: converted or left as it is, never broken. What converts must be
+// sound Office Math or a well-formed MTEF version 3 stream; objects whose records the engine translates completely
+// must convert.
+#include "converterContext.h"
+#include "mtefV3Validator.h"
+#include "officeMathChecker.h"
+#include "testFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+using testing_support::hexOf;
+using testing_support::readFileBytes;
+using testing_support::testDataPath;
+
+namespace {
+// Objects made of lines, piles, matrices, characters and definitions only: they must convert in both formats.
+const std::set<std::string> kMustConvert = {
+#include "data/mtef-objects/convertible.inc"
+};
+
+TEST(RealObjects, ConvertSoundlyOrStayAsTheyAre) {
+    int objects = 0;
+    for (const char* folder : {"mathtype3", "mathtype5"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(testDataPath(std::string("mtef-objects/") + folder))) {
+            if (entry.path().extension() != ".bin")
+                continue;
+            const std::string name = std::string(folder) + "/" + entry.path().filename().string();
+            const std::string hex = hexOf(readFileBytes(entry.path()));
+            ++objects;
+            ConverterContext& context = converterContext();
+            initConverterContext(context, 1, 0, 0, 1);
+            const std::string officeMath = convertEquationObject(context, hex, ObjectStorage);
+            if (!officeMath.empty()) {
+                EXPECT_EQ(testing_support::checkOfficeMathRtf(officeMath), "") << name;
+            }
+            initConverterContext(context, 0, 1, 0, 1);
+            (void)convertEquationObject(context, hex, ObjectStorage);
+            const std::string equationNative = context.equationNative;
+            if (!equationNative.empty()) {
+                EXPECT_EQ(testing_support::validateMtef3Stream(equationNative), "") << name;
+            }
+            if (kMustConvert.count(name) != 0) {
+                EXPECT_FALSE(officeMath.empty()) << name << " did not convert to Office Math";
+                EXPECT_FALSE(equationNative.empty()) << name << " did not convert to MTEF 3";
+            }
+
+        }
+    }
+    EXPECT_GT(objects, 30);
+}
+} // namespace
