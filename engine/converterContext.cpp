@@ -47,6 +47,8 @@ void resetObjectState(ConverterContext& context) {
     context.depth = 0;
     context.abandoned = false;
     context.topLevelOpen = false;
+    context.lineOutput = nullptr;
+    context.lineStart = 0;
     // Greek letters go into the document's Cambria Math Greek font, or else into its Greek font.
     if (cambriaMathGreekFont().empty())
         setCambriaMathGreekFont(greekFont());

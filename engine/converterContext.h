@@ -51,6 +51,10 @@ struct ConverterContext {
     int32_t depth = 0;              // records being translated, one inside the other
     bool abandoned = false;         // the object cannot be translated soundly: leave it unconverted
     std::string equationNative;     // format 0: the last "Equation Native" stream assembled (hex), for wrapping
+    // Where the line being translated starts in its output, so that a script never takes its base from text before
+    // its own line (a pile row's or matrix cell's opening RTF, or the previous row).
+    const std::string* lineOutput = nullptr;
+    size_t lineStart = 0;
 };
 
 // The one process-wide context, used on the conversion job's thread only.
@@ -84,3 +88,24 @@ void skipNudge(ConverterContext& context, std::string* target);
 // Reads bytes up to and including the first zero byte (the end of the data reads as zero) and appends their hex to
 // the target, when given. Returns 0.
 int readZeroTerminatedBytes(ConverterContext& context, std::string* target);
+
+// Marks the start of a line's own text in its output for the scope's lifetime (lines, pile rows, matrix cells).
+class LineScope {
+public:
+    LineScope(ConverterContext& context, const std::string* output)
+        : context_(context), outerOutput_(context.lineOutput), outerStart_(context.lineStart) {
+        context.lineOutput = output;
+        context.lineStart = output != nullptr ? output->size() : 0;
+    }
+    ~LineScope() {
+        context_.lineOutput = outerOutput_;
+        context_.lineStart = outerStart_;
+    }
+    LineScope(const LineScope&) = delete;
+    LineScope& operator=(const LineScope&) = delete;
+
+private:
+    ConverterContext& context_;
+    const std::string* outerOutput_;
+    size_t outerStart_;
+};

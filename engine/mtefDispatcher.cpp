@@ -13,13 +13,13 @@ struct HandlerRow {
     RecordHandler handler; // null: no translator for this tag in this unit; the record ends its list
 };
 
-// Indexed by tag 0-19. Templates and embellishments are translated by units of their own.
+// Indexed by tag 0-19. Embellishments are translated by a unit of their own.
 // clang-format off
 constexpr HandlerRow kHandlers[TagEncodingDef + 1] = {
     {nullptr},               // 0 END: handled by the dispatcher
     {translateLine},         // 1 LINE
     {translateChar},         // 2 CHAR
-    {nullptr},               // 3 TMPL
+    {translateTemplate},     // 3 TMPL
     {translatePile},         // 4 PILE
     {translateMatrix},       // 5 MATRIX
     {nullptr},               // 6 EMBELL

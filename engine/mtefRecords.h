@@ -16,6 +16,9 @@ int translateRuler(ConverterContext& context, std::string* output, bool pullNext
 // CHAR (mtefCharacterRecord.cpp).
 int translateChar(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
 
+// TMPL (mtefTemplates.cpp).
+int translateTemplate(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
+
 int readFontStyleDef(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
 int readSizeRecord(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
 int skipColor(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);

@@ -86,7 +86,10 @@ int translateLine(ConverterContext& context, std::string* output, bool /*pullNex
         return 0;
     }
     writeTagWithNudge(context, output, TagLine, nudge);
-    while (dispatchMtefRecord(context, output, OneRecord) == RecordDone) {
+    {
+        LineScope line(context, output); // scripts find their bases only from here on
+        while (dispatchMtefRecord(context, output, OneRecord) == RecordDone) {
+        }
     }
     writeHex(context, output, "00");
     return 0;
@@ -113,6 +116,7 @@ int translatePile(ConverterContext& context, std::string* output, bool /*pullNex
     while (readMtefValue(context) != 0) {
         stepBackMtefByte(context);
         writeRtf(context, output, "{\\mmr {\\me ");
+        LineScope line(context, output);
         const RecordResult row = dispatchMtefRecord(context, output, OneRecord);
         writeRtf(context, output, "}}");
         if (row == EndRecord || context.abandoned)
@@ -155,6 +159,7 @@ int translateMatrix(ConverterContext& context, std::string* output, bool /*pullN
                 return 1;
             }
             writeRtf(context, output, "{\\me ");
+            LineScope line(context, output);
             const RecordResult cell = dispatchMtefRecord(context, output, OneRecord);
             writeRtf(context, output, "}");
             if (cell == EndRecord || context.abandoned) {

@@ -43,6 +43,7 @@ TEST(RealObjects, ConvertSoundlyOrStayAsTheyAre) {
             if (!equationNative.empty()) {
                 EXPECT_EQ(testing_support::validateMtef3Stream(equationNative), "") << name;
             }
+
             if (kMustConvert.count(name) != 0) {
                 EXPECT_FALSE(officeMath.empty()) << name << " did not convert to Office Math";
                 EXPECT_FALSE(equationNative.empty()) << name << " did not convert to MTEF 3";

@@ -1,0 +1,37 @@
+// TMPL records: the shared record head, the selector tables of both MTEF generations, and what every template
+// translator has in common. Format 0 output always uses the version 3 selector numbering.
+#pragma once
+
+#include "converterContext.h"
+
+#include <string>
+#include <string_view>
+
+// A template translator: the selector has been read; it reads the variation, the template options, the slots and
+// the END and appends its text to `output` (scripts rewrite it). `argument` and `v3Selector` come from the selector
+// table; `nudge` is the hex of the nudge bytes read by the record head (format 0; empty otherwise).
+using TemplateTranslator = void (*)(ConverterContext& context, std::string* output, int argument,
+                                    std::string_view v3Selector, const std::string& nudge);
+
+// Helpers of the common pattern.
+uint8_t readTemplateVariation(ConverterContext& context);
+// Consumes one byte by asking for an END record (an END or any other byte: exactly one byte either way).
+void consumeTemplateByte(ConverterContext& context);
+// Reads one slot (one record of any tag) into `slot`, emptied first.
+void readTemplateSlot(ConverterContext& context, std::string& slot);
+// Appends the text of the job's format: hex for format 0, RTF for format 1.
+void writeTemplateText(ConverterContext& context, std::string* output, std::string_view hex, std::string_view rtf);
+void writeElementStart(ConverterContext& context, std::string* output);
+void writeElementEnd(ConverterContext& context, std::string* output);
+
+// Takes the last complete element of the line output off it and returns it (format 1 only): the base of a script.
+// The search never goes back past the start of the line the script belongs to.
+std::string detachLastElement(ConverterContext& context, std::string& output);
+
+// The translators of fractions, scripts, radicals and limits (mtefFractionsScripts.cpp).
+void translateFraction(ConverterContext&, std::string*, int variant, std::string_view, const std::string&);
+void translateFractionV3(ConverterContext&, std::string*, int variant, std::string_view, const std::string&);
+void translateScripts(ConverterContext&, std::string*, int kind, std::string_view, const std::string&);
+void translateScriptsV3(ConverterContext&, std::string*, int, std::string_view v3Selector, const std::string&);
+void translateRadical(ConverterContext&, std::string*, int, std::string_view, const std::string&);
+void translateLimit(ConverterContext&, std::string*, int variant, std::string_view, const std::string&);

@@ -1,0 +1,150 @@
+// Template records: the record head and selector dispatch of both generations, and the fraction, script, radical and
+// limit translators in both formats. Fixtures are one-line equations built with the MTEF builder.
+#include "converterContext.h"
+#include "mtefBuilder.h"
+#include "mtefV3Validator.h"
+#include "officeMathChecker.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace testing_support::mtef;
+using testing_support::checkOfficeMathRtf;
+using testing_support::validateMtef3Stream;
+
+namespace {
+std::string officeMathBody(const MtefEquation& equation) {
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 1, 0, 0, 1);
+    const std::string result = convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
+    if (result.empty())
+        return "<unconverted>";
+    EXPECT_EQ(checkOfficeMathRtf(result), "");
+    const std::string head = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath ";
+    const std::string tail = "}}\r\n{\\mmathPict}}\r\n";
+    return result.substr(head.size(), result.size() - head.size() - tail.size());
+}
+
+// The records of the one line, as MTEF version 3 hex (without the LINE tag and its END).
+std::string v3Line(const MtefEquation& equation) {
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 0, 0, 0, 1);
+    (void)convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
+    const std::string& stream = context.equationNative;
+    if (stream.empty())
+        return "<unconverted>";
+    EXPECT_EQ(validateMtef3Stream(stream), "");
+    const std::string body = stream.substr(68);
+    if (body.size() < 6 || body.compare(0, 2, "01") != 0)
+        return "<not one line: " + body + ">";
+    return body.substr(2, body.size() - 6);
+}
+
+const std::string kX = "{\\mr\\mscr0\\msty2\\i x}";
+const std::string k2 = "{\\mr\\mscr0\\msty0 2}";
+const std::string k3 = "{\\mr\\mscr0\\msty0 3}";
+const std::string kXHex = "02837800";
+const std::string k2Hex = "02883200";
+const std::string k3Hex = "02883300";
+
+struct TemplateCase {
+    const char* name;
+    MtefEquation equation;
+    std::string officeMath;
+    std::string v3;
+};
+
+std::vector<TemplateCase> templateCases() {
+    const auto x = [] { return ch('x', kVariableFace); };
+    const auto two = [] { return ch('2', kNumberFace); };
+    const auto three = [] { return ch('3', kNumberFace); };
+    return {
+        {"superscript takes the x before it",
+         mtef5().line({x(), tmpl(28, 0, {nullLine(), line({two()})})}),
+         "{\\msSup{\\msSupPr}{\\me " + kX + "}{\\msup " + k2 + "}}", kXHex + "03" "0f0000" "11" "01" + k2Hex + "00" "00"},
+        {"superscript first in its line gets a blank base", mtef5().line({tmpl(28, 0, {nullLine(), line({two()})})}),
+         "{\\msSup{\\msSupPr}{\\me  }{\\msup " + k2 + "}}", "03" "0f0000" "11" "01" + k2Hex + "00" "00"},
+        {"subscript and superscript", mtef5().line({x(), tmpl(29, 0, {line({two()}), line({three()})})}),
+         "{\\msSubSup{\\msSubSupPr}{\\me " + kX + "}{\\msub " + k2 + "}{\\msup " + k3 + "}}",
+         kXHex + "03" "0f0200" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
+        {"pre-superscript keeps x in front", mtef5().line({x(), tmpl(28, 1, {nullLine(), line({two()})})}),
+         kX + "{\\msPre{\\msPrePr}{\\me  }{\\msub  }{\\msup " + k2 + "}}", kXHex + "03" "2c0000" "11" "01" + k2Hex + "00" "00"},
+        {"version 3 scripts, subscript by variation", mtef3().line({x(), tmpl(15, 1, {line({two()}), nullLine()})}),
+         "{\\msSub{\\msSubPr}{\\me " + kX + "}{\\msub " + k2 + "}}", kXHex + "03" "0f0100" "01" + k2Hex + "00" "11" "00"},
+        {"fraction", mtef5().line({tmpl(11, 0, {line({two()}), line({three()})})}),
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum " + k2 + "}{\\mden " + k3 + "}}", "03" "0e0000" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
+        {"fraction variation 3 is skewed", mtef5().line({tmpl(11, 3, {line({two()}), line({three()})})}),
+         "{\\mf{\\mfPr{\\mtype skw}}{\\mnum " + k2 + "}{\\mden " + k3 + "}}", "03" "290200" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
+        {"fraction variation 6 is linear", mtef5().line({tmpl(11, 6, {nullLine(), nullLine()})}),
+         "{\\mf{\\mfPr{\\mtype lin}}{\\mnum }{\\mden }}", "03" "290100" "11" "11" "00"},
+        {"fraction variation 9 falls back to a plain fraction", mtef5().line({tmpl(11, 9, {nullLine(), nullLine()})}),
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}", "03" "0e0000" "11" "11" "00"},
+        {"long division", mtef5().line({tmpl(26, 0, {line({two()}), line({three()})})}),
+         "{\\mf{\\mfPr{\\mtype }}{\\mden )" + k2 + "}{\\mnum  " + k3 + "}}", "03" "280100" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
+        {"version 3 selector 14 is the fraction", mtef3().line({tmpl(14, 0, {nullLine(), nullLine()})}),
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}", "03" "0e0000" "11" "11" "00"},
+        {"version 3 slash fraction", mtef3().line({tmpl(41, 1, {nullLine(), nullLine()})}),
+         "{\\mf{\\mfPr{\\mtype lin}}{\\mnum }{\\mden }}", "03" "290100" "11" "11" "00"},
+        {"square root hides its degree", mtef5().line({tmpl(10, 0, {line({two()}), nullLine()})}),
+         "{\\mrad{\\mradPr {\\mdegHide on}}{\\me " + k2 + "}{\\mdeg }}", "03" "0d0000" "01" + k2Hex + "00" "11" "00"},
+        {"root with index", mtef5().line({tmpl(10, 1, {line({two()}), line({three()})})}),
+         "{\\mrad{\\mradPr }{\\me " + k2 + "}{\\mdeg " + k3 + "}}", "03" "0d0100" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
+        {"version 3 limit, variation 0: upper only",
+         mtef3().line({tmpl(39, 0, {line({x()}), nullLine(), line({two()})})}),
+         "{\\mlimUpp{\\mlimUppPr }{\\me " + kX + "}{\\mlim " + k2 + "}}",
+         "03" "270000" "01" + kXHex + "00" "11" "01" + k2Hex + "00" "00"},
+        {"version 5 limit with both limits",
+         mtef5().line({tmpl(23, 0x30, {line({x()}), line({two()}), line({three()})})}),
+         "{\\mlimUpp{\\mlimUppPr }{\\me {\\mlimLow{\\mlimLowPr }{\\me " + kX + "}{\\mlim " + k2 + "}}}{\\mlim " + k3 +
+             "}}",
+         "03" "270200" "01" + kXHex + "00" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
+        {"sum-style operator keeps its operand after it",
+         mtef5().line({tmpl(22, 0x10, {line({x()}), line({two()}), nullLine(), ch(0x2211, kSymbolFace)})}),
+         "{\\mlimLow{\\mlimLowPr }{\\me {\\mr\\mscr0\\msty2\\i {\\uc1\\u8721\\'3f}}}{\\mlim " + k2 + "}}" + kX,
+         "03" "2b0100" "01" + kXHex + "00" "01" + k2Hex + "00" "11" "02861122" "00"},
+        {"integral-style operator",
+         mtef5().line({tmpl(21, 0x30, {line({x()}), line({two()}), line({three()}), ch(0x222B, kSymbolFace)})}),
+         "{\\msSubSup{\\msSubSupPr }{\\me {\\mr\\mscr0\\msty2\\i {\\uc1\\u8747\\'3f}}}{\\msub " + k2 + "}{\\msup " + k3 +
+             "}}" + kX,
+         "03" "2a0200" "01" + kXHex + "00" "01" + k2Hex + "00" "01" + k3Hex + "00" "02862b22" "00"},
+        {"template with nudge", mtef5().line({tmpl(11, 0, {nullLine(), nullLine()}).nudged(1, 1)}),
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}", "83" "8181" "0e0000" "11" "11" "00"},
+        {"unknown selector leaves the object", mtef5().line({tmpl(38, 0, {nullLine()})}), "<unconverted>", "<unconverted>"},
+        {"version 3 selector 10 is a fence, not a radical", mtef3().line({tmpl(10, 0, {nullLine()})}), "<unconverted>",
+         "<unconverted>"},
+    };
+}
+
+TEST(Templates, TranslateInBothFormats) {
+    const std::vector<TemplateCase> cases = templateCases();
+    for (size_t row = 0; row < cases.size(); ++row) {
+        const TemplateCase& c = cases[row];
+        EXPECT_EQ(officeMathBody(c.equation), c.officeMath) << "row " << row << ": " << c.name;
+        EXPECT_EQ(v3Line(c.equation), c.v3) << "row " << row << ": " << c.name;
+    }
+}
+
+// A script first in a pile row or matrix cell takes nothing from the row before or the group's own RTF.
+TEST(Templates, ScriptBasesStayInsideTheirRow) {
+    const auto script = [] { return tmpl(28, 0, {nullLine(), line({ch('2', kNumberFace)})}); };
+    MtefEquation piled = mtef5().line({pile(1, 1, {line({ch('x', kVariableFace)}), line({script()})})});
+    const std::string body = officeMathBody(piled);
+    EXPECT_NE(body.find("{\\mmr {\\me {\\msSup{\\msSupPr}{\\me  }{\\msup "), std::string::npos) << body;
+    EXPECT_NE(body.find("{\\mmr {\\me " + kX + "}}"), std::string::npos) << body;
+    MtefEquation cells = mtef5().line({matrix(1, 2, {line({ch('x', kVariableFace)}), script()})});
+    const std::string matrixBody = officeMathBody(cells);
+    EXPECT_NE(matrixBody.find("{\\me " + kX + "}{\\me {\\msSup{\\msSupPr}{\\me  }"), std::string::npos) << matrixBody;
+}
+
+// A long row of scripts converts (each base is found by looking back over its own element only).
+TEST(Templates, ManyScriptsInARow) {
+    MtefRecords objects;
+    for (int i = 0; i < 3000; ++i) {
+        objects.push_back(ch('x', kVariableFace));
+        objects.push_back(tmpl(27, 0, {line({ch('1', kNumberFace)}), nullLine()}));
+    }
+    const std::string body = officeMathBody(mtef5().line(objects));
+    EXPECT_EQ(body.substr(0, 30), "{\\msSub{\\msSubPr}{\\me " + kX.substr(0, 8));
+}
+} // namespace
