@@ -49,6 +49,7 @@ void resetObjectState(ConverterContext& context) {
     context.topLevelOpen = false;
     context.lineOutput = nullptr;
     context.lineStart = 0;
+    context.embellishingCharacter = false;
     // Greek letters go into the document's Cambria Math Greek font, or else into its Greek font.
     if (cambriaMathGreekFont().empty())
         setCambriaMathGreekFont(greekFont());

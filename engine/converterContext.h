@@ -55,6 +55,7 @@ struct ConverterContext {
     // its own line (a pile row's or matrix cell's opening RTF, or the previous row).
     const std::string* lineOutput = nullptr;
     size_t lineStart = 0;
+    bool embellishingCharacter = false; // a CHAR record is reading its embellishment list
 };
 
 // The one process-wide context, used on the conversion job's thread only.

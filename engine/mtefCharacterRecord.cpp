@@ -350,8 +350,11 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
     }
 
     if (options.embellished) {
-        if (nextRecordIsEmbellishment(context))
+        if (nextRecordIsEmbellishment(context)) {
+            context.embellishingCharacter = true;
             dispatchMtefRecord(context, &run, OneRecord);
+            context.embellishingCharacter = false;
+        }
         else if (!officeMath)
             run.replace(0, 2, [&] {
                 std::string tagByte;

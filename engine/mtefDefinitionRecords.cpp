@@ -69,8 +69,9 @@ int readFontStyleDef(ConverterContext& context, std::string* output, bool pullNe
 int readSizeRecord(ConverterContext& context, std::string* output, bool pullNext, int32_t tag) {
     // A record cut short by the end of the data is copied whole or not at all.
     const bool copy = context.format == 0 && mtefBytesFollow(context, 2);
+    // The tag alone: option bits of the nibble layout mean nothing to a size record and are not valid in MTEF 3.
     std::string record;
-    appendHexByte(context, &record, currentByteValue(context));
+    appendHexByte(context, &record, uint32_t(tag));
     if (tag == TagSize) {
         const uint8_t size = readMtefValue(context);
         appendHexByte(context, &record, size);
@@ -147,8 +148,10 @@ int skipFutureRecord(ConverterContext& context, std::string* /*output*/, bool /*
         skipBytes(context, 2);
     int length = readMtefValue(context);
     if (length == 255) {
-        const int high = readMtefValue(context);
-        length = high * 256 + readMtefValue(context);
+        // Low byte first, like every other multi-byte MTEF value: MathType's long comments (a record of tag 102
+        // holding the TeX input, for example) are stored so.
+        const int low = readMtefValue(context);
+        length = readMtefValue(context) * 256 + low;
     }
     for (int i = 0; i < length; ++i) {
         if (!readMtefByte(context))

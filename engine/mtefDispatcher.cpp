@@ -22,7 +22,7 @@ constexpr HandlerRow kHandlers[TagEncodingDef + 1] = {
     {translateTemplate},     // 3 TMPL
     {translatePile},         // 4 PILE
     {translateMatrix},       // 5 MATRIX
-    {nullptr},               // 6 EMBELL
+    {translateEmbellishment}, // 6 EMBELL
     {translateRuler},        // 7 RULER
     {readFontStyleDef},      // 8 FONT (nibble layout) / FONT_STYLE_DEF (version 5)
     {readSizeRecord},        // 9 SIZE

@@ -19,6 +19,10 @@ int translateChar(ConverterContext& context, std::string* output, bool pullNext,
 // TMPL (mtefTemplates.cpp).
 int translateTemplate(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
 
+// EMBELL (mtefEmbellishments.cpp): reads a character's whole embellishment list and rewrites the character's text,
+// given as the output.
+int translateEmbellishment(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
+
 int readFontStyleDef(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
 int readSizeRecord(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);
 int skipColor(ConverterContext& context, std::string* output, bool pullNext, int32_t tag);

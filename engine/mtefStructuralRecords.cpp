@@ -3,6 +3,7 @@
 // \mm groups.
 #include "mtefDispatcher.h"
 #include "mtefRecords.h"
+#include "hexText.h"
 
 #include <charconv>
 
@@ -127,6 +128,30 @@ int translatePile(ConverterContext& context, std::string* output, bool /*pullNex
     return 0;
 }
 
+// True when the MTEF 3 text from `start` holds an object after any size and font records that lead it: a matrix
+// cell must be one object.
+static bool holdsObjectRecord(const std::string& hex, size_t start) {
+    auto byteAt = [&](size_t i) { return i + 1 < hex.size() ? uint32_t(hexPairValue(hex[i], hex[i + 1])) : 0u; };
+    size_t i = start;
+    while (i + 1 < hex.size()) {
+        const uint32_t tag = byteAt(i) & 15;
+        if (tag >= TagFull && tag <= TagSubSym) {
+            i += 2;
+        } else if (tag == TagSize) {
+            const uint32_t size = byteAt(i + 2);
+            i += 4 + 2 * (size == 100 ? 3 : size == 101 ? 2 : 1);
+        } else if (tag == TagFontStyleDef) {
+            i += 6; // tag, typeface, style, then the name up to its zero byte
+            while (i + 1 < hex.size() && byteAt(i) != 0)
+                i += 2;
+            i += 2;
+        } else {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Reads the partition bytes of n lines: two bits for each of the n + 1 lines between and around them.
 static void copyPartitionBytes(ConverterContext& context, std::string* output, uint32_t count) {
     for (uint32_t i = 0; i < (count + 4) / 4; ++i)
@@ -152,17 +177,22 @@ int translateMatrix(ConverterContext& context, std::string* output, bool /*pullN
     for (uint32_t row = 0; row < rows; ++row) {
         writeRtf(context, output, "{\\mmr ");
         for (uint32_t column = 0; column < columns; ++column) {
-            // Cells cut off by the end of the data, or a cell that took the matrix's END, leave no sound matrix:
-            // the object stays unconverted rather than losing cells or leaving groups open.
+            // Cells cut off by the end of the data, a cell that took the matrix's END or that could not be read
+            // leave no sound matrix: the object stays unconverted rather than losing cells or leaving groups open.
             if (context.endOfData) {
                 context.abandoned = true;
                 return 1;
             }
             writeRtf(context, output, "{\\me ");
             LineScope line(context, output);
+            const size_t cellStart = output != nullptr ? output->size() : 0;
             const RecordResult cell = dispatchMtefRecord(context, output, OneRecord);
             writeRtf(context, output, "}");
-            if (cell == EndRecord || context.abandoned) {
+            // A cell that is no record, that ran out of data, or that wrote nothing in MTEF 3 (a record dropped
+            // there, such as a colour) leaves the matrix short.
+            const bool emptyV3Cell =
+                context.format == 0 && output != nullptr && !holdsObjectRecord(*output, cellStart);
+            if (cell != RecordDone || context.endOfData || emptyV3Cell || context.abandoned) {
                 context.abandoned = true;
                 return 1;
             }

@@ -15,97 +15,97 @@ struct SelectorRow {
 // clang-format off
 constexpr SelectorRow kV5Selectors[] = {
     // translator           argument  v3 selector      selector: template
-    {nullptr,                1, ""},                   // 0 angle brackets (fence)
-    {nullptr,                1, ""},                   // 1 parentheses (fence)
-    {nullptr,                1, ""},                   // 2 braces (fence)
-    {nullptr,                1, ""},                   // 3 square brackets (fence)
-    {nullptr,                1, ""},                   // 4 vertical bars (fence)
-    {nullptr,                1, ""},                   // 5 double vertical bars (fence)
-    {nullptr,                1, ""},                   // 6 floor brackets (fence)
-    {nullptr,                1, ""},                   // 7 ceiling brackets (fence)
-    {nullptr,                2, ""},                   // 8 white square brackets (fence, nudge)
-    {nullptr,                0, ""},                   // 9 interval (fence)
+    {translateFence,         1, ""},                   // 0 angle brackets (fence)
+    {translateFence,         1, ""},                   // 1 parentheses (fence)
+    {translateFence,         1, ""},                   // 2 braces (fence)
+    {translateFence,         1, ""},                   // 3 square brackets (fence)
+    {translateFence,         1, ""},                   // 4 vertical bars (fence)
+    {translateFence,         1, ""},                   // 5 double vertical bars (fence)
+    {translateFence,         1, ""},                   // 6 floor brackets (fence)
+    {translateFence,         1, ""},                   // 7 ceiling brackets (fence)
+    {translateFence,         2, ""},                   // 8 white square brackets (fence, nudge)
+    {translateFence,         0, ""},                   // 9 interval (fence)
     {translateRadical,       0, ""},                   // 10 radical
     {translateFraction,      0, ""},                   // 11 fraction
-    {nullptr,                0, "10"},                 // 12 underbar (bar or arrow)
-    {nullptr,                0, "11"},                 // 13 overbar (bar or arrow)
-    {nullptr,                0, ""},                   // 14 arrow with text
-    {nullptr,                0, ""},                   // 15 integral
-    {nullptr,                0, ""},                   // 16 sum (big operator)
-    {nullptr,                1, ""},                   // 17 product (big operator)
-    {nullptr,                2, ""},                   // 18 coproduct (big operator)
-    {nullptr,                3, ""},                   // 19 union (big operator)
-    {nullptr,                4, ""},                   // 20 intersection (big operator)
+    {translateBarOrArrow,    0, "10"},                 // 12 underbar (bar or arrow)
+    {translateBarOrArrow,    0, "11"},                 // 13 overbar (bar or arrow)
+    {translateArrowTemplate, 0, ""},                   // 14 arrow with text
+    {translateIntegral,      0, ""},                   // 15 integral
+    {translateBigOperator,   0, ""},                   // 16 sum (big operator)
+    {translateBigOperator,   1, ""},                   // 17 product (big operator)
+    {translateBigOperator,   2, ""},                   // 18 coproduct (big operator)
+    {translateBigOperator,   3, ""},                   // 19 union (big operator)
+    {translateBigOperator,   4, ""},                   // 20 intersection (big operator)
     {translateLimit,         0, ""},                   // 21 integral-style operator
     {translateLimit,         1, ""},                   // 22 sum-style operator
     {translateLimit,         2, ""},                   // 23 limit
-    {nullptr,                5, ""},                   // 24 horizontal brace (accent)
-    {nullptr,                6, ""},                   // 25 horizontal bracket (accent)
+    {translateAccentTemplate, 5, ""},                   // 24 horizontal brace (accent)
+    {translateAccentTemplate, 6, ""},                   // 25 horizontal bracket (accent)
     {translateFraction,      2, ""},                   // 26 long division
     {translateScripts,       1, ""},                   // 27 subscript
     {translateScripts,       0, ""},                   // 28 superscript
     {translateScripts,       2, ""},                   // 29 subscript and superscript
-    {nullptr,                0, ""},                   // 30 bra-ket
-    {nullptr,                0, ""},                   // 31 vector arrow (accent)
-    {nullptr,                1, ""},                   // 32 tilde (accent)
-    {nullptr,                2, ""},                   // 33 hat (accent)
-    {nullptr,                3, ""},                   // 34 arc (accent)
-    {nullptr,                4, ""},                   // 35 joint status (accent)
-    {nullptr,                1, ""},                   // 36 strike-through (box, nudge)
-    {nullptr,                0, ""},                   // 37 box (box, nudge)
+    {translateBraKet,        0, ""},                   // 30 bra-ket
+    {translateAccentTemplate, 0, ""},                   // 31 vector arrow (accent)
+    {translateAccentTemplate, 1, ""},                   // 32 tilde (accent)
+    {translateAccentTemplate, 2, ""},                   // 33 hat (accent)
+    {translateAccentTemplate, 3, ""},                   // 34 arc (accent)
+    {translateAccentTemplate, 4, ""},                   // 35 joint status (accent)
+    {translateBoxTemplate,   1, ""},                   // 36 strike-through (box, nudge)
+    {translateBoxTemplate,   0, ""},                   // 37 box (box, nudge)
 };
 
 // Version 3 numbering (MTEF 2, 3 and 4), indexed by selector.
 constexpr SelectorRow kV3Selectors[] = {
-    {nullptr,                1, ""},                   // 0 angle brackets (fence)
-    {nullptr,                1, ""},                   // 1 parentheses (fence)
-    {nullptr,                1, ""},                   // 2 braces (fence)
-    {nullptr,                1, ""},                   // 3 square brackets (fence)
-    {nullptr,                1, ""},                   // 4 vertical bars (fence)
-    {nullptr,                1, ""},                   // 5 double vertical bars (fence)
-    {nullptr,                1, ""},                   // 6 floor (fence)
-    {nullptr,                1, ""},                   // 7 ceiling (fence)
-    {nullptr,                1, ""},                   // 8 two left brackets (fence)
-    {nullptr,                1, ""},                   // 9 two right brackets (fence)
-    {nullptr,                1, ""},                   // 10 right bracket, left bracket (fence)
-    {nullptr,                1, ""},                   // 11 left bracket, right parenthesis (fence)
-    {nullptr,                1, ""},                   // 12 left parenthesis, right bracket (fence)
+    {translateFence,         1, ""},                   // 0 angle brackets (fence)
+    {translateFence,         1, ""},                   // 1 parentheses (fence)
+    {translateFence,         1, ""},                   // 2 braces (fence)
+    {translateFence,         1, ""},                   // 3 square brackets (fence)
+    {translateFence,         1, ""},                   // 4 vertical bars (fence)
+    {translateFence,         1, ""},                   // 5 double vertical bars (fence)
+    {translateFence,         1, ""},                   // 6 floor (fence)
+    {translateFence,         1, ""},                   // 7 ceiling (fence)
+    {translateFence,         1, ""},                   // 8 two left brackets (fence)
+    {translateFence,         1, ""},                   // 9 two right brackets (fence)
+    {translateFence,         1, ""},                   // 10 right bracket, left bracket (fence)
+    {translateFence,         1, ""},                   // 11 left bracket, right parenthesis (fence)
+    {translateFence,         1, ""},                   // 12 left parenthesis, right bracket (fence)
     {translateRadical,       0, ""},                   // 13 radical
     {translateFractionV3,    0, ""},                   // 14 fraction
     {translateScriptsV3,     0, "0f"},                 // 15 scripts
-    {nullptr,                0, "10"},                 // 16 underbar (bar or arrow)
-    {nullptr,                0, "11"},                 // 17 overbar (bar or arrow)
-    {nullptr,                0, "12"},                 // 18 left arrow with text (bar or arrow)
-    {nullptr,                0, "13"},                 // 19 right arrow with text (bar or arrow)
-    {nullptr,                0, "14"},                 // 20 double-headed arrow with text (bar or arrow)
-    {nullptr,                0, "15"},                 // 21 single integral
-    {nullptr,                0, "16"},                 // 22 double integral
-    {nullptr,                0, "17"},                 // 23 triple integral
-    {nullptr,                0, "18"},                 // 24 single integral, limits above and below
-    {nullptr,                0, "19"},                 // 25 double integral, limits above and below
-    {nullptr,                0, "1a"},                 // 26 triple integral, limits above and below
-    {nullptr,                0, "1b"},                 // 27 brace over (bar or arrow)
-    {nullptr,                0, "1c"},                 // 28 brace under (bar or arrow)
-    {nullptr,                0, "1d"},                 // 29 sum, limits above and below (big operator)
-    {nullptr,                0, "1e"},                 // 30 sum, limits at the side
-    {nullptr,                0, "1f"},                 // 31 product, limits above and below
-    {nullptr,                0, "20"},                 // 32 product, limits at the side
-    {nullptr,                0, "21"},                 // 33 coproduct, limits above and below
-    {nullptr,                0, "22"},                 // 34 coproduct, limits at the side
-    {nullptr,                0, "23"},                 // 35 union, limits above and below
-    {nullptr,                0, "24"},                 // 36 union, limits at the side
-    {nullptr,                0, "25"},                 // 37 intersection, limits above and below
-    {nullptr,                0, "26"},                 // 38 intersection, limits at the side
+    {translateBarOrArrow,    0, "10"},                 // 16 underbar (bar or arrow)
+    {translateBarOrArrow,    0, "11"},                 // 17 overbar (bar or arrow)
+    {translateBarOrArrow,    0, "12"},                 // 18 left arrow with text (bar or arrow)
+    {translateBarOrArrow,    0, "13"},                 // 19 right arrow with text (bar or arrow)
+    {translateBarOrArrow,    0, "14"},                 // 20 double-headed arrow with text (bar or arrow)
+    {translateIntegralV3,    0, "15"},                 // 21 single integral
+    {translateIntegralV3,    0, "16"},                 // 22 double integral
+    {translateIntegralV3,    0, "17"},                 // 23 triple integral
+    {translateIntegralV3,    0, "18"},                 // 24 single integral, limits above and below
+    {translateIntegralV3,    0, "19"},                 // 25 double integral, limits above and below
+    {translateIntegralV3,    0, "1a"},                 // 26 triple integral, limits above and below
+    {translateBarOrArrow,    0, "1b"},                 // 27 brace over (bar or arrow)
+    {translateBarOrArrow,    0, "1c"},                 // 28 brace under (bar or arrow)
+    {translateBigOperatorV3, 0, "1d"},                 // 29 sum, limits above and below (big operator)
+    {translateBigOperatorV3, 0, "1e"},                 // 30 sum, limits at the side
+    {translateBigOperatorV3, 0, "1f"},                 // 31 product, limits above and below
+    {translateBigOperatorV3, 0, "20"},                 // 32 product, limits at the side
+    {translateBigOperatorV3, 0, "21"},                 // 33 coproduct, limits above and below
+    {translateBigOperatorV3, 0, "22"},                 // 34 coproduct, limits at the side
+    {translateBigOperatorV3, 0, "23"},                 // 35 union, limits above and below
+    {translateBigOperatorV3, 0, "24"},                 // 36 union, limits at the side
+    {translateBigOperatorV3, 0, "25"},                 // 37 intersection, limits above and below
+    {translateBigOperatorV3, 0, "26"},                 // 38 intersection, limits at the side
     {translateLimit,         2, ""},                   // 39 limit
     {translateFractionV3,    2, ""},                   // 40 long division
     {translateFractionV3,    1, ""},                   // 41 slash fraction
     {translateLimit,         0, ""},                   // 42 integral-style operator
     {translateLimit,         1, ""},                   // 43 sum-style operator
     {translateScriptsV3,     0, "2c"},                 // 44 left (pre-) scripts
-    {nullptr,                0, ""},                   // 45 bra-ket
-    {nullptr,                0, "2e"},                 // 46 arrow under (bar or arrow)
-    {nullptr,                0, "2f"},                 // 47 arrow over (bar or arrow)
-    {nullptr,                0, ""},                   // 48 arc (default accent)
+    {translateBraKet,        0, ""},                   // 45 bra-ket
+    {translateBarOrArrow,    0, "2e"},                 // 46 arrow under (bar or arrow)
+    {translateBarOrArrow,    0, "2f"},                 // 47 arrow over (bar or arrow)
+    {translateDefaultAccent, 0, ""},                   // 48 arc (default accent)
 };
 // clang-format on
 

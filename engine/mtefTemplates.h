@@ -35,3 +35,20 @@ void translateScripts(ConverterContext&, std::string*, int kind, std::string_vie
 void translateScriptsV3(ConverterContext&, std::string*, int, std::string_view v3Selector, const std::string&);
 void translateRadical(ConverterContext&, std::string*, int, std::string_view, const std::string&);
 void translateLimit(ConverterContext&, std::string*, int variant, std::string_view, const std::string&);
+
+// The translators of integrals and big operators (mtefIntegrals.cpp).
+void translateIntegral(ConverterContext&, std::string*, int, std::string_view, const std::string&);
+void translateIntegralV3(ConverterContext&, std::string*, int, std::string_view v3Selector, const std::string&);
+void translateBigOperator(ConverterContext&, std::string*, int kind, std::string_view, const std::string&);
+void translateBigOperatorV3(ConverterContext&, std::string*, int, std::string_view v3Selector, const std::string&);
+
+// The translators of fences and bra-kets (mtefFencesBraKet.cpp).
+void translateFence(ConverterContext&, std::string*, int kind, std::string_view, const std::string& nudge);
+void translateBraKet(ConverterContext&, std::string*, int, std::string_view, const std::string&);
+
+// The translators of arrows, bars, accents, horizontal braces and boxes (mtefArrowsAccents.cpp).
+void translateArrowTemplate(ConverterContext&, std::string*, int, std::string_view, const std::string&);
+void translateAccentTemplate(ConverterContext&, std::string*, int variant, std::string_view, const std::string&);
+void translateBarOrArrow(ConverterContext&, std::string*, int, std::string_view v3Selector, const std::string&);
+void translateDefaultAccent(ConverterContext&, std::string*, int, std::string_view, const std::string&);
+void translateBoxTemplate(ConverterContext&, std::string*, int kind, std::string_view, const std::string& nudge);

@@ -170,7 +170,7 @@ TEST(Converter, SkipsPreferencesColoursAndFutureRecordsExactly) {
     const std::string mtef = "05 01 01 06 00 00 00 "
                              "12 00 03 12 3f 4f 5f 02 f1 2f 02 01 07 00 "
                              "10 05 01 02 03 04 05 06 07 08 6e 00 "
-                             "ff 00 00 ff 00 02 aa bb "
+                             "ff 00 00 ff 02 00 aa bb "
                              "04 00 03 00 00";
     EXPECT_EQ(convert(mtef).officeMath, officeMath(kPileHead + "right}{\\mcount 1}}}}}}"));
 }
@@ -179,8 +179,17 @@ TEST(Converter, SizeRecordsAreCopiedWholeOrNotAtAll) {
     // SIZE 100 takes three more bytes, SIZE 101 two; each is copied with its tag.
     EXPECT_EQ(mtefBody(convert("03 01 01 03 0a 01 09 64 01 02 03 09 65 01 02 00").equationNative),
               "01" "0964010203" "09650102" "00" "00");
+    // Option bits in the tag byte of the nibble layout are dropped: MTEF 3 size records carry none.
+    EXPECT_EQ(mtefBody(convert("03 01 01 03 0a 01 2b 00 00").equationNative), "01" "0b" "00" "00");
     // A SIZE whose bytes run past the end is dropped whole: neither tag nor data bytes.
     EXPECT_EQ(mtefBody(convert("03 01 01 03 0a 0a 01 09 05").equationNative), "0a" "01" "00" "00");
+}
+
+// An embellishment list that follows no character marks nothing: the line around it stays as it is.
+TEST(Converter, StrayEmbellishmentListsAreDropped) {
+    const Conversion result = convert("05 01 01 06 00 00 00 01 00 02 00 83 78 00 06 00 02 02 00 83 79 00 00 00");
+    EXPECT_EQ(result.officeMath, officeMath("{\\mr\\mscr0\\msty2\\i x}{\\mr\\mscr0\\msty2\\i y}"));
+    EXPECT_EQ(mtefBody(result.equationNative), "01" "02837800" "02837900" "00" "00");
 }
 
 TEST(Converter, DeepNestingLeavesTheObjectUnconverted) {

@@ -48,8 +48,17 @@ TEST(EngineJob, ReplacesATranslatableObject) {
     EXPECT_NE(job.output.find("\\objdata " + objdata("Equation", mtef) + "}{\\result {\\pict 01}}"), std::string::npos);
 }
 
-TEST(EngineJob, CopiesObjectsItCannotTranslate) {
+TEST(EngineJob, ConvertsARealObject) {
     const std::string file = readFileBytes(testDataPath("mtef-objects/mathtype5/equation1.bin"));
+    const auto job = runEngineJob(document(objdata("Equation.DSMT4", file)));
+    EXPECT_EQ(job.converted, 1);
+    EXPECT_NE(job.output.find("{\\*{\\dn0\\mmath{\\*\\moMathPara "), std::string::npos);
+    EXPECT_EQ(job.output.find("{\\result"), std::string::npos);
+}
+
+TEST(EngineJob, CopiesObjectsItCannotTranslate) {
+    // A compound file cut short: its "Equation Native" stream cannot be read.
+    const std::string file = readFileBytes(testDataPath("mtef-objects/mathtype5/equation1.bin")).substr(0, 1000);
     const std::string data = objdata("Equation.DSMT4", file);
     const auto job = runEngineJob(document(data));
     EXPECT_EQ(job.converted, 0);

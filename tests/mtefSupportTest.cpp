@@ -106,7 +106,7 @@ TEST(MtefBuilder, Version5Records) {
         {"encoding definition", recordHex(v5, encodingDef("WinANSI")), "13 57696e414e534900"},
         {"future record", recordHex(v5, futureRecord(100, {1, 2, 3})), "6403010203"},
         {"future record 255, long", recordHex(v5, futureRecord(255, MtefBytes(300, 0xaa))).substr(0, 16),
-         "ff0000ff012caaaa"},
+         "ff0000ff2c01aaaa"},
         {"raw bytes and END", recordHex(v5, raw({0x2a, 0x00})) + recordHex(v5, endRecord()), "2a0000"},
     };
     expectBuilt(cases);
@@ -322,7 +322,7 @@ TEST(MtefV3Validator, AcceptsAndRejects) {
         {"embellishment without its END", native("030101030a0122837800 0605 0000"), S::Truncated, 42},
         {"matrix 2x2 closed after 3 cells", native("030101030a05 0000000202 0000 111111 00 00"), S::MatrixCells, 44},
         {"matrix 1x1 with 2 cells", native("030101030a05 0000000101 0000 1111 00 00"), S::MatrixCells, 42},
-        {"nesting too deep", native("030101030a" + repeated("01", 200) + repeated("00", 201)), S::TooDeep, 162},
+        {"nesting too deep", native("030101030a" + repeated("01", 300) + repeated("00", 301)), S::TooDeep, 290},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         const ValidatorCase& c = cases[row];

@@ -111,8 +111,8 @@ std::vector<TemplateCase> templateCases() {
         {"template with nudge", mtef5().line({tmpl(11, 0, {nullLine(), nullLine()}).nudged(1, 1)}),
          "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}", "83" "8181" "0e0000" "11" "11" "00"},
         {"unknown selector leaves the object", mtef5().line({tmpl(38, 0, {nullLine()})}), "<unconverted>", "<unconverted>"},
-        {"version 3 selector 10 is a fence, not a radical", mtef3().line({tmpl(10, 0, {nullLine()})}), "<unconverted>",
-         "<unconverted>"},
+        {"version 3 selector 10 is a fence, not a radical", mtef3().line({tmpl(10, 0, {nullLine()})}),
+         "{\\md{\\mdPr{\\mbegChr ]}{\\mendChr [}}{\\me }}", "030a00001100"},
     };
 }
 

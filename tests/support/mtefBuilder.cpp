@@ -561,8 +561,8 @@ MtefRecord futureRecord(uint8_t tag, MtefBytes payload) {
         if (payload.size() > 0xffff)
             ADD_FAILURE() << "a future record holds at most 65535 bytes, not " << payload.size();
         fields.push_back(255);
+        fields.push_back(uint8_t(payload.size() & 0xff)); // low byte first, as MathType writes it
         fields.push_back(uint8_t(payload.size() >> 8));
-        fields.push_back(uint8_t(payload.size() & 0xff));
     }
     fields.insert(fields.end(), payload.begin(), payload.end());
     return plain(tag, std::move(fields));

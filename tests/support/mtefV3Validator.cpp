@@ -134,6 +134,12 @@ bool readMatrix(Reader& r, int depth) {
     if (!r.skip(size_t(rows + 4) / 4 + size_t(cols + 4) / 4))
         return false;
     for (int cell = 0; cell < rows * cols; ++cell) {
+        // Size and font records may stand before a cell's line: they set the cell's size and are not cells.
+        while (r.pos < r.data.size() && (r.data[r.pos] & 15) >= 8 && (r.data[r.pos] & 15) <= 14) {
+            bool definitionWasEnd = false;
+            if (!readRecord(r, depth + 1, definitionWasEnd))
+                return false;
+        }
         const size_t at = r.pos;
         bool wasEnd = false;
         if (!readRecord(r, depth + 1, wasEnd))

@@ -12,7 +12,7 @@
 namespace testing_support {
 
 // Object lists nest deeper than this only in broken data (a template adds two levels: its list and its slot's).
-constexpr int kMaxMtefDepth = 128;
+constexpr int kMaxMtefDepth = 256; // deeper than the engine ever writes (kMaxRecordDepth)
 
 enum class Mtef3Status {
     Ok = 0,

@@ -1,10 +1,12 @@
-// The engine's fuzz targets. Office Math output must always balance its braces and carry no element markers;
-// anything else the converter may decide, as long as it neither crashes nor reads out of bounds.
+// The engine's fuzz targets. Office Math output must always balance its braces and carry no element markers, and
+// MTEF 3 output must be well formed; anything else the converter may decide, as long as it neither crashes nor reads
+// out of bounds.
 #include "fuzzTargets.h"
 
 #include "converterContext.h"
 #include "conversionOptions.h"
 #include "hexText.h"
+#include "mtefV3Validator.h"
 #include "rtfOutput.h"
 #include "rtfPass.h"
 #include "rtfSource.h"
@@ -62,6 +64,8 @@ int fuzzConvertEquation(const uint8_t* data, size_t size) {
     const std::string& result = convertEquationObject(context, hex, kind);
     if (format == 1 && !result.empty())
         check(isSoundOfficeMath(result), "Office Math output balances and has no markers");
+    if (format == 0 && !context.equationNative.empty())
+        check(testing_support::validateMtef3Stream(context.equationNative).empty(), "MTEF 3 output is well formed");
     return 0;
 }
 

@@ -1,0 +1,111 @@
+// Integrals and big operators in both formats: the one \mnary layout, the variation decoding of both generations,
+// the operator characters, hidden limits and the limit location.
+#include "converterContext.h"
+#include "mtefBuilder.h"
+#include "mtefV3Validator.h"
+#include "officeMathChecker.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace testing_support::mtef;
+using testing_support::checkOfficeMathRtf;
+using testing_support::validateMtef3Stream;
+
+namespace {
+std::string officeMathBody(const MtefEquation& equation) {
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 1, 0, 0, 1);
+    const std::string result = convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
+    if (result.empty())
+        return "<unconverted>";
+    EXPECT_EQ(checkOfficeMathRtf(result), "");
+    const std::string head = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath ";
+    const std::string tail = "}}\r\n{\\mmathPict}}\r\n";
+    return result.substr(head.size(), result.size() - head.size() - tail.size());
+}
+
+std::string v3Line(const MtefEquation& equation) {
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 0, 0, 0, 1);
+    (void)convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
+    const std::string& stream = context.equationNative;
+    if (stream.empty())
+        return "<unconverted>";
+    EXPECT_EQ(validateMtef3Stream(stream), "");
+    const std::string body = stream.substr(68);
+    return body.compare(0, 2, "01") == 0 ? body.substr(2, body.size() - 6) : "<not one line: " + body + ">";
+}
+
+const std::string kX = "{\\mr\\mscr0\\msty2\\i x}";
+const std::string kXHex = "02837800";
+const std::string k1 = "{\\mr\\mscr0\\msty0 1}";
+const std::string k1Hex = "02883100";
+const std::string k2 = "{\\mr\\mscr0\\msty0 2}";
+const std::string k2Hex = "02883200";
+
+std::string nary(const std::string& character, const std::string& switches, const std::string& main,
+                 const std::string& lower, const std::string& upper) {
+    return "{\\mnary{\\mnaryPr{\\mctrlPr }{\\mchr {\\uc1\\u" + character + "\\'3f}}" + switches + "}{\\me " + main +
+           "}{\\msub " + lower + "}{\\msup " + upper + "}}";
+}
+
+struct NaryCase {
+    const char* name;
+    MtefEquation equation;
+    std::string officeMath;
+    std::string v3;
+};
+
+std::vector<NaryCase> naryCases() {
+    const auto x = [] { return line({ch('x', kVariableFace)}); };
+    const auto one = [] { return line({ch('1', kNumberFace)}); };
+    const auto two = [] { return line({ch('2', kNumberFace)}); };
+    const auto sign = [](uint16_t code) { return ch(code, kSymbolFace); };
+    const std::string slots = "01" + kXHex + "00" "01" + k1Hex + "00" "01" + k2Hex + "00";
+    return {
+        {"integral 0x30: both limits at the side", mtef5().line({tmpl(15, 0x30, {x(), one(), two(), sign(0x222B)})}),
+         nary("8747", "{\\mlimLoc subSup}", kX, k1, k2), "03" "150200" + slots + "02862b22" "00"},
+        {"integral 0x70: limits above and below", mtef5().line({tmpl(15, 0x70, {x(), one(), two(), sign(0x222B)})}),
+         nary("8747", "{\\mlimLoc undOvr}", kX, k1, k2), "03" "180000" + slots + "02862b22" "00"},
+        {"integral without limits", mtef5().line({tmpl(15, 0x00, {x(), nullLine(), nullLine(), sign(0x222B)})}),
+         nary("8747", "{\\msubHide on}{\\msupHide on}{\\mlimLoc subSup}", kX, "", ""),
+         "03" "150000" "01" + kXHex + "00" "11" "11" "02862b22" "00"},
+        {"double contour integral with limits hides the upper",
+         mtef5().line({tmpl(15, 0x36, {x(), one(), two(), raw({0x0a}), sign(0x222E), sign(0x222B), sign(0x222B)})}),
+         nary("8751", "{\\msupHide on}{\\mlimLoc subSup}", kX, k1, k2), "03" "160300" + slots + "0a" "02862b22" "02862b22" "00"},
+        {"expanding integral reads a second variation byte",
+         mtef5().line({raw({0x03, 0x00, 0x0f, 0xb1, 0x05, 0x00}), x(), one(), two(), sign(0x222B), endRecord()}),
+         nary("8747", "{\\mlimLoc subSup}", kX, k1, k2), "03" "150200" + slots + "02862b22" "00"},
+        {"empty integrand is a zero-width no-break space",
+         mtef5().line({tmpl(15, 0x00, {nullLine(), nullLine(), nullLine(), sign(0x222B)})}),
+         nary("8747", "{\\msubHide on}{\\msupHide on}{\\mlimLoc subSup}", "\\zwnbo", "", ""),
+         "03" "150000" "11" "11" "11" "02862b22" "00"},
+        {"sum with upper limit only hides both", mtef5().line({tmpl(16, 0x20, {x(), nullLine(), two(), sign(0x2211)})}),
+         nary("8721", "{\\mlimLoc subSup}{\\msubHide on}{\\msupHide on}", kX, "", k2),
+         "03" "1d0200" "01" + kXHex + "00" "11" "01" + k2Hex + "00" "02861122" "00"},
+        {"product with lower limit at the side", mtef5().line({tmpl(17, 0x10, {x(), one(), nullLine(), sign(0x220F)})}),
+         nary("8719", "{\\mlimLoc subSup}{\\msupHide on}", kX, k1, ""),
+         "03" "200000" "01" + kXHex + "00" "01" + k1Hex + "00" "11" "02860f22" "00"},
+        {"version 3 union with both limits, no limit location",
+         mtef3().line({tmpl(35, 1, {x(), one(), two(), sign(0x22C3)})}), nary("8899", "", kX, k1, k2),
+         "03" "230100" + slots + "0286c322" "00"},
+        {"version 3 double integral with lower limit", mtef3().line({tmpl(22, 1, {x(), one(), nullLine(), sign(0x222B), sign(0x222B)})}),
+         nary("8748", "{\\msupHide on}{\\mlimLoc subSup}", kX, k1, ""),
+         "03" "160100" "01" + kXHex + "00" "01" + k1Hex + "00" "11" "02862b22" "02862b22" "00"},
+        {"version 3 contour integral above and below", mtef3().line({tmpl(24, 2, {x(), one(), nullLine(), sign(0x222E)})}),
+         nary("8750", "{\\msupHide on}{\\mlimLoc undOvr}", kX, k1, ""),
+         "03" "180200" "01" + kXHex + "00" "01" + k1Hex + "00" "11" "02862e22" "00"},
+    };
+}
+
+TEST(IntegralTemplates, TranslateInBothFormats) {
+    const std::vector<NaryCase> cases = naryCases();
+    for (size_t row = 0; row < cases.size(); ++row) {
+        const NaryCase& c = cases[row];
+        EXPECT_EQ(officeMathBody(c.equation), c.officeMath) << "row " << row << ": " << c.name;
+        EXPECT_EQ(v3Line(c.equation), c.v3) << "row " << row << ": " << c.name;
+    }
+}
+} // namespace
