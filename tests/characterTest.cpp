@@ -3,55 +3,27 @@
 // MathType fonts". Fixtures are equations of one line built with the MTEF builder.
 #include "characterTables.h"
 #include "converterContext.h"
+#include "conversionFixtures.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"
-#include "officeMathChecker.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace testing_support::mtef;
-using testing_support::checkOfficeMathRtf;
 using testing_support::validateMtef3Stream;
 
 namespace {
-struct Options {
-    int forceUnicode = 1;
-    int allowMathTypeFonts = 0;
-};
-
 // The Office Math body of a one-line equation: what stands between the math wrapping.
+using Options = testing_support::FixtureOptions;
+
 std::string officeMathBody(const MtefEquation& equation, Options options = {}) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 1, options.allowMathTypeFonts, 0, options.forceUnicode);
-    const std::string result = convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
-    if (result.empty())
-        return "<unconverted>";
-    EXPECT_EQ(checkOfficeMathRtf(result), "");
-    const std::string head = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath ";
-    const std::string tail = "}}\r\n{\\mmathPict}}\r\n";
-    return result.substr(head.size(), result.size() - head.size() - tail.size());
+    return testing_support::officeMathBody(equation.nativeHex(), options);
 }
 
-// The MTEF version 3 records of a one-line equation inside its LINE: from after the LINE tag to before its END.
 std::string v3Line(const MtefEquation& equation, Options options = {}) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 0, options.allowMathTypeFonts, 0, options.forceUnicode);
-    (void)convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
-    const std::string& stream = context.equationNative;
-    if (stream.empty())
-        return "<unconverted>";
-    EXPECT_EQ(validateMtef3Stream(stream), "");
-    // Behind the 28-byte header, the MTEF header and FULL (68 hex characters): Euclid Extra's FONT record when
-    // MathType fonts are allowed, then the LINE with its END, then the stream's END.
-    std::string body = stream.substr(68);
-    const std::string euclidExtra = "087f004575636c696420457874726100";
-    if (options.allowMathTypeFonts && body.compare(0, euclidExtra.size(), euclidExtra) == 0)
-        body.erase(0, euclidExtra.size());
-    if (body.size() < 6 || body.compare(0, 2, "01") != 0 || body.compare(body.size() - 4, 4, "0000") != 0)
-        return "<not one line: " + body + ">";
-    return body.substr(2, body.size() - 6);
+    return testing_support::v3LineRecords(equation.nativeHex(), options);
 }
 
 std::string escape(int codePoint) {

@@ -1,41 +1,21 @@
 // Integrals and big operators in both formats: the one \mnary layout, the variation decoding of both generations,
 // the operator characters, hidden limits and the limit location.
-#include "converterContext.h"
+#include "conversionFixtures.h"
 #include "mtefBuilder.h"
-#include "mtefV3Validator.h"
-#include "officeMathChecker.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace testing_support::mtef;
-using testing_support::checkOfficeMathRtf;
-using testing_support::validateMtef3Stream;
 
 namespace {
 std::string officeMathBody(const MtefEquation& equation) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 1, 0, 0, 1);
-    const std::string result = convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
-    if (result.empty())
-        return "<unconverted>";
-    EXPECT_EQ(checkOfficeMathRtf(result), "");
-    const std::string head = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath ";
-    const std::string tail = "}}\r\n{\\mmathPict}}\r\n";
-    return result.substr(head.size(), result.size() - head.size() - tail.size());
+    return testing_support::officeMathBody(equation.nativeHex());
 }
 
 std::string v3Line(const MtefEquation& equation) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 0, 0, 0, 1);
-    (void)convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
-    const std::string& stream = context.equationNative;
-    if (stream.empty())
-        return "<unconverted>";
-    EXPECT_EQ(validateMtef3Stream(stream), "");
-    const std::string body = stream.substr(68);
-    return body.compare(0, 2, "01") == 0 ? body.substr(2, body.size() - 6) : "<not one line: " + body + ">";
+    return testing_support::v3LineRecords(equation.nativeHex());
 }
 
 const std::string kX = "{\\mr\\mscr0\\msty2\\i x}";

@@ -1,44 +1,21 @@
 // Template records: the record head and selector dispatch of both generations, and the fraction, script, radical and
 // limit translators in both formats. Fixtures are one-line equations built with the MTEF builder.
-#include "converterContext.h"
+#include "conversionFixtures.h"
 #include "mtefBuilder.h"
-#include "mtefV3Validator.h"
-#include "officeMathChecker.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace testing_support::mtef;
-using testing_support::checkOfficeMathRtf;
-using testing_support::validateMtef3Stream;
 
 namespace {
 std::string officeMathBody(const MtefEquation& equation) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 1, 0, 0, 1);
-    const std::string result = convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
-    if (result.empty())
-        return "<unconverted>";
-    EXPECT_EQ(checkOfficeMathRtf(result), "");
-    const std::string head = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath ";
-    const std::string tail = "}}\r\n{\\mmathPict}}\r\n";
-    return result.substr(head.size(), result.size() - head.size() - tail.size());
+    return testing_support::officeMathBody(equation.nativeHex());
 }
 
-// The records of the one line, as MTEF version 3 hex (without the LINE tag and its END).
 std::string v3Line(const MtefEquation& equation) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 0, 0, 0, 1);
-    (void)convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
-    const std::string& stream = context.equationNative;
-    if (stream.empty())
-        return "<unconverted>";
-    EXPECT_EQ(validateMtef3Stream(stream), "");
-    const std::string body = stream.substr(68);
-    if (body.size() < 6 || body.compare(0, 2, "01") != 0)
-        return "<not one line: " + body + ">";
-    return body.substr(2, body.size() - 6);
+    return testing_support::v3LineRecords(equation.nativeHex());
 }
 
 const std::string kX = "{\\mr\\mscr0\\msty2\\i x}";
