@@ -40,15 +40,15 @@ std::vector<uint8_t> pattern(size_t size, uint32_t seed) {
 }
 
 HRESULT writeStreams(IStorage* storage, const std::vector<StreamSpec>& streams) {
-    for (const StreamSpec& spec : streams) {
+    for (const StreamSpec& entry : streams) {
         ScopedComPtr<IStream> stream;
-        HRESULT result = storage->CreateStream(wide(spec.name).c_str(), kCreateMode, 0, 0, stream.put());
+        HRESULT result = storage->CreateStream(wide(entry.name).c_str(), kCreateMode, 0, 0, stream.put());
         ULONG written = 0;
-        if (SUCCEEDED(result) && !spec.bytes.empty())
-            result = stream->Write(spec.bytes.data(), ULONG(spec.bytes.size()), &written);
+        if (SUCCEEDED(result) && !entry.bytes.empty())
+            result = stream->Write(entry.bytes.data(), ULONG(entry.bytes.size()), &written);
         if (FAILED(result))
             return result;
-        if (written != spec.bytes.size())
+        if (written != entry.bytes.size())
             return E_FAIL;
     }
     return S_OK;
@@ -213,8 +213,8 @@ const std::u16string kOtherNames[] = {u"EQUATION NATIVE", u"equation native", u"
 
 void expectFileReadsAlike(const std::vector<uint8_t>& file, const std::string& where) {
     ASSERT_FALSE(file.empty()) << where;
-    for (const StreamSpec& spec : kStreams)
-        expectSameRead(file, spec.name, &spec.bytes, where);
+    for (const StreamSpec& entry : kStreams)
+        expectSameRead(file, entry.name, &entry.bytes, where);
     for (const std::u16string& name : kOtherNames)
         expectSameRead(file, name, nullptr, where);
 }
@@ -278,8 +278,8 @@ TEST(CompoundFileWine, ReadsThroughOle32sDifat) {
     ASSERT_GT(file.size(), 8u << 20);
     const uint32_t fatSectors = uint32_t(file[44]) | uint32_t(file[45]) << 8 | uint32_t(file[46]) << 16;
     EXPECT_GT(fatSectors, 109u) << "no DIFAT written";
-    for (const StreamSpec& spec : streams)
-        expectSameRead(file, spec.name, &spec.bytes, "DIFAT");
+    for (const StreamSpec& entry : streams)
+        expectSameRead(file, entry.name, &entry.bytes, "DIFAT");
 }
 
 // The real equation objects.
