@@ -2,6 +2,7 @@
 // MTEF builder, each checked as Office Math text and as the MTEF version 3 records of its line. Every converted
 // result, including those of truncated and altered fixtures, must be sound Office Math or a valid MTEF 3 stream.
 #include "converterContext.h"
+#include "conversionFixtures.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"
 #include "officeMathChecker.h"
@@ -22,36 +23,20 @@ const std::string kOfficeMathHead = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath 
 const std::string kOfficeMathTail = "}}\r\n{\\mmathPict}}\r\n";
 
 std::string officeMathOf(const std::string& nativeHex) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 1, 0, 0, 1);
-    return convertEquationObject(context, nativeHex, ObjectBareMtef);
+    return testing_support::convertedOfficeMath(nativeHex);
 }
 
 std::string equationNativeOf(const std::string& nativeHex) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 0, 0, 0, 1);
-    (void)convertEquationObject(context, nativeHex, ObjectBareMtef);
-    return context.equationNative;
+    return testing_support::convertedEquationNative(nativeHex);
 }
 
 std::string officeMathBody(const MtefEquation& equation) {
-    const std::string result = officeMathOf(equation.nativeHex());
-    if (result.empty())
-        return "<unconverted>";
-    EXPECT_EQ(checkOfficeMathRtf(result), "");
-    return result.substr(kOfficeMathHead.size(), result.size() - kOfficeMathHead.size() - kOfficeMathTail.size());
+    return testing_support::officeMathBody(equation.nativeHex());
 }
 
 // The records of the one line, as MTEF version 3 hex (without the LINE tag and its END, nor the list's END).
 std::string v3Line(const MtefEquation& equation) {
-    const std::string stream = equationNativeOf(equation.nativeHex());
-    if (stream.empty())
-        return "<unconverted>";
-    EXPECT_EQ(validateMtef3Stream(stream), "");
-    const std::string body = stream.substr(68);
-    if (body.size() < 6 || body.compare(0, 2, "01") != 0)
-        return "<not one line: " + body + ">";
-    return body.substr(2, body.size() - 6);
+    return testing_support::v3LineRecords(equation.nativeHex());
 }
 
 const std::string kX = "{\\mr\\mscr0\\msty2\\i x}";

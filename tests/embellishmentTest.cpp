@@ -2,6 +2,7 @@
 // version, MTEF version 3 output that reads back to the same marks, and lists that are cut off or make no sense.
 // Fixtures are one-line equations built with the MTEF builder, plus the real Equation Editor 3.x object with a tilde.
 #include "converterContext.h"
+#include "conversionFixtures.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"
 #include "officeMathChecker.h"
@@ -20,32 +21,13 @@ using testing_support::toHex;
 using testing_support::validateMtef3Stream;
 
 namespace {
-struct Options {
-    int forceUnicode = 1;
-    int allowMathTypeFonts = 0;
-};
+using Options = testing_support::FixtureOptions;
 
-std::string officeMathBody(const std::string& nativeHex, Options options = {}) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 1, options.allowMathTypeFonts, 0, options.forceUnicode);
-    const std::string result = convertEquationObject(context, nativeHex, ObjectBareMtef);
-    if (result.empty())
-        return "<unconverted>";
-    EXPECT_EQ(checkOfficeMathRtf(result), "");
-    const std::string head = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath ";
-    const std::string tail = "}}\r\n{\\mmathPict}}\r\n";
-    return result.substr(head.size(), result.size() - head.size() - tail.size());
-}
+using testing_support::officeMathBody;
 
 // The "Equation Native" stream of the format 0 conversion; "" when the object stayed unconverted.
 std::string v3Stream(const std::string& nativeHex, Options options = {}) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 0, options.allowMathTypeFonts, 0, options.forceUnicode);
-    (void)convertEquationObject(context, nativeHex, ObjectBareMtef);
-    if (!context.equationNative.empty()) {
-        EXPECT_EQ(validateMtef3Stream(context.equationNative), "");
-    }
-    return context.equationNative;
+    return testing_support::convertedEquationNative(nativeHex, options);
 }
 
 // The records of a version 3 stream after its headers and the size records in front of the first line. The

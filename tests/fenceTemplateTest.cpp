@@ -2,6 +2,7 @@
 // brackets (with and without a nudge) and the bra-ket, then malformed and truncated templates, which must still give
 // balanced Office Math and complete MTEF version 3 records and leave the records after them readable.
 #include "converterContext.h"
+#include "conversionFixtures.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"
 #include "officeMathChecker.h"
@@ -21,40 +22,18 @@ namespace {
 const char* const kUnconverted = "<unconverted>";
 
 std::string officeMathOf(const std::string& nativeHex) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 1, 0, 0, 1);
-    const std::string result = convertEquationObject(context, nativeHex, ObjectBareMtef);
-    if (result.empty())
-        return kUnconverted;
-    EXPECT_EQ(checkOfficeMathRtf(result), "");
-    const std::string head = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath ";
-    const std::string tail = "}}\r\n{\\mmathPict}}\r\n";
-    if (result.size() < head.size() + tail.size())
-        return "<short: " + result + ">";
-    return result.substr(head.size(), result.size() - head.size() - tail.size());
+    return testing_support::officeMathBody(nativeHex);
 }
 
 // The whole "Equation Native" stream, as MTEF version 3 hex.
 std::string v3StreamOf(const std::string& nativeHex) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 0, 0, 0, 1);
-    (void)convertEquationObject(context, nativeHex, ObjectBareMtef);
-    const std::string stream = context.equationNative;
-    if (stream.empty())
-        return kUnconverted;
-    EXPECT_EQ(validateMtef3Stream(stream), "");
-    return stream;
+    const std::string stream = testing_support::convertedEquationNative(nativeHex);
+    return stream.empty() ? kUnconverted : stream;
 }
 
 // The records of the one line, as MTEF version 3 hex (without the LINE tag and its END).
 std::string v3Line(const MtefEquation& equation) {
-    const std::string stream = v3StreamOf(equation.nativeHex());
-    if (stream == kUnconverted)
-        return stream;
-    const std::string body = stream.substr(68);
-    if (body.size() < 6 || body.compare(0, 2, "01") != 0)
-        return "<not one line: " + body + ">";
-    return body.substr(2, body.size() - 6);
+    return testing_support::v3LineRecords(equation.nativeHex());
 }
 
 const std::string kX = "{\\mr\\mscr0\\msty2\\i x}";

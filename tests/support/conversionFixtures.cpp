@@ -9,13 +9,30 @@
 
 namespace testing_support {
 
-std::string officeMathBody(const std::string& nativeHex, FixtureOptions options) {
+std::string convertedOfficeMath(const std::string& nativeHex, FixtureOptions options) {
     ConverterContext& context = converterContext();
     initConverterContext(context, 1, options.allowMathTypeFonts, 0, options.forceUnicode);
     const std::string result = convertEquationObject(context, nativeHex, ObjectBareMtef);
+    if (!result.empty()) {
+        EXPECT_EQ(checkOfficeMathRtf(result), "");
+    }
+    return result;
+}
+
+std::string convertedEquationNative(const std::string& nativeHex, FixtureOptions options) {
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 0, options.allowMathTypeFonts, 0, options.forceUnicode);
+    (void)convertEquationObject(context, nativeHex, ObjectBareMtef);
+    if (!context.equationNative.empty()) {
+        EXPECT_EQ(validateMtef3Stream(context.equationNative), "");
+    }
+    return context.equationNative;
+}
+
+std::string officeMathBody(const std::string& nativeHex, FixtureOptions options) {
+    const std::string result = convertedOfficeMath(nativeHex, options);
     if (result.empty())
         return "<unconverted>";
-    EXPECT_EQ(checkOfficeMathRtf(result), "");
     const std::string head = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath ";
     const std::string tail = "}}\r\n{\\mmathPict}}\r\n";
     if (result.size() < head.size() + tail.size())
@@ -24,13 +41,9 @@ std::string officeMathBody(const std::string& nativeHex, FixtureOptions options)
 }
 
 std::string v3LineRecords(const std::string& nativeHex, FixtureOptions options) {
-    ConverterContext& context = converterContext();
-    initConverterContext(context, 0, options.allowMathTypeFonts, 0, options.forceUnicode);
-    (void)convertEquationObject(context, nativeHex, ObjectBareMtef);
-    const std::string& stream = context.equationNative;
+    const std::string stream = convertedEquationNative(nativeHex, options);
     if (stream.empty())
         return "<unconverted>";
-    EXPECT_EQ(validateMtef3Stream(stream), "");
     // Behind the 28-byte header, the MTEF header and FULL (68 hex characters): Euclid Extra's FONT record when
     // MathType fonts are allowed, then the LINE with its END, then the stream's END.
     std::string body = stream.substr(68);

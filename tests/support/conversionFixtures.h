@@ -11,6 +11,13 @@ struct FixtureOptions {
     int allowMathTypeFonts = 0;
 };
 
+// The whole result of converting an "Equation Native" stream (hex) to Office Math, checked when not empty; "" when
+// the object stays unconverted.
+std::string convertedOfficeMath(const std::string& nativeHex, FixtureOptions options = {});
+
+// The MTEF 3 "Equation Native" stream (hex) assembled from one, validated when not empty; "" when none.
+std::string convertedEquationNative(const std::string& nativeHex, FixtureOptions options = {});
+
 // The Office Math body of an "Equation Native" stream (hex): what stands inside the math wrapping, or
 // "<unconverted>".
 std::string officeMathBody(const std::string& nativeHex, FixtureOptions options = {});
