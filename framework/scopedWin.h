@@ -1,7 +1,7 @@
 // Scope records for Windows resources: each closes or releases what it owns exactly once.
-// This is the only place that calls CloseHandle, GlobalFree and COM's Release (and, as they come, RegCloseKey and
-// DeleteObject);
-// everything else hands its resources to one of these records. Copying is deleted; moving transfers ownership.
+// This is the only place that calls CloseHandle, RegCloseKey, GlobalFree and COM's Release (and, as they come,
+// DeleteObject); everything else hands its resources to one of these records. Copying is deleted; moving transfers
+// ownership.
 #pragma once
 
 #include <objbase.h>
@@ -45,6 +45,42 @@ public:
 
 private:
     HANDLE handle_ = nullptr;
+};
+
+// An open registry key. The predefined root keys are never held here; the record only closes keys it was given by
+// RegOpenKeyExW or RegCreateKeyExW.
+class ScopedRegKey {
+public:
+    ScopedRegKey() = default;
+    explicit ScopedRegKey(HKEY key) : key_(key) {}
+    ~ScopedRegKey() { close(); }
+    ScopedRegKey(const ScopedRegKey&) = delete;
+    ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+    ScopedRegKey(ScopedRegKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
+    ScopedRegKey& operator=(ScopedRegKey&& other) noexcept {
+        if (this != &other) {
+            close();
+            key_ = other.key_;
+            other.key_ = nullptr;
+        }
+        return *this;
+    }
+
+    HKEY get() const { return key_; }
+    bool isOpen() const { return key_ != nullptr; }
+    // The address to hand to the opening call; whatever was held is closed first.
+    HKEY* put() {
+        close();
+        return &key_;
+    }
+    void close() {
+        if (key_ != nullptr)
+            RegCloseKey(key_);
+        key_ = nullptr;
+    }
+
+private:
+    HKEY key_ = nullptr;
 };
 
 // A COM interface pointer: released once when the record goes. Fill it through put() from a creating call.

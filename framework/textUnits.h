@@ -1,0 +1,36 @@
+// Portable pieces of the text file reader and writer: decoding UTF-16 and UTF-32 byte runs into UTF-16 units, packing
+// bytes into integers and back, and trimming white space. No file or Windows code here, so the native build tests
+// them too; the code pages that need the system's tables are decoded in textFileReaderWin.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// What decoding one run of bytes gave.
+struct UnitDecodeResult {
+    size_t units = 0;         // UTF-16 units written to the output
+    size_t consumed = 0;      // bytes used up (on the last run, every byte)
+    bool substituted = false; // left-over or undecodable bytes became "?"
+};
+
+// Decodes a run of UTF-16 bytes (big-endian when asked). A surrogate unit travels together with the unit after it;
+// when that unit is not complete in the run, decoding stops before the surrogate so that the next run delivers both.
+// On the last run, bytes that are left over become one "?". `out` must hold bytes / 2 + 1 units.
+UnitDecodeResult decodeUtf16Run(const uint8_t* bytes, size_t count, bool bigEndian, bool lastRun, wchar_t* out);
+
+// Decodes a run of UTF-32 bytes: a value up to 0xFFFF becomes one unit, a value above it its surrogate pair.
+// Surrogate code points and values above 0x10FFFF are not characters and become "?". On the last run, an incomplete
+// unit becomes one "?". `out` must hold bytes / 2 + 1 units.
+UnitDecodeResult decodeUtf32Run(const uint8_t* bytes, size_t count, bool bigEndian, bool lastRun, wchar_t* out);
+
+// Packs 2, 3 or 4 bytes into an integer; little-endian gives byte i the weight 256^i, big-endian gives the last byte
+// the weight 1. Any other length, or no bytes, gives 0.
+uint32_t bytesToInt(const uint8_t* bytes, size_t length, bool littleEndian);
+
+// The inverse for 2, 3 or 4 bytes. True when the value fitted; any other length, or no buffer, writes nothing and
+// gives false.
+bool intToBytes(uint8_t* bytes, size_t length, uint32_t value, bool littleEndian);
+
+// The text without leading and trailing white space as the C runtime's iswspace sees it.
+std::wstring trimWideSpaces(const std::wstring& text);
