@@ -25,6 +25,7 @@ constexpr size_t kHeaderDifatSlots = 109;
 // Directory entry fields, by byte offset within the 128-byte entry.
 constexpr size_t kDirectoryEntrySize = 128;
 constexpr size_t kEntryNameLengthOffset = 64; // 2 bytes: the name's length in bytes, its terminating zero included
+constexpr size_t kEntryClassIdOffset = 80;    // 16 bytes: a storage's class id
 constexpr size_t kEntryStartOffset = 116;     // 4 bytes start sector, then 8 bytes stream size
 constexpr size_t kMaxNameBytes = 64;          // 31 UTF-16 units and the terminating zero
 
@@ -110,6 +111,7 @@ struct DirectoryEntry {
     uint32_t child;
     uint32_t start;
     uint64_t size;
+    uint8_t classId[kCompoundFileClassIdSize];
 };
 
 // A reader over one sector; sector 0 follows the header sector. A sector cut short by the end of the buffer gives a
@@ -283,6 +285,9 @@ bool readDirectoryEntry(const CompoundFile& file, uint32_t id, DirectoryEntry& e
     entry.left = readU32(reader);
     entry.right = readU32(reader);
     entry.child = readU32(reader);
+    reader.position = base + kEntryClassIdOffset;
+    for (uint8_t& byte : entry.classId)
+        byte = uint8_t(readLittleEndian(reader, 1));
     reader.position = base + kEntryStartOffset;
     entry.start = readU32(reader);
     entry.size = readLittleEndian(reader, 8);
@@ -360,14 +365,10 @@ const char* compoundFileStatusText(CompoundFileStatus status) {
     return "unknown status";
 }
 
-CompoundFileStatus readCompoundFileStream(const uint8_t* data, size_t size, std::u16string_view streamName,
-                                          std::vector<uint8_t>& out) {
-    out.clear();
-    CompoundFile file{data, size, false, 0, 0, 0, {}, {}};
-    Header header{};
+namespace {
+// Reads the header, the FAT and the directory's chain, and the root entry.
+CompoundFileStatus openCompoundFile(CompoundFile& file, Header& header, DirectoryEntry& root) {
     std::vector<uint32_t> fatSectors;
-    DirectoryEntry root{};
-    DirectoryEntry entry{};
     CompoundFileStatus status = readHeader(file, header);
     if (status == CompoundFileStatus::Ok)
         status = readFatSectorList(file, header, fatSectors);
@@ -377,6 +378,30 @@ CompoundFileStatus readCompoundFileStream(const uint8_t* data, size_t size, std:
         status = followChain(file.fat, header.firstDirectorySector, file.sectorCount, file.directory);
     if (status == CompoundFileStatus::Ok && (!readDirectoryEntry(file, 0, root) || root.type != EntryRoot))
         status = CompoundFileStatus::Corrupt;
+    return status;
+}
+} // namespace
+
+CompoundFileStatus readCompoundFileRootClass(const uint8_t* data, size_t size,
+                                             std::array<uint8_t, kCompoundFileClassIdSize>& classId) {
+    classId.fill(0);
+    CompoundFile file{data, size, false, 0, 0, 0, {}, {}};
+    Header header{};
+    DirectoryEntry root{};
+    const CompoundFileStatus status = openCompoundFile(file, header, root);
+    if (status == CompoundFileStatus::Ok)
+        std::copy(std::begin(root.classId), std::end(root.classId), classId.begin());
+    return status;
+}
+
+CompoundFileStatus readCompoundFileStream(const uint8_t* data, size_t size, std::u16string_view streamName,
+                                          std::vector<uint8_t>& out) {
+    out.clear();
+    CompoundFile file{data, size, false, 0, 0, 0, {}, {}};
+    Header header{};
+    DirectoryEntry root{};
+    DirectoryEntry entry{};
+    CompoundFileStatus status = openCompoundFile(file, header, root);
     if (status == CompoundFileStatus::Ok)
         status = findRootChild(file, root.child, streamName, entry);
     if (status == CompoundFileStatus::Ok && entry.size != 0) {

@@ -1,8 +1,9 @@
-// The options of the current conversion job, as the engine reads them.
-// The converter library fills the record from its settings before each job; the engine only reads it.
+// The options of the current conversion job. The converter library fills the record from its settings at the start
+// of each job (loadConversionSettings); the engine reads the format and the three switches.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Target of a conversion. Wherever the engine tests the format it tests for EquationEditor3 and treats every other
 // value as MicrosoftEquation.
@@ -16,7 +17,20 @@ struct ConversionOptions {
     int32_t isUniPrime = 1;                // "Force Unicode" (nonzero = on)
     int32_t isOleRestore = 0;              // "Restore broken equations"
     int32_t isEuclid = 0;                  // "Allow MathType fonts"
+    int32_t isStartup = 1;                 // stored option; nothing in the conversion acts on it
+    int32_t isStatistics = 1;              // stored option; nothing in the conversion acts on it
+    int32_t isProgressWin = 1;             // show the progress window during the pass (outside server mode)
+    int32_t autoConvertToFlags = 0;        // 1: the 32-bit view's AutoConvertTo value stayed; 2: the 64-bit view's
+    int32_t serverMode = 0;                // nonzero: no progress window, and the override file is honoured
+    std::wstring moduleFolder;             // the module's install folder, with a trailing backslash
+    std::wstring languageRoot;             // moduleFolder + "language\"
+    std::wstring languageName;             // language folder; empty is the language root itself (English)
+    std::wstring overrideFilePath;         // the key=value override file of server mode
 };
+
+// Bits of autoConvertToFlags.
+constexpr int32_t kAutoConvertTo32Failed = 1;
+constexpr int32_t kAutoConvertTo64Failed = 2;
 
 // Replaces the options of the next job. Called on the job's thread before the pass starts.
 void setConversionOptions(const ConversionOptions& options);

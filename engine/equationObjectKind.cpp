@@ -12,8 +12,8 @@ struct ClassNameRow {
     std::string_view classHex; // class name as lowercase hex, with its zero byte where the name is exact
     size_t minLength;          // the shortest \objdata text that can hold the header and some data
     EquationObjectKind kind;
-    size_t dataOffset;     // where the text handed to the converter starts
-    bool officeMathOnly;   // recognised only when the job writes Office Math
+    size_t dataOffset;   // where the text handed to the converter starts
+    bool officeMathOnly; // recognised only when the job writes Office Math
 };
 
 // First match wins.

@@ -11,7 +11,7 @@
 int unwrapEquationObject(std::string& output, std::string_view input, int kind, int restoreBroken);
 
 // How reading the stream out of a compound file went.
-enum class [[nodiscard]] StreamReadStatus {
+enum class [[nodiscard]] StreamReadStatus{
     Ok = 0,     // the stream's bytes are in the output (possibly none)
     NotStorage, // the data could not be opened as a compound file
     Failed,     // the compound file opened, but the stream is missing or could not be read

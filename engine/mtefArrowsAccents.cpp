@@ -145,6 +145,9 @@ void writeSingleArrow(ConverterContext& context, std::string* output, const Arro
         appendText(context, output, lower);
         appendText(context, output, context.sizeRecord);
         appendText(context, output, "00");
+        // The limit template has three slots: the main line, the lower limit and the upper limit. Without the empty
+        // upper slot a reader takes the template's END for it and the next record's tag for the END.
+        appendText(context, output, "11");
     } else if (context.format == 1 && output != nullptr && !lower.empty()) {
         // The lower text goes under the arrow group as the lower limit, so that no text of the arrow is lost.
         output->insert(groupStart, "{\\mlimLow{\\mlimLowPr }{\\me ");

@@ -5,6 +5,11 @@
 
 namespace {
 std::atomic<StatusLineHook> gStatusLineHook{nullptr}; // written by whoever owns the status line, read by the job
+std::atomic<StatusTickHook> gStatusTickHook{nullptr}; // written and read by the job's thread (atomic for safety)
+} // namespace
+
+void setStatusTickHook(StatusTickHook hook) {
+    gStatusTickHook.store(hook, std::memory_order_release);
 }
 
 void setStatusLineHook(StatusLineHook hook) {
@@ -14,4 +19,6 @@ void setStatusLineHook(StatusLineHook hook) {
 void showStatusLine(const wchar_t* text) {
     if (StatusLineHook hook = gStatusLineHook.load(std::memory_order_acquire))
         hook(text);
+    if (StatusTickHook tick = gStatusTickHook.load(std::memory_order_acquire))
+        tick();
 }

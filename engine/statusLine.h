@@ -11,3 +11,8 @@ void setStatusLineHook(StatusLineHook hook);
 
 // Hands a text to the installed hook, if any.
 void showStatusLine(const wchar_t* text);
+
+// Called on the job's thread after every status text, so that windows of that thread (the progress window) handle
+// their messages while the pass runs without a message loop. Null removes it.
+using StatusTickHook = void (*)();
+void setStatusTickHook(StatusTickHook hook);

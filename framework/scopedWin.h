@@ -176,3 +176,119 @@ private:
     HGLOBAL memory_;
     void* data_;
 };
+
+// One WM_PAINT's BeginPaint / EndPaint. dc() is null when BeginPaint failed; EndPaint then does not run, since it
+// belongs only to a BeginPaint that gave a device context.
+class ScopedPaint {
+public:
+    explicit ScopedPaint(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    ~ScopedPaint() {
+        if (dc_ != nullptr)
+            EndPaint(window_, &paint_);
+    }
+    ScopedPaint(const ScopedPaint&) = delete;
+    ScopedPaint& operator=(const ScopedPaint&) = delete;
+    HDC dc() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
+// An object selected into a device context; the one it replaced goes back when the record goes, so that the DC is
+// handed back (EndPaint, ReleaseDC, DeleteDC) as it was given. Selecting a null object selects nothing.
+class ScopedSelectObject {
+public:
+    ScopedSelectObject(HDC dc, HGDIOBJ object)
+        : dc_(dc), previous_(object != nullptr ? SelectObject(dc, object) : nullptr) {}
+    ~ScopedSelectObject() {
+        if (previous_ != nullptr && previous_ != HGDI_ERROR)
+            SelectObject(dc_, previous_);
+    }
+    ScopedSelectObject(const ScopedSelectObject&) = delete;
+    ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// An icon loaded from a file or made at run time (DestroyIcon). Shared icons (LR_SHARED, LoadIcon) never go here.
+class ScopedIcon {
+public:
+    ScopedIcon() = default;
+    explicit ScopedIcon(HICON icon) : icon_(icon) {}
+    ~ScopedIcon() { reset(); }
+    ScopedIcon(const ScopedIcon&) = delete;
+    ScopedIcon& operator=(const ScopedIcon&) = delete;
+    ScopedIcon(ScopedIcon&& other) noexcept : icon_(other.icon_) { other.icon_ = nullptr; }
+    ScopedIcon& operator=(ScopedIcon&& other) noexcept {
+        if (this != &other) {
+            reset();
+            icon_ = other.icon_;
+            other.icon_ = nullptr;
+        }
+        return *this;
+    }
+    HICON get() const { return icon_; }
+    void reset() {
+        if (icon_ != nullptr)
+            DestroyIcon(icon_);
+        icon_ = nullptr;
+    }
+
+private:
+    HICON icon_ = nullptr;
+};
+
+// A window this code created and must take down (DestroyWindow), unless the system or its owner did so first.
+// Must go on the thread that created the window.
+class ScopedWindow {
+public:
+    ScopedWindow() = default;
+    explicit ScopedWindow(HWND window) : window_(window) {}
+    ~ScopedWindow() {
+        if (window_ != nullptr && IsWindow(window_))
+            DestroyWindow(window_);
+    }
+    ScopedWindow(const ScopedWindow&) = delete;
+    ScopedWindow& operator=(const ScopedWindow&) = delete;
+    HWND get() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+// A hook procedure installed with SetWindowsHookExW, removed when the record goes.
+class ScopedWindowsHook {
+public:
+    explicit ScopedWindowsHook(HHOOK hook) : hook_(hook) {}
+    ~ScopedWindowsHook() {
+        if (hook_ != nullptr)
+            UnhookWindowsHookEx(hook_);
+    }
+    ScopedWindowsHook(const ScopedWindowsHook&) = delete;
+    ScopedWindowsHook& operator=(const ScopedWindowsHook&) = delete;
+    HHOOK get() const { return hook_; }
+
+private:
+    HHOOK hook_;
+};
+
+// A window's device context from GetDC, handed back with ReleaseDC.
+class ScopedWindowDC {
+public:
+    explicit ScopedWindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~ScopedWindowDC() {
+        if (dc_ != nullptr)
+            ReleaseDC(window_, dc_);
+    }
+    ScopedWindowDC(const ScopedWindowDC&) = delete;
+    ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};

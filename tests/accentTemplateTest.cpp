@@ -125,18 +125,18 @@ std::vector<AccentCase> arrowCases() {
          "{\\mlimLow{\\mlimLowPr }{\\me " + kBoxedGroup + kRight + kAbove + kX + "}}}}}{\\mlim " + k2 + "}}",
          "03" "2701000103130000" + kXLine + arrowHex +
              "0000" "0b" "01" + k2Line +
-             "0a" "00" "00"},
+             "0a" "00" "11" "00"},
         {"text on both sides, size record before the upper text sets the lower line's size",
          mtef5().line({tmpl(14, 0x1c, {sym(), line({x()}), line({two()}), rightArrowChar()})}),
          "{\\mlimLow{\\mlimLowPr }{\\me " + kBoxedGroup + kLeft + kAbove + kX + "}}}}}{\\mlim " + k2 + "}}",
          "03" "2701000103120000" "0d" + kXLine + charHex(rightArrowChar()) +
              "0000" "0d" "01" + k2Line +
-             "0d" "00" "00"},
+             "0d" "00" "11" "00"},
         {"text on both sides with an empty lower line keeps the arrow group alone",
          mtef5().line({tmpl(14, 0x2c, {line({x()}), nullLine(), full(), rightArrowChar()})}),
          kBoxedGroup + kRight + kAbove + kX + "}}}}",
          "03" "2701000103130000" + kXLine + arrowHex +
-             "0000" "0b" "01" "11" "0a" "00" "00"},
+             "0000" "0b" "01" "11" "0a" "00" "11" "00"},
         // Neither position marked: the slots are still the template's, read as text above.
         {"arrow marking no text position reads its text as above",
          mtef5().line({tmpl(14, 0x20, {line({x()}), line({two()}), full(), rightArrowChar()}), three()}),

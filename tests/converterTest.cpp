@@ -33,7 +33,11 @@ Conversion convert(const std::string& spacedHex, int allowMathTypeFonts = 0) {
     result.officeMath = convertEquationObject(context, bareObject(spacedHex), ObjectBareMtef);
     initConverterContext(context, 0, allowMathTypeFonts, 0, 1);
     const std::string& objdata = convertEquationObject(context, bareObject(spacedHex), ObjectBareMtef);
-    EXPECT_TRUE(objdata.empty()); // Equation Editor 3.x objects are not built yet
+#ifdef _WIN32
+    EXPECT_TRUE(objdata.empty()); // no Equation Editor 3.x server here to build the object
+#else
+    EXPECT_EQ(objdata.empty(), context.equationNative.empty()); // the engine builds the object from the stream
+#endif
     result.equationNative = context.equationNative;
     // Whatever converts must be sound output of its format.
     if (!result.officeMath.empty()) {

@@ -42,10 +42,18 @@ TEST(EngineJob, ReplacesATranslatableObject) {
     EXPECT_EQ(job.output, "{\\rtf1 A{\\object \\objemb {\\*\\objclass Equation}{\\*{\\dn0\\mmath{\\*\\moMathPara "
                           "{\\*\\moMath {\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr{\\mmcJc left}{\\mcount "
                           "1}}}}}{\\mmr {\\me }}}}}\r\n{\\mmathPict}}\r\n}}B}");
-    // Equation Editor 3.x objects cannot be built yet: the object stays as it was.
     job = runEngineJob(doc, equationEditor3Options());
+#ifdef _WIN32
+    // Windows builds Equation Editor 3.x objects through the Equation Editor 3.x server; with none here, the object
+    // stays as it was.
     EXPECT_EQ(job.converted, 0);
     EXPECT_NE(job.output.find("\\objdata " + objdata("Equation", mtef) + "}{\\result {\\pict 01}}"), std::string::npos);
+#else
+    // Natively the engine writes the Equation.3 object itself; the result picture stays.
+    EXPECT_EQ(job.converted, 1);
+    EXPECT_NE(job.output.find("{\\*\\objdata 01050000020000000b0000004571756174696f6e2e3300"), std::string::npos);
+    EXPECT_NE(job.output.find("\r\n}{\\result {\\pict 01}}}B}"), std::string::npos);
+#endif
 }
 
 TEST(EngineJob, ConvertsARealObject) {

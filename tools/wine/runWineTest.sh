@@ -8,4 +8,11 @@ shift
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# The session's private X server (wineSession.sh); never the caller's screen. Without a session display, no display.
+if [ -s "$WINEPREFIX.display" ]; then
+    DISPLAY=$(cat "$WINEPREFIX.display")
+    export DISPLAY
+else
+    unset DISPLAY
+fi
 exec timeout --kill-after=10 300 wine "$@"

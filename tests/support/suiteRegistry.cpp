@@ -1,0 +1,100 @@
+// Registry fixtures of the converter library's tests; see suiteRegistry.h.
+#include "suiteRegistry.h"
+
+#include "scopedWin.h"
+
+#include <gtest/gtest.h>
+
+namespace testing_support {
+namespace {
+constexpr wchar_t kAutoConvertToPath[] =
+    L"SOFTWARE\\Classes\\CLSID\\{0002CE02-0000-0000-C000-000000000046}\\AutoConvertTo";
+constexpr wchar_t kEquationClassPath[] = L"SOFTWARE\\Classes\\CLSID\\{0002CE02-0000-0000-C000-000000000046}";
+
+HKEY rootOf(SuiteKey key) {
+    return key == SuiteKey::MachineMain || key == SuiteKey::MachineSembrik ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+const wchar_t* pathOf(SuiteKey key) {
+    return key == SuiteKey::MachineMain || key == SuiteKey::UserMain ? L"SOFTWARE\\Veltrim\\main"
+                                                                     : L"SOFTWARE\\Veltrim\\sembrik";
+}
+
+ScopedRegKey create(HKEY root, const wchar_t* path, REGSAM view) {
+    HKEY opened = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &opened, nullptr),
+              ERROR_SUCCESS);
+    return ScopedRegKey(opened);
+}
+
+void deleteTree(HKEY root, const wchar_t* parentPath, const wchar_t* child, REGSAM view) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, parentPath, 0, KEY_ALL_ACCESS | view, &opened) != ERROR_SUCCESS)
+        return;
+    ScopedRegKey parent(opened);
+    RegDeleteTreeW(parent.get(), child);
+}
+} // namespace
+
+SuiteRegistry::SuiteRegistry() {
+    clear();
+}
+SuiteRegistry::~SuiteRegistry() {
+    clear();
+}
+
+void SuiteRegistry::clear() {
+    for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)}) {
+        deleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE", L"Veltrim", view);
+        deleteTree(HKEY_CURRENT_USER, L"SOFTWARE", L"Veltrim", view);
+        deleteTree(HKEY_LOCAL_MACHINE, kEquationClassPath, L"AutoConvertTo", view);
+    }
+}
+
+void SuiteRegistry::install(const std::wstring& installPath) {
+    setString(SuiteKey::MachineMain, L"path", installPath);
+    setString(SuiteKey::MachineSembrik, L"path", installPath);
+}
+
+void SuiteRegistry::setString(SuiteKey key, const wchar_t* name, const std::wstring& value) {
+    ScopedRegKey opened = create(rootOf(key), pathOf(key), KEY_WOW64_32KEY);
+    ASSERT_EQ(RegSetValueExW(opened.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             DWORD((value.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
+
+void SuiteRegistry::setDword(SuiteKey key, const wchar_t* name, DWORD value) {
+    ScopedRegKey opened = create(rootOf(key), pathOf(key), KEY_WOW64_32KEY);
+    ASSERT_EQ(RegSetValueExW(opened.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
+              ERROR_SUCCESS);
+}
+
+void SuiteRegistry::removeValue(SuiteKey key, const wchar_t* name) {
+    ScopedRegKey opened = create(rootOf(key), pathOf(key), KEY_WOW64_32KEY);
+    RegDeleteValueW(opened.get(), name);
+}
+
+void SuiteRegistry::removeKey(SuiteKey key) {
+    RegDeleteKeyExW(rootOf(key), pathOf(key), KEY_WOW64_32KEY, 0);
+}
+
+void SuiteRegistry::setAutoConvertTo(REGSAM view, const std::wstring& value) {
+    ScopedRegKey opened = create(HKEY_LOCAL_MACHINE, kAutoConvertToPath, view);
+    ASSERT_EQ(RegSetValueExW(opened.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             DWORD((value.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
+
+std::wstring SuiteRegistry::autoConvertTo(REGSAM view) const {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAutoConvertToPath, 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
+        return L"<none>";
+    ScopedRegKey key(opened);
+    wchar_t buffer[256] = {};
+    DWORD size = sizeof buffer - sizeof(wchar_t);
+    if (RegQueryValueExW(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+        return L"<none>";
+    return buffer;
+}
+
+} // namespace testing_support
