@@ -31,18 +31,8 @@ using testing_support::testDataPath;
 namespace {
 using Bytes = std::vector<uint8_t>;
 
-Bytes pattern(size_t size, uint32_t seed) {
-    Bytes bytes(size);
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = uint8_t((uint32_t(i) * 2654435761u + seed * 0x9e3779b9u) >> 24);
-    return bytes;
-}
-
-std::string hexOfBytes(const Bytes& bytes) {
-    std::string hex;
-    appendHexText(hex, bytes.data(), bytes.size());
-    return hex;
-}
+using testing_support::hexOfBytes;
+using testing_support::patternBytes;
 
 uint32_t le32(const Bytes& bytes, size_t offset) {
     return uint32_t(bytes.at(offset)) | uint32_t(bytes.at(offset + 1)) << 8 | uint32_t(bytes.at(offset + 2)) << 16 |
@@ -113,7 +103,7 @@ const LayoutRow kLayoutRows[] = {
 TEST(EquationObjectLayout, FramesAnyCompoundFile) {
     for (size_t row = 0; row < std::size(kLayoutRows); ++row) {
         const LayoutRow& expected = kLayoutRows[row];
-        const Bytes file = pattern(expected.size, uint32_t(row));
+        const Bytes file = patternBytes(expected.size, uint32_t(row));
         std::string text;
         composeEquationObjectData(text, file.data(), expected.size);
         const std::vector<std::string> lines = linesOf(text);
@@ -363,7 +353,7 @@ TEST(CompoundFileWriter, WritesWhatTheReaderReadsBack) {
         std::vector<std::u16string> names;
         std::vector<CompoundFileStream> streams;
         for (size_t i = 0; i < kWriterRows[row].sizes.size(); ++i) {
-            contents.push_back(pattern(kWriterRows[row].sizes[i], uint32_t(row * 16 + i)));
+            contents.push_back(patternBytes(kWriterRows[row].sizes[i], uint32_t(row * 16 + i)));
             names.push_back(streamName(i));
         }
         for (size_t i = 0; i < contents.size(); ++i)
@@ -472,8 +462,8 @@ TEST(CompoundFileWriter, RefusesWhatItCannotWrite) {
 // --- The check of what the server step wrote -----------------------------------------------------------------------
 
 TEST(EquationObjectCheck, AcceptsOnlyTheEquationHandedIn) {
-    const Bytes native = pattern(200, 1);
-    const Bytes other = pattern(200, 2);
+    const Bytes native = patternBytes(200, 1);
+    const Bytes other = patternBytes(200, 2);
     const std::array<uint8_t, kCompoundFileClassIdSize> otherClass{};
     struct Row {
         const char* what;
@@ -583,7 +573,7 @@ TEST(EquationObjectWrap, BuildsObjectsOfEverySize) {
                                kEquationTemplateStreams[kEquationNativeStreamIndex].data + 41);
     expectWrapsAndReadsBack(templateNative, "the template's equation");
     for (size_t size : {1, 64, 4095, 4096, 65535 + 28, 70000})
-        expectWrapsAndReadsBack(pattern(size, uint32_t(size)), "size " + std::to_string(size));
+        expectWrapsAndReadsBack(patternBytes(size, uint32_t(size)), "size " + std::to_string(size));
 }
 
 // What translating an engine-built Equation.3 object to format 0 again gives: its records behind one more FULL size

@@ -35,18 +35,8 @@ constexpr wchar_t kInprocServerKey[] =
     L"SOFTWARE\\Classes\\CLSID\\{0002CE02-0000-0000-C000-000000000046}\\InprocServer32";
 constexpr DWORD kReadMode = STGM_READ | STGM_SHARE_EXCLUSIVE;
 
-Bytes pattern(size_t size, uint32_t seed) {
-    Bytes bytes(size);
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = uint8_t((uint32_t(i) * 2654435761u + seed * 0x9e3779b9u) >> 24);
-    return bytes;
-}
-
-std::string hexOfBytes(const Bytes& bytes) {
-    std::string hex;
-    appendHexText(hex, bytes.data(), bytes.size());
-    return hex;
-}
+using testing_support::hexOfBytes;
+using testing_support::patternBytes;
 
 // A compound file as ole32 sees it: its streams by name, and its root class.
 struct Ole32View {
@@ -148,7 +138,7 @@ TEST(EquationObjectWrapWine, WriterOutputOpensInStructuredStorage) {
     ScopedComApartment apartment;
     ASSERT_TRUE(apartment.entered());
     for (size_t size : {1, 41, 4095, 4096, 4097, 65563, 200000}) {
-        const Bytes native = pattern(size, uint32_t(size));
+        const Bytes native = patternBytes(size, uint32_t(size));
         std::array<CompoundFileStream, kEquationTemplateStreamCount> streams = kEquationTemplateStreams;
         streams[kEquationNativeStreamIndex] = {u"Equation Native", native.data(), native.size()};
         Bytes file;
@@ -158,7 +148,7 @@ TEST(EquationObjectWrapWine, WriterOutputOpensInStructuredStorage) {
     std::vector<Bytes> contents;
     std::vector<std::u16string> names;
     for (size_t i = 0; i < kMaxCompoundFileStreams; ++i) {
-        contents.push_back(pattern(i * 1500, uint32_t(i)));
+        contents.push_back(patternBytes(i * 1500, uint32_t(i)));
         names.push_back(u"Stream " + std::u16string(1, char16_t(u'A' + i)));
     }
     std::vector<CompoundFileStream> streams;

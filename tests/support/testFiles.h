@@ -3,6 +3,7 @@
 
 #include "conversionOptions.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ std::string readFileBytes(const std::filesystem::path& path);
 
 // Bytes as lowercase hex text, as the engine carries binary data.
 std::string hexOf(const std::string& bytes);
+std::string hexOfBytes(const std::vector<uint8_t>& bytes);
+
+// `size` bytes of a fixed pseudo-random pattern: the same for the same seed, different between seeds.
+std::vector<uint8_t> patternBytes(size_t size, uint32_t seed);
 
 // A file of the project's test data folder.
 std::filesystem::path testDataPath(const std::string& name);
