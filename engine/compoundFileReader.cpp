@@ -190,13 +190,19 @@ CompoundFileStatus readFatSectorList(const CompoundFile& file, const Header& hea
 CompoundFileStatus readTable(const CompoundFile& file, const std::vector<uint32_t>& sectors,
                              std::vector<uint32_t>& table) {
     const size_t numbersPerSector = file.sectorSize / 4;
-    table.reserve(sectors.size() * numbersPerSector);
+    table.resize(sectors.size() * numbersPerSector);
+    uint32_t* write = table.data();
     for (uint32_t sector : sectors) {
-        ByteReader reader = sectorReader(file, sector);
-        for (size_t i = 0; i < numbersPerSector; ++i)
-            table.push_back(readU32(reader));
-        if (!reader.ok)
+        // The whole sector is checked once, then decoded without a check per number: tables are the bulk of what
+        // is read per object.
+        const ByteReader reader = sectorReader(file, sector);
+        if (!reader.ok || reader.length < numbersPerSector * 4)
             return CompoundFileStatus::Corrupt;
+        for (size_t i = 0; i < numbersPerSector; ++i, ++write) {
+            const uint8_t* number = reader.data + 4 * i;
+            *write = uint32_t(number[0]) | uint32_t(number[1]) << 8 | uint32_t(number[2]) << 16 |
+                     uint32_t(number[3]) << 24;
+        }
     }
     return CompoundFileStatus::Ok;
 }

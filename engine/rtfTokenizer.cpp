@@ -7,6 +7,7 @@
 
 #include <array>
 #include <climits>
+#include <vector>
 
 namespace {
 // Byte classes for the bulk reads.
@@ -85,12 +86,22 @@ constexpr bool runsNeedNoReplacement() {
     return true;
 }
 static_assert(runsNeedNoReplacement(), "a byte that the replacements change must end a text run");
+static_assert(kReplacementMap['{'] == '{' && kReplacementMap['}'] == '}' && kReplacementMap['\\'] == '\\',
+              "a bulk stop byte must survive the replacements, which stop mode applies as it reads");
 
 // The control symbol of a backslash and a carriage return, which the lexer reads as a line feed.
 constexpr std::string_view kBackslashLineFeed = "\\\n";
 
+// A byte that the replacements changed while a token's text was collected: where it stood in the replaced text.
+struct ReplacedByte {
+    size_t offset; // index in the replaced text: of its replacement, or of the byte that followed it when removed
+    uint8_t byte;  // the byte as read (after the line-end rule)
+};
+
 bool gCrPending = false;  // the byte read before was a carriage return; conversion job's thread only
 std::string gScratch;     // token texts that differ from the source; conversion job's thread only
+std::vector<ReplacedByte> gReplacedBytes; // what gScratch's replacements changed; conversion job's thread only
+std::string gRawScratch;  // a stop-mode text rebuilt as read, when the source ends first; job's thread only
 
 // Reads a byte with the line-end rule: CR becomes LF, and the LF of a CR LF pair is skipped. A 0 (the end, or a zero
 // byte) passes through and leaves the carriage return state alone.
@@ -122,8 +133,12 @@ std::string_view takeRun(uint8_t stopMask) {
 }
 
 // Collects a token's text: a view of the source while the bytes are contiguous there, else a copy in gScratch.
+// A builder that replaces as it goes writes each text byte once: a long \objdata text broken into lines would
+// otherwise be copied and then walked again byte by byte to drop its line feeds. It notes what it replaced, so
+// that the text as read can still be had (rawView) when the source ends before a stop text.
 class TokenTextBuilder {
 public:
+    explicit TokenTextBuilder(bool replaceAsItGoes) : replaceAsItGoes_(replaceAsItGoes) {}
     void appendSource(std::string_view bytes) {
         if (bytes.empty())
             return;
@@ -143,8 +158,14 @@ public:
     }
     // Appends the byte last read, which is `byte` after the line-end rule.
     void appendLastByte(uint8_t byte) {
-        if (kReplacementMap[byte] != int16_t(byte))
+        const int16_t mapped = kReplacementMap[byte];
+        if (mapped != int16_t(byte)) {
+            if (replaceAsItGoes_) {
+                appendReplaced(byte, mapped);
+                return;
+            }
             needsReplacement_ = true;
+        }
         const char* source = lastSourceByte();
         if (uint8_t(*source) == byte && !inScratch_) {
             appendSource({source, 1});
@@ -164,6 +185,20 @@ public:
     }
     void truncate(size_t length) { dropTail(view().size() - length); }
     std::string_view view() const { return inScratch_ ? std::string_view(gScratch) : std::string_view(begin_, size_); }
+    // The text as read, before replacements; borrowed like view().
+    std::string_view rawView() const {
+        if (gReplacedBytes.empty())
+            return view();
+        gRawScratch.clear();
+        size_t from = 0;
+        for (const ReplacedByte& replaced : gReplacedBytes) {
+            gRawScratch.append(gScratch, from, replaced.offset - from);
+            gRawScratch.push_back(char(replaced.byte));
+            from = replaced.offset + (kReplacementMap[replaced.byte] != kRemoved ? 1 : 0);
+        }
+        gRawScratch.append(gScratch, from, std::string::npos);
+        return gRawScratch;
+    }
     // Applies the text-run replacements when the text holds anything they would change.
     void replace() {
         if (!needsReplacement_)
@@ -174,6 +209,13 @@ public:
     }
 
 private:
+    void appendReplaced(uint8_t byte, int16_t mapped) {
+        if (!inScratch_)
+            moveToScratch();
+        gReplacedBytes.push_back({gScratch.size(), byte});
+        if (mapped != kRemoved)
+            gScratch.push_back(char(mapped));
+    }
     void moveToScratch() {
         gScratch.assign(begin_ == nullptr ? "" : begin_, size_);
         inScratch_ = true;
@@ -182,6 +224,7 @@ private:
     size_t size_ = 0;
     bool inScratch_ = false;
     bool needsReplacement_ = false; // holds a byte that the replacements change (runs never do: see kEndsTextRun)
+    const bool replaceAsItGoes_;    // false where the stop text is matched against the text as read
 };
 
 // A decimal parameter read by the C library's string-to-long rules on a 32-bit long (as on Windows, on both builds):
@@ -300,7 +343,7 @@ void readControl(RtfToken& token) {
 }
 
 void readTextRun(uint8_t first, RtfToken& token) {
-    TokenTextBuilder text;
+    TokenTextBuilder text(true);
     text.appendLastByte(first);
     for (;;) {
         text.appendSource(takeRun(kEndsTextRun));
@@ -341,14 +384,15 @@ void readNormalToken(RtfToken& token) {
 // any other stop text is matched byte by byte.
 void readUpToStop(std::string_view stopText, RtfToken& token) {
     const bool bulk = stopText.size() == 1 && (stopText[0] == '{' || stopText[0] == '}' || stopText[0] == '\\');
-    TokenTextBuilder text;
+    // A one-byte stop text is never a byte the replacements change, so in bulk mode they can be applied on the way.
+    TokenTextBuilder text(bulk);
     for (;;) {
         if (bulk)
             text.appendSource(takeRun(kEndsTextRun));
         uint8_t byte = nextLineByte();
         if (byte == 0) { // ended before the stop text: the raw text, no replacements
             token.kind = TokenNone;
-            token.text = text.view();
+            token.text = text.rawView();
             return;
         }
         text.appendLastByte(byte);
@@ -377,6 +421,7 @@ bool isStopBlank(char c) {
 void readRtfToken(std::string_view stopText, RtfToken& token) {
     token = RtfToken{};
     gScratch.clear();
+    gReplacedBytes.clear();
     if (stopText.empty())
         readNormalToken(token);
     else
@@ -386,6 +431,8 @@ void readRtfToken(std::string_view stopText, RtfToken& token) {
 void resetRtfTokenizer() {
     gCrPending = false;
     gScratch.clear();
+    gReplacedBytes.clear();
+    gRawScratch.clear();
 }
 
 bool isAsciiLetter(uint8_t byte) {

@@ -3,6 +3,7 @@
 // check of what the server step wrote, and (natively, where the engine writes the object itself) every real object
 // converted to an Equation.3 object and read back to the same MTEF.
 #include "equationObjectWrap.h"
+#include "compoundFileBuilder.h"
 #include "compoundFileReader.h"
 #include "compoundFileWriter.h"
 #include "converterContext.h"

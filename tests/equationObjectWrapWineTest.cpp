@@ -5,6 +5,7 @@
 //
 // The tests run in this order in one program, so the server registration, made and removed by the last ones, cannot
 // be seen by the first; ctest keeps other programs that register the class away (RESOURCE_LOCK).
+#include "compoundFileBuilder.h"
 #include "compoundFileWriter.h"
 #include "converterContext.h"
 #include "equationObjectTemplate.h"

@@ -62,13 +62,6 @@ std::string hexOfBytes(const std::vector<uint8_t>& bytes) {
     return hex;
 }
 
-std::vector<uint8_t> patternBytes(size_t size, uint32_t seed) {
-    std::vector<uint8_t> bytes(size);
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = uint8_t((uint32_t(i) * 2654435761u + seed * 0x9e3779b9u) >> 24);
-    return bytes;
-}
-
 fs::path testDataPath(const std::string& name) {
 #ifdef _WIN32
     // Under Wine the build's Unix path is reached through drive Z:.

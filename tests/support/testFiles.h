@@ -31,9 +31,6 @@ std::string readFileBytes(const std::filesystem::path& path);
 std::string hexOf(const std::string& bytes);
 std::string hexOfBytes(const std::vector<uint8_t>& bytes);
 
-// `size` bytes of a fixed pseudo-random pattern: the same for the same seed, different between seeds.
-std::vector<uint8_t> patternBytes(size_t size, uint32_t seed);
-
 // A file of the project's test data folder.
 std::filesystem::path testDataPath(const std::string& name);
 
