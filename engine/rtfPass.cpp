@@ -130,18 +130,24 @@ bool isControlSymbolWithoutBlank(std::string_view text) {
 // The control words the pass acts on; every other word is copied.
 enum class ControlWordId { Other, Bin, Objdata, Fonttbl, Font, Oleclsid };
 
+// Whether `text` is exactly `word`. Spelled out so that each test compiles to a length check and a fixed-size
+// comparison: this runs once for every control word and brace of the document.
+template <size_t N> bool isWord(std::string_view text, const char (&word)[N]) {
+    return text.size() == N - 1 && std::memcmp(text.data(), word, N - 1) == 0;
+}
+
 ControlWordId identifyControlWord(std::string_view text) {
     switch (text.size()) { // the length first, so that most words are told apart without comparing bytes
     case 2:
-        return text == "\\f" ? ControlWordId::Font : ControlWordId::Other;
+        return isWord(text, "\\f") ? ControlWordId::Font : ControlWordId::Other;
     case 4:
-        return text == "\\bin" ? ControlWordId::Bin : ControlWordId::Other;
+        return isWord(text, "\\bin") ? ControlWordId::Bin : ControlWordId::Other;
     case 8:
-        if (text == "\\objdata")
+        if (isWord(text, "\\objdata"))
             return ControlWordId::Objdata;
-        return text == "\\fonttbl" ? ControlWordId::Fonttbl : ControlWordId::Other;
+        return isWord(text, "\\fonttbl") ? ControlWordId::Fonttbl : ControlWordId::Other;
     case 9:
-        return text == "\\oleclsid" ? ControlWordId::Oleclsid : ControlWordId::Other;
+        return isWord(text, "\\oleclsid") ? ControlWordId::Oleclsid : ControlWordId::Other;
     default:
         return ControlWordId::Other;
     }
@@ -150,7 +156,7 @@ ControlWordId identifyControlWord(std::string_view text) {
 // Writes a control word with its parameter and delimiter as one piece.
 void writeControlWord(std::string_view text, bool hasParameter, int32_t parameter) {
     const bool blank = !isControlSymbolWithoutBlank(text);
-    const bool hexEscape = text == "\\'";
+    const bool hexEscape = isWord(text, "\\'");
     char piece[64];
     size_t length = 0;
     if (text.size() > sizeof piece - 16) { // a freak word of many letters: write it on its own
@@ -269,7 +275,7 @@ bool startToken(std::vector<Frame>& frames, int& result) {
     case TokenBrace:
         if (!outputSkipped())
             write(token.text);
-        if (token.text == "}") {
+        if (isWord(token.text, "}")) {
             gPass.flags &= ~DropText;
             result = 2;
             return true;
