@@ -8,6 +8,7 @@
 // program again (--job, timed inside, without process start) and the command-line driver as the user runs it
 // (timed from fork to exit). Native (POSIX) only.
 #include "benchDocuments.h"
+#include "benchFiles.h"
 #include "conversionOptions.h"
 #include "fileIo.h"
 #include "rtfOutput.h"
@@ -34,6 +35,11 @@
 namespace fs = std::filesystem;
 
 namespace {
+using benchfile::copyChunked;
+using benchfile::copyWhole;
+using benchfile::readWhole;
+using benchfile::writeWhole;
+
 using Clock = std::chrono::steady_clock;
 
 // Targets for the native build on the development machine.
@@ -120,22 +126,6 @@ ChildRun runChild(const std::vector<std::string>& arguments) {
     return run;
 }
 
-bool readWhole(const fs::path& path, std::string& bytes) {
-    NativeFile file;
-    if (!file.openForReading(path))
-        return false;
-    const int64_t size = file.size();
-    if (size < 0)
-        return false;
-    bytes.resize(size_t(size));
-    return file.readExactly(bytes.data(), bytes.size());
-}
-
-bool writeWhole(const fs::path& path, const std::string& bytes) {
-    NativeFile file;
-    return file.createForWriting(path) && file.writeAll(bytes.data(), bytes.size()) && file.close();
-}
-
 bool checksumOfFile(const fs::path& path, uint64_t& checksum) {
     std::string bytes;
     if (!readWhole(path, bytes))
@@ -177,28 +167,6 @@ void keepIfBest(Measurement& best, double seconds, const ChildRun& run) {
         best.systemSeconds = run.systemSeconds;
     }
     best.peakKb = std::max(best.peakKb, run.peakKb);
-}
-
-// The plain copy for scale: read the whole file into fresh memory, write it whole.
-bool copyWhole(const fs::path& source, const fs::path& target) {
-    std::string bytes;
-    return readWhole(source, bytes) && writeWhole(target, bytes);
-}
-
-// The copy a shell tool makes: 1 MiB at a time through one buffer, so no fresh memory is faulted in.
-bool copyChunked(const fs::path& source, const fs::path& target) {
-    NativeFile in;
-    NativeFile out;
-    if (!in.openForReading(source) || !out.createForWriting(target))
-        return false;
-    std::vector<char> buffer(size_t(1) << 20);
-    for (int64_t left = in.size(); left > 0;) {
-        const size_t step = size_t(std::min<int64_t>(left, int64_t(buffer.size())));
-        if (!in.readExactly(buffer.data(), step) || !out.writeAll(buffer.data(), step))
-            return false;
-        left -= int64_t(step);
-    }
-    return out.close();
 }
 
 Measurement measureCopy(bool (*copy)(const fs::path&, const fs::path&), const fs::path& source, const fs::path& target,

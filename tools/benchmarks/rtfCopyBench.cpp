@@ -1,17 +1,18 @@
 // rtfCopyBench: throughput of the engine's copy pass on a large RTF document without equations, beside a plain file
 // copy of the same file in the same run. Not a test: it prints figures.
 //   rtfCopyBench [megabytes=128] [folder=temporary folder]
+#include "benchFiles.h"
 #include "conversionOptions.h"
 #include "fileIo.h"
 #include "rtfOutput.h"
 #include "rtfPass.h"
 #include "rtfSource.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <algorithm>
 #include <random>
 #include <string>
 #include <system_error>
@@ -26,8 +27,8 @@ using Clock = std::chrono::steady_clock;
 // character groups, escapes, Unicode characters and CR LF line breaks every 200 bytes or so.
 std::string makeDocument(size_t targetBytes) {
     std::mt19937 random(12345);
-    static const char* kWords[] = {"the",   "equation", "of",    "motion", "is",   "given", "by",  "where",
-                                   "which", "follows",  "from",  "a",      "small", "field", "and", "therefore"};
+    static const char* kWords[] = {"the",   "equation", "of",   "motion", "is",    "given", "by",  "where",
+                                   "which", "follows",  "from", "a",      "small", "field", "and", "therefore"};
     std::string doc = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\froman\\fcharset0 Times New "
                       "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f40\\froman\\fcharset161 Times New Roman Greek;}}\r\n"
                       "{\\colortbl;\\red0\\green0\\blue0;}\r\n";
@@ -64,38 +65,6 @@ std::string makeDocument(size_t targetBytes) {
     return doc;
 }
 
-bool writeFile(const fs::path& path, const std::string& bytes) {
-    NativeFile file;
-    return file.createForWriting(path) && file.writeAll(bytes.data(), bytes.size()) && file.close();
-}
-
-// The plain copy: read the whole file, write it whole.
-bool plainCopy(const fs::path& from, const fs::path& to) {
-    NativeFile in;
-    if (!in.openForReading(from))
-        return false;
-    std::string bytes(size_t(in.size()), '\0');
-    if (!in.readExactly(bytes.data(), bytes.size()))
-        return false;
-    return writeFile(to, bytes);
-}
-
-// The copy a shell tool makes: 1 MiB at a time through one reused buffer.
-bool chunkedCopy(const fs::path& from, const fs::path& to) {
-    NativeFile in;
-    NativeFile out;
-    if (!in.openForReading(from) || !out.createForWriting(to))
-        return false;
-    std::vector<char> buffer(size_t(1) << 20);
-    for (int64_t left = in.size(); left > 0;) {
-        const size_t step = size_t(std::min<int64_t>(left, int64_t(buffer.size())));
-        if (!in.readExactly(buffer.data(), step) || !out.writeAll(buffer.data(), step))
-            return false;
-        left -= int64_t(step);
-    }
-    return out.close();
-}
-
 bool enginePass(const fs::path& from, const fs::path& to) {
     if (!openOutputRtfFile(to))
         return false;
@@ -121,7 +90,7 @@ int main(int argc, char** argv) {
     const fs::path output = folder / "rtfCopyBench-output.rtf";
 
     const std::string doc = makeDocument(megabytes << 20);
-    if (!writeFile(source, doc)) {
+    if (!benchfile::writeWhole(source, doc)) {
         std::fprintf(stderr, "rtfCopyBench: cannot write %s\n", source.u8string().c_str());
         return 1;
     }
@@ -134,12 +103,12 @@ int main(int argc, char** argv) {
     double bestPass = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         auto start = Clock::now();
-        if (!plainCopy(source, copied))
+        if (!benchfile::copyWhole(source, copied))
             return 1;
         bestCopy = std::min(bestCopy, seconds(start));
 
         start = Clock::now();
-        if (!chunkedCopy(source, copied))
+        if (!benchfile::copyChunked(source, copied))
             return 1;
         bestChunked = std::min(bestChunked, seconds(start));
 
