@@ -2,6 +2,7 @@
 #include "settingsFiles.h"
 
 #include "textFile.h"
+#include "textUnits.h"
 
 namespace {
 // Every settings file is read through a small buffer: the files are short and read once.
@@ -20,15 +21,7 @@ bool isDigitChar(wchar_t unit) {
     return hasCharType(unit, C1_DIGIT);
 }
 
-std::wstring trimSpaces(const std::wstring& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && isSpaceChar(text[first]))
-        ++first;
-    while (last > first && isSpaceChar(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
+std::wstring trimSpaces(const std::wstring& text) { return trimmedBy(text, isSpaceChar); }
 
 int32_t loadKeyValueFile(KeyValueMap& map, const std::wstring& path) {
     map.clear();

@@ -95,11 +95,5 @@ bool intToBytes(uint8_t* bytes, size_t length, uint32_t value, bool littleEndian
 }
 
 std::wstring trimWideSpaces(const std::wstring& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && std::iswspace(wint_t(text[first])))
-        ++first;
-    while (last > first && std::iswspace(wint_t(text[last - 1])))
-        --last;
-    return text.substr(first, last - first);
+    return trimmedBy(text, [](wchar_t unit) { return std::iswspace(wint_t(unit)) != 0; });
 }

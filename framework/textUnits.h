@@ -32,5 +32,16 @@ uint32_t bytesToInt(const uint8_t* bytes, size_t length, bool littleEndian);
 // gives false.
 bool intToBytes(uint8_t* bytes, size_t length, uint32_t value, bool littleEndian);
 
+// The text without the leading and trailing units that `isSpace` accepts.
+template <typename IsSpace> std::wstring trimmedBy(const std::wstring& text, IsSpace isSpace) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && isSpace(text[first]))
+        ++first;
+    while (last > first && isSpace(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
 // The text without leading and trailing white space as the C runtime's iswspace sees it.
 std::wstring trimWideSpaces(const std::wstring& text);
