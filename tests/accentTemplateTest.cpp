@@ -13,6 +13,9 @@
 #include <vector>
 
 using namespace testing_support::mtef;
+using namespace testing_support::glyphs;
+using testing_support::officeMathBody;
+using testing_support::v3Line;
 using testing_support::checkOfficeMathRtf;
 using testing_support::equationNativeHex;
 using testing_support::MtefBytes;
@@ -29,24 +32,6 @@ std::string officeMathOf(const std::string& nativeHex) {
 std::string equationNativeOf(const std::string& nativeHex) {
     return testing_support::convertedEquationNative(nativeHex);
 }
-
-std::string officeMathBody(const MtefEquation& equation) {
-    return testing_support::officeMathBody(equation.nativeHex());
-}
-
-// The records of the one line, as MTEF version 3 hex (without the LINE tag and its END, nor the list's END).
-std::string v3Line(const MtefEquation& equation) {
-    return testing_support::v3LineRecords(equation.nativeHex());
-}
-
-const std::string kX = "{\\mr\\mscr0\\msty2\\i x}";
-const std::string k2 = "{\\mr\\mscr0\\msty0 2}";
-const std::string k3 = "{\\mr\\mscr0\\msty0 3}";
-const std::string kXHex = "02837800";
-const std::string k2Hex = "02883200";
-const std::string k3Hex = "02883300";
-const std::string kXLine = "01" + kXHex + "00";
-const std::string k2Line = "01" + k2Hex + "00";
 
 // Office Math texts the expectations are written with.
 const std::string kBoxedGroup = "{\\mbox{\\mboxPr{\\mopEmu on}}{\\me{\\mgroupChr{\\mgroupChrPr{\\mchr ";

@@ -12,19 +12,13 @@
 #include <string>
 
 using namespace testing_support::mtef;
+using testing_support::officeMathBody;
+using testing_support::v3Line;
 using testing_support::validateMtef3Stream;
 
 namespace {
 // The Office Math body of a one-line equation: what stands between the math wrapping.
 using Options = testing_support::FixtureOptions;
-
-std::string officeMathBody(const MtefEquation& equation, Options options = {}) {
-    return testing_support::officeMathBody(equation.nativeHex(), options);
-}
-
-std::string v3Line(const MtefEquation& equation, Options options = {}) {
-    return testing_support::v3LineRecords(equation.nativeHex(), options);
-}
 
 std::string escape(int codePoint) {
     return "{\\uc1\\u" + std::to_string(codePoint) + "\\'3f}";

@@ -24,6 +24,7 @@ namespace {
 using Options = testing_support::FixtureOptions;
 
 using testing_support::officeMathBody;
+using testing_support::v3LineRecords;
 
 // The "Equation Native" stream of the format 0 conversion; "" when the object stayed unconverted.
 std::string v3Stream(const std::string& nativeHex, Options options = {}) {
@@ -37,21 +38,6 @@ std::string v3Records(const std::string& stream) {
     while (stream.compare(at, 2, "0a") == 0)
         at += 2;
     return stream.substr(at);
-}
-
-// The records of the one line, without the LINE tag, its END and the stream's END.
-std::string v3Line(const std::string& nativeHex, Options options = {}) {
-    const std::string stream = v3Stream(nativeHex, options);
-    if (stream.empty())
-        return "<unconverted>";
-    std::string records = v3Records(stream);
-    // With MathType fonts allowed, Euclid Extra's FONT record (typeface 1) stands before the line.
-    const std::string euclidExtra = "087f004575636c696420457874726100";
-    if (options.allowMathTypeFonts && records.compare(0, euclidExtra.size(), euclidExtra) == 0)
-        records.erase(0, euclidExtra.size());
-    if (records.size() < 6 || records.compare(0, 2, "01") != 0 || records.compare(records.size() - 4, 4, "0000") != 0)
-        return "<not one line: " + records + ">";
-    return records.substr(2, records.size() - 6);
 }
 
 // Expected Office Math: x as the character's run, still open, and the groups that wrap it.
@@ -157,7 +143,7 @@ TEST(Embellishments, EveryKindInBothFormats) {
         const KindCase& c = cases[row];
         const std::string hex = mtef5().line({ch('x', kVariableFace).embellished(uint8_t(c.kind))}).nativeHex();
         EXPECT_EQ(officeMathBody(hex, c.options), c.officeMath) << "row " << row << ": kind " << c.kind;
-        EXPECT_EQ(v3Line(hex, c.options), c.v3) << "row " << row << ": kind " << c.kind;
+        EXPECT_EQ(v3LineRecords(hex, c.options), c.v3) << "row " << row << ": kind " << c.kind;
     }
 }
 
@@ -178,7 +164,7 @@ TEST(Embellishments, OverMarksAfterFourDotsBecomeUpperTemplates) {
         const Case& c = cases[row];
         const std::string hex =
             mtef5().line({ch('x', kVariableFace).embellished(24).embellished(uint8_t(c.second))}).nativeHex();
-        EXPECT_EQ(v3Line(hex, c.options), overX(c.glyph, overX(dots(4)))) << "row " << row;
+        EXPECT_EQ(v3LineRecords(hex, c.options), overX(c.glyph, overX(dots(4)))) << "row " << row;
     }
 }
 
@@ -286,7 +272,7 @@ TEST(Embellishments, ListsOfMarks) {
     for (size_t row = 0; row < cases.size(); ++row) {
         const ListCase& c = cases[row];
         EXPECT_EQ(officeMathBody(c.equation.nativeHex(), c.options), c.officeMath) << "row " << row << ": " << c.name;
-        EXPECT_EQ(v3Line(c.equation.nativeHex(), c.options), c.v3) << "row " << row << ": " << c.name;
+        EXPECT_EQ(v3LineRecords(c.equation.nativeHex(), c.options), c.v3) << "row " << row << ": " << c.name;
     }
 }
 
@@ -304,7 +290,7 @@ TEST(Embellishments, ListLayoutOfEachVersion) {
         {"MTEF 2", mtef2()}, {"MTEF 3", mtef3()}, {"MTEF 4", mtef4()}, {"MTEF 5", mtef5()}};
     for (const auto& [name, base] : versions) {
         EXPECT_EQ(officeMathBody(equation(base)), officeMath) << name;
-        EXPECT_EQ(v3Line(equation(base)), v3) << name;
+        EXPECT_EQ(v3LineRecords(equation(base)), v3) << name;
     }
 }
 

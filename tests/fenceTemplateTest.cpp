@@ -13,6 +13,9 @@
 #include <vector>
 
 using namespace testing_support::mtef;
+using namespace testing_support::glyphs;
+using testing_support::officeMathBody;
+using testing_support::v3Line;
 using testing_support::checkOfficeMathRtf;
 using testing_support::equationNativeHex;
 using testing_support::MtefBytes;
@@ -30,18 +33,6 @@ std::string v3StreamOf(const std::string& nativeHex) {
     const std::string stream = testing_support::convertedEquationNative(nativeHex);
     return stream.empty() ? kUnconverted : stream;
 }
-
-// The records of the one line, as MTEF version 3 hex (without the LINE tag and its END).
-std::string v3Line(const MtefEquation& equation) {
-    return testing_support::v3LineRecords(equation.nativeHex());
-}
-
-const std::string kX = "{\\mr\\mscr0\\msty2\\i x}";
-const std::string kY = "{\\mr\\mscr0\\msty2\\i y}";
-// clang-format off
-const std::string kXLine = "01" "02837800" "00";
-// clang-format on
-const std::string kYHex = "02837900";
 
 // Delimiter groups as the engine writes them around one element.
 std::string delimiter(const std::string& begin, const std::string& end, const std::string& element) {

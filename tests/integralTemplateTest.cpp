@@ -8,23 +8,11 @@
 #include <string>
 
 using namespace testing_support::mtef;
+using namespace testing_support::glyphs;
+using testing_support::officeMathBody;
+using testing_support::v3Line;
 
 namespace {
-std::string officeMathBody(const MtefEquation& equation) {
-    return testing_support::officeMathBody(equation.nativeHex());
-}
-
-std::string v3Line(const MtefEquation& equation) {
-    return testing_support::v3LineRecords(equation.nativeHex());
-}
-
-const std::string kX = "{\\mr\\mscr0\\msty2\\i x}";
-const std::string kXHex = "02837800";
-const std::string k1 = "{\\mr\\mscr0\\msty0 1}";
-const std::string k1Hex = "02883100";
-const std::string k2 = "{\\mr\\mscr0\\msty0 2}";
-const std::string k2Hex = "02883200";
-
 std::string nary(const std::string& character, const std::string& switches, const std::string& main,
                  const std::string& lower, const std::string& upper) {
     return "{\\mnary{\\mnaryPr{\\mctrlPr }{\\mchr {\\uc1\\u" + character + "\\'3f}}" + switches + "}{\\me " + main +

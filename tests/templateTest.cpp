@@ -8,23 +8,11 @@
 #include <string>
 
 using namespace testing_support::mtef;
+using namespace testing_support::glyphs;
+using testing_support::officeMathBody;
+using testing_support::v3Line;
 
 namespace {
-std::string officeMathBody(const MtefEquation& equation) {
-    return testing_support::officeMathBody(equation.nativeHex());
-}
-
-std::string v3Line(const MtefEquation& equation) {
-    return testing_support::v3LineRecords(equation.nativeHex());
-}
-
-const std::string kX = "{\\mr\\mscr0\\msty2\\i x}";
-const std::string k2 = "{\\mr\\mscr0\\msty0 2}";
-const std::string k3 = "{\\mr\\mscr0\\msty0 3}";
-const std::string kXHex = "02837800";
-const std::string k2Hex = "02883200";
-const std::string k3Hex = "02883300";
-
 struct TemplateCase {
     const char* name;
     MtefEquation equation;
