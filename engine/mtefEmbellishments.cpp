@@ -127,7 +127,8 @@ const EmbellRow& rowOfKind(uint8_t kind) {
 
 // Working state of one list in format 1.
 struct OfficeMathMarks {
-    std::string text; // the character's text with the marks applied so far, its run still open
+    std::string text; // the character's text with the marks applied so far; one group still open
+    bool runOpen = true; // that open group is still the character's run (no mark has wrapped or closed it)
     bool midBarDone = false;
     bool strikeDone = false;
 };
@@ -135,7 +136,9 @@ struct OfficeMathMarks {
 // Wraps the text in a group that closes with "}}": the first brace closes the character's run (or an inner
 // wrapping's last group), the second this group's \me; the character's own closing brace then closes the group.
 // Every wrapping so leaves exactly one group open, as the character's run did.
-void wrapWith(std::string& text, std::string_view prefix, std::string_view opening) {
+void wrapWith(OfficeMathMarks& marks, std::string_view prefix, std::string_view opening) {
+    std::string& text = marks.text;
+    marks.runOpen = false;
     std::string wrapped;
     wrapped.reserve(text.size() + prefix.size() + opening.size() + 4);
     wrapped += kElementStart;
@@ -168,40 +171,47 @@ void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const Em
         return;
     case M::Accent:
         appendAccent(opening, row.accent);
-        wrapWith(marks.text, "{\\macc{\\maccPr{\\mchr ", opening);
+        wrapWith(marks, "{\\macc{\\maccPr{\\mchr ", opening);
         return;
     case M::MidBar:
         if (marks.midBarDone)
             return;
         marks.midBarDone = true;
         appendBorderBox(opening, row.strikes);
-        wrapWith(marks.text, "{", opening);
+        wrapWith(marks, "{", opening);
         return;
     case M::Strike:
         if (marks.strikeDone)
             return;
         marks.strikeDone = true;
         appendBorderBox(opening, row.strikes);
-        wrapWith(marks.text, "{", opening);
+        wrapWith(marks, "{", opening);
         return;
     case M::Bar:
-        wrapWith(marks.text, "{", "\\mbar{\\mbarPr}{\\me");
+        wrapWith(marks, "{", "\\mbar{\\mbarPr}{\\me");
         return;
     case M::Prime: {
-        // A single prime with "Force Unicode" is a run of its own inside the character's run.
-        const bool ownRun = context.forceUnicode != 0 && row.kind == 5;
+        // A single prime with "Force Unicode" is a run of its own inside the character's run. Once a mark has
+        // closed the run (an accent, box or bar around it, or an earlier prime), the prime follows the closed
+        // group as a run of its own: left inside an accent's group it would stand outside every part of the
+        // accent, where readers that take the parts by position drop it.
+        const bool ownRun = !marks.runOpen || (context.forceUnicode != 0 && row.kind == 5);
         std::string primed;
         primed += kElementStart;
         primed += '{';
         primed += marks.text;
+        if (!marks.runOpen)
+            primed += '}';
         if (ownRun)
             primed += "{\\mr\\mscr0\\msty2\\i ";
         primed += row.prime;
         if (ownRun)
             primed += '}';
-        primed += '}';
+        if (marks.runOpen)
+            primed += '}';
         primed += kElementEnd;
         marks.text.swap(primed);
+        marks.runOpen = false;
         return;
     }
     case M::ReversedPrime: {
@@ -212,6 +222,7 @@ void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const Em
         primed += '}';
         primed += kElementEnd;
         marks.text.swap(primed);
+        marks.runOpen = false;
         return;
     }
     }

@@ -32,15 +32,17 @@ void writeFraction(ConverterContext& context, std::string* output, const Fractio
     writeElementStart(context, output);
     writeTemplateText(context, output, {}, "{\\mf{\\mfPr{\\mtype ");
     writeTemplateText(context, output, row.v3, row.type);
-    writeTemplateText(context, output, "00", longDivision ? "}}{\\mden )" : "}}{\\mnum ");
-    std::string slot;
-    readTemplateSlot(context, slot);
-    appendText(context, output, slot);
-    writeTemplateText(context, output, {}, longDivision ? "}{\\mnum  " : "}{\\mden ");
-    readTemplateSlot(context, slot);
-    appendText(context, output, slot);
-    consumeTemplateByte(context);
     writeTemplateText(context, output, "00", "}}");
+    std::string first;
+    std::string second;
+    readTemplateSlot(context, first);
+    readTemplateSlot(context, second);
+    // A long division's first slot is the divisor, under the bracket: Office Math takes the numerator first.
+    writeTemplateText(context, output, first + second,
+                      longDivision ? "{\\mnum  " + second + "}{\\mden )" + first + "}"
+                                   : "{\\mnum " + first + "}{\\mden " + second + "}");
+    consumeTemplateByte(context);
+    writeTemplateText(context, output, "00", "}");
     writeElementEnd(context, output);
 }
 
@@ -70,11 +72,11 @@ void writeScripts(ConverterContext& context, std::string* output, std::string ba
     out += kElementStart;
     if (before) {
         out += base;
-        out += "{\\msPre{\\msPrePr}{\\me  }{\\msub ";
+        out += "{\\msPre{\\msPrePr}{\\msub ";
         out += kind == Superscript ? " " : sub;
         out += "}{\\msup ";
         out += kind == Subscript ? " " : sup;
-        out += "}}";
+        out += "}{\\me  }}";
     } else {
         if (base.empty())
             base = " ";
@@ -135,13 +137,13 @@ void translateRadical(ConverterContext& context, std::string* output, int, std::
     else
         writeTemplateText(context, output, "00", "{\\mdegHide on}}");
     consumeTemplateByte(context);
-    writeTemplateText(context, output, "00", "{\\me ");
-    std::string slot;
-    readTemplateSlot(context, slot);
-    appendText(context, output, slot);
-    writeTemplateText(context, output, {}, "}{\\mdeg ");
-    readTemplateSlot(context, slot);
-    appendText(context, output, slot);
+    writeTemplateText(context, output, "00", {});
+    // MTEF holds the radicand first; Office Math wants the degree before it.
+    std::string radicand;
+    std::string degree;
+    readTemplateSlot(context, radicand);
+    readTemplateSlot(context, degree);
+    writeTemplateText(context, output, radicand + degree, "{\\mdeg " + degree + "}{\\me " + radicand);
     consumeTemplateByte(context);
     writeTemplateText(context, output, "00", "}}");
     writeElementEnd(context, output);

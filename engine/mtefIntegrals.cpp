@@ -27,7 +27,9 @@ constexpr BigOperatorRow kBigOperators[] = {
     {"{\\uc1\\u8898\\'3f}}", "25", "26"}, // intersection
 };
 
-constexpr std::string_view kNaryHead = "{\\mnary{\\mnaryPr{\\mctrlPr }{\\mchr ";
+// The n-ary group's parts in the order Office Math XML fixes: properties (character, limit location, hidden
+// limits, control properties), lower limit, upper limit, operand.
+constexpr std::string_view kNaryHead = "{\\mnary{\\mnaryPr{\\mchr ";
 constexpr std::string_view kHideBoth = "{\\msubHide on}{\\msupHide on}";
 constexpr std::string_view kHideUpper = "{\\msupHide on}";
 constexpr std::string_view kAboveBelow = "{\\mlimLoc undOvr}";
@@ -40,20 +42,23 @@ struct Limits {
     bool any() const { return lower || upper; }
 };
 
-// The three slots and the closing of the n-ary group: "\zwnbo" stands for an empty operand in Office Math.
+// The three slots (operand, lower and upper limit in MTEF) and the closing of the properties and of the n-ary
+// group: "\zwnbo" stands for an empty operand in Office Math.
 void writeNarySlots(ConverterContext& context, std::string* output) {
     consumeTemplateByte(context);
-    writeTemplateText(context, output, "00", "}{\\me ");
-    std::string slot;
-    readTemplateSlot(context, slot);
-    appendText(context, output, context.format == 1 && slot.empty() ? std::string_view("\\zwnbo") : slot);
-    writeTemplateText(context, output, {}, "}{\\msub ");
-    readTemplateSlot(context, slot);
-    appendText(context, output, slot);
-    writeTemplateText(context, output, {}, "}{\\msup ");
-    readTemplateSlot(context, slot);
-    appendText(context, output, slot);
-    writeTemplateText(context, output, {}, "}}");
+    std::string operand;
+    std::string lower;
+    std::string upper;
+    readTemplateSlot(context, operand);
+    readTemplateSlot(context, lower);
+    readTemplateSlot(context, upper);
+    if (context.format == 0) {
+        appendText(context, output, "00" + operand + lower + upper);
+    } else if (context.format == 1 && output != nullptr) {
+        *output += "{\\mctrlPr }}{\\msub " + lower + "}{\\msup " + upper + "}{\\me ";
+        *output += operand.empty() ? std::string_view("\\zwnbo") : std::string_view(operand);
+        *output += "}}";
+    }
 }
 
 // The operator character records after the slots: copied to format 0, dropped from format 1.
@@ -146,8 +151,8 @@ void translateIntegral(ConverterContext& context, std::string* output, int, std:
     writeTemplateText(context, output, {}, kNaryHead);
     writeTemplateText(context, output, kSelectors[shape.signs - 1][shape.limits.aboveBelow],
                       kIntegralChars[shape.contour][shape.signs - 1]);
-    writeTemplateText(context, output, v.variation, v.hide);
-    writeTemplateText(context, output, {}, shape.limits.aboveBelow ? kAboveBelow : kAtTheSide);
+    writeTemplateText(context, output, v.variation, shape.limits.aboveBelow ? kAboveBelow : kAtTheSide);
+    writeTemplateText(context, output, {}, v.hide);
     writeNarySlots(context, output);
     if (shape.contour) {
         // A contour integral may carry a size record ahead of the contour character, which is dropped.
@@ -200,8 +205,8 @@ void translateIntegralV3(ConverterContext& context, std::string* output, int, st
     writeElementStart(context, output);
     writeTemplateText(context, output, {}, kNaryHead);
     writeTemplateText(context, output, {}, kIntegralChars[d.contour][signs - 1]);
-    writeTemplateText(context, output, {}, hideSwitch(limits));
     writeTemplateText(context, output, {}, aboveBelow ? kAboveBelow : kAtTheSide);
+    writeTemplateText(context, output, {}, hideSwitch(limits));
     writeNarySlots(context, output);
     copySignRecords(context, output, signs);
     closeTemplate(context, output);

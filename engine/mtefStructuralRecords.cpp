@@ -11,7 +11,8 @@ namespace {
 constexpr uint32_t kLineFlags[] = {8, 4, 2, 1}; // nudge, line spacing, ruler, null line
 enum LineFlag { LineNudge, LineSpacing, LineRuler, LineNull };
 
-constexpr const char* kMatrixHead = "{\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr{\\mmcJc ";
+// Up to the column properties, whose column count and justification follow in that order (Office Math XML's).
+constexpr const char* kMatrixHead = "{\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr";
 
 // Office Math justification of a pile or matrix: 2 centre, 3 right, anything else left.
 const char* justification(uint8_t value) {
@@ -108,8 +109,9 @@ int translatePile(ConverterContext& context, std::string* output, bool /*pullNex
     writeTagWithNudge(context, output, TagPile, nudge);
     writeRtf(context, output, kMatrixHead);
     const uint8_t horizontal = copyMtefByte(context, output);
+    writeRtf(context, output, "{\\mcount 1}{\\mmcJc ");
     writeRtf(context, output, justification(horizontal));
-    writeRtf(context, output, "}{\\mcount 1}}}}}");
+    writeRtf(context, output, "}}}}}");
     copyMtefByte(context, output); // vertical alignment
     if (options >= 2)
         skipRuler(context);
@@ -164,13 +166,15 @@ int translateMatrix(ConverterContext& context, std::string* output, bool /*pullN
     writeTagWithNudge(context, output, TagMatrix, nudge);
     writeRtf(context, output, kMatrixHead);
     copyMtefByte(context, output); // vertical alignment
-    writeRtf(context, output, justification(copyMtefByte(context, output)));
-    writeRtf(context, output, "}{\\mcount ");
+    const char* columnJustification = justification(copyMtefByte(context, output));
     copyMtefByte(context, output); // vertical justification
     const uint32_t rows = copyMtefByte(context, output);
     const uint32_t columns = copyMtefByte(context, output);
     char digits[4];
+    writeRtf(context, output, "{\\mcount ");
     writeRtf(context, output, {digits, size_t(std::to_chars(digits, digits + 4, columns).ptr - digits)});
+    writeRtf(context, output, "}{\\mmcJc ");
+    writeRtf(context, output, columnJustification);
     writeRtf(context, output, "}}}}}");
     copyPartitionBytes(context, output, rows);
     copyPartitionBytes(context, output, columns);

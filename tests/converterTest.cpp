@@ -58,7 +58,7 @@ std::string officeMath(const std::string& body) {
     return "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath " + body + "}}\r\n{\\mmathPict}}\r\n";
 }
 
-const std::string kPileHead = "{\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr{\\mmcJc ";
+const std::string kPileHead = "{\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr";
 
 struct ConversionCase {
     const char* name;
@@ -79,12 +79,12 @@ const ConversionCase kCases[] = {
     {"line spacing and ruler are dropped", "03 01 01 03 0a 61 20 00 01 00 10 00 00", "-", "0100" "00"},
     {"pile of three lines aligned right",
      "03 01 01 03 0a 04 03 01 01 00 01 00 01 00 00",
-     kPileHead + "right}{\\mcount 1}}}}}{\\mmr {\\me }}{\\mmr {\\me }}{\\mmr {\\me }}}", "04030101000100010000" "00"},
+     kPileHead + "{\\mcount 1}{\\mmcJc right}}}}}{\\mmr {\\me }}{\\mmr {\\me }}{\\mmr {\\me }}}", "04030101000100010000" "00"},
     {"pile centred, with nudge", "03 01 01 03 0a 84 81 7f 02 00 01 00 00",
-     kPileHead + "center}{\\mcount 1}}}}}{\\mmr {\\me }}}", "84817f0200010000" "00"},
+     kPileHead + "{\\mcount 1}{\\mmcJc center}}}}}{\\mmr {\\me }}}", "84817f0200010000" "00"},
     {"2 x 3 matrix: one partition byte each",
      "03 01 01 03 0a 05 00 02 00 02 03 00 00 01 00 01 00 01 00 01 00 01 00 01 00 00",
-     kPileHead + "center}{\\mcount 3}}}}}{\\mmr {\\me }{\\me }{\\me }}{\\mmr {\\me }{\\me }{\\me }}}",
+     kPileHead + "{\\mcount 3}{\\mmcJc center}}}}}{\\mmr {\\me }{\\me }{\\me }}{\\mmr {\\me }{\\me }{\\me }}}",
      "050002000203000001000100010001000100010000" "00"},
     {"4 x 4 matrix: two partition bytes each",
      "03 01 01 03 0a 05 00 01 00 04 04 00 00 00 00" + [] {
@@ -93,7 +93,7 @@ const ConversionCase kCases[] = {
              cells += " 01 00";
          return cells;
      }() + " 00",
-     kPileHead + "left}{\\mcount 4}}}}}" + [] {
+     kPileHead + "{\\mcount 4}{\\mmcJc left}}}}}" + [] {
          std::string rows;
          for (int r = 0; r < 4; ++r)
              rows += "{\\mmr {\\me }{\\me }{\\me }{\\me }}";
@@ -107,14 +107,14 @@ const ConversionCase kCases[] = {
      }() + "00" "00"},
     {"matrix with nudge in version 5 writes 0x85",
      "05 01 01 06 00 00 00 01 00 05 08 81 7f 00 03 00 01 01 00 00 01 00 00 00 00",
-     kPileHead + "right}{\\mcount 1}}}}}{\\mmr {\\me }}}", "-"},
+     kPileHead + "{\\mcount 1}{\\mmcJc right}}}}}{\\mmr {\\me }}}", "-"},
     {"matrix cut short stays unconverted", "03 01 01 03 0a 05 00 02 00 02 02 00 00 01 00 01 00", "-", "-"},
     {"version 5 keeps only the main line",
      "05 01 01 06 00 41 42 00 00 11 04 57 69 6e 41 4e 53 49 00 0a 01 00 04 00 01 00 01 00 00 00 00 00",
-     kPileHead + "left}{\\mcount 1}}}}}{\\mmr {\\me }}}", "-"},
+     kPileHead + "{\\mcount 1}{\\mmcJc left}}}}}{\\mmr {\\me }}}", "-"},
     {"an END pulled by a definition record ends its line",
      "03 01 01 03 0a 04 00 00 01 0f 05 00 01 00 00",
-     kPileHead + "left}{\\mcount 1}}}}}{\\mmr {\\me }}{\\mmr {\\me }}}", "04000001000100" "00" "00"},
+     kPileHead + "{\\mcount 1}{\\mmcJc left}}}}}{\\mmr {\\me }}{\\mmr {\\me }}}", "04000001000100" "00" "00"},
     {"unassigned tag ends the list", "05 01 01 06 00 00 00 01 00 30 00", "-", "-"},
 };
 
@@ -176,7 +176,7 @@ TEST(Converter, SkipsPreferencesColoursAndFutureRecordsExactly) {
                              "10 05 01 02 03 04 05 06 07 08 6e 00 "
                              "ff 00 00 ff 02 00 aa bb "
                              "04 00 03 00 00";
-    EXPECT_EQ(convert(mtef).officeMath, officeMath(kPileHead + "right}{\\mcount 1}}}}}}"));
+    EXPECT_EQ(convert(mtef).officeMath, officeMath(kPileHead + "{\\mcount 1}{\\mmcJc right}}}}}}"));
 }
 
 TEST(Converter, SizeRecordsAreCopiedWholeOrNotAtAll) {

@@ -231,13 +231,14 @@ std::vector<ListCase> listCases() {
          crossBox,
          keptX("868181"
                "0a00")},
-        // Strikes, then primes, then the other kept records; marks apply in list order in Office Math.
+        // Strikes, then primes, then the other kept records; marks apply in list order in Office Math. A prime
+        // after an accent follows the accent as a run of its own, outside the accent's parts.
         {"tilde, prime and slash",
          mtef3().line({x().embellished(8).embellished(5).embellished(22)}),
          {0, 0},
          "{\\mborderBox{\\mborderBoxPr{\\mhideTop on}{\\mhideBot on}{\\mhideLeft on}{\\mhideRight on}"
          "{\\mstrikeBLTR on}}{\\me{" +
-             accentX(771).substr(0, accentX(771).size() - 1) + "{\\uc1\\u39 '}}}}}",
+             accentX(771) + "{\\mr\\mscr0\\msty2\\i {\\uc1\\u39 '}}}}}",
          keptX("060a00"
                "060500"
                "060800")},
@@ -256,7 +257,7 @@ std::vector<ListCase> listCases() {
         {"under and over",
          mtef5().line({x().embellished(24).embellished(25).embellished(5)}),
          {0, 0},
-         "{" + accentX(8411).substr(0, accentX(8411).size() - 1) + "{\\uc1\\u39 '}}}",
+         "{" + accentX(8411) + "{\\mr\\mscr0\\msty2\\i {\\uc1\\u39 '}}}",
          overX(dots(4), underX(dots(1), keptX("060500")))},
         {"marks on two characters",
          mtef3().line({x().embellished(2), ch('y', kVariableFace).embellished(9)}),

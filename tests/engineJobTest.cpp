@@ -40,8 +40,8 @@ TEST(EngineJob, ReplacesATranslatableObject) {
     auto job = runEngineJob(doc);
     EXPECT_EQ(job.converted, 1);
     EXPECT_EQ(job.output, "{\\rtf1 A{\\object \\objemb {\\*\\objclass Equation}{\\*{\\dn0\\mmath{\\*\\moMathPara "
-                          "{\\*\\moMath {\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr{\\mmcJc left}{\\mcount "
-                          "1}}}}}{\\mmr {\\me }}}}}\r\n{\\mmathPict}}\r\n}}B}");
+                          "{\\*\\moMath {\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr{\\mcount 1}{\\mmcJc "
+                          "left}}}}}{\\mmr {\\me }}}}}\r\n{\\mmathPict}}\r\n}}B}");
     job = runEngineJob(doc, equationEditor3Options());
 #ifdef _WIN32
     // Windows builds Equation Editor 3.x objects through the Equation Editor 3.x server; with none here, the object

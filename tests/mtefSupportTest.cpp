@@ -241,6 +241,28 @@ TEST(OfficeMathChecker, AcceptsAndRejects) {
         {"unknown control symbol", "{\\|}", S::UnknownSymbol, 1},
         {"star not opening a group", "{x\\*\\mmath}", S::StarNotAfterBrace, 2},
         {"backslash at the end", "{}\\", S::BackslashAtEnd, 2},
+        // The parts of a structure in the schema's order: readers take them by position.
+        {"radical: degree, then radicand", "{\\mrad{\\mradPr{\\mdegHide on}}{\\mdeg }{\\me x}}", S::Ok, 0},
+        {"radical: radicand before degree", "{\\mrad{\\mradPr }{\\me x}{\\mdeg 3}}", S::PartOutOfOrder, 23},
+        {"n-ary: limits, then operand",
+         "{\\mnary{\\mnaryPr{\\mchr {\\uc1\\u8721\\'3f}}{\\mlimLoc undOvr}{\\msupHide on}{\\mctrlPr }}"
+         "{\\msub i}{\\msup }{\\me x}}", S::Ok, 0},
+        {"n-ary: operand before limits", "{\\mnary{\\mnaryPr }{\\me x}{\\msub i}{\\msup n}}", S::PartOutOfOrder, 25},
+        {"n-ary: upper limit before lower", "{\\mnary{\\mnaryPr }{\\msup n}{\\msub i}{\\me x}}",
+         S::PartOutOfOrder, 27},
+        {"n-ary properties: control properties first", "{\\mnary{\\mnaryPr{\\mctrlPr }{\\mchr x}}}",
+         S::PartOutOfOrder, 27},
+        {"n-ary properties: hidden limit before the location",
+         "{\\mnary{\\mnaryPr{\\mchr x}{\\msubHide on}{\\mlimLoc subSup}}}", S::PartOutOfOrder, 39},
+        {"pre-scripts: scripts, then base", "{\\msPre{\\msPrePr}{\\msub 1}{\\msup 2}{\\me x}}", S::Ok, 0},
+        {"pre-scripts: base first", "{\\msPre{\\msPrePr}{\\me  }{\\msub 1}{\\msup 2}}", S::PartOutOfOrder, 24},
+        {"properties after a part", "{\\mf{\\mnum 1}{\\mfPr }{\\mden 2}}", S::PartOutOfOrder, 13},
+        {"script: base, then script", "{\\msSubSup{\\msSubSupPr }{\\me x}{\\msub 1}{\\msup 2}}", S::Ok, 0},
+        {"script: superscript before subscript", "{\\msSubSup{\\msSubSupPr }{\\me x}{\\msup 2}{\\msub 1}}",
+         S::PartOutOfOrder, 40},
+        {"delimiter: repeated parts", "{\\md{\\mdPr }{\\me x}{\\me y}}", S::Ok, 0},
+        {"a part another structure holds", "{\\mf{\\mfPr }{\\mnum 1}{\\mlim 2}}", S::UnexpectedPart, 21},
+        {"unnamed groups inside a part are not parts", "{\\mrad{\\mradPr }{\\mdeg }{\\me {x}{\\mr y}}}", S::Ok, 0},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         const CheckerCase& c = cases[row];
@@ -253,6 +275,12 @@ TEST(OfficeMathChecker, AcceptsAndRejects) {
         EXPECT_EQ(checkOfficeMathRtf(c.text).empty(), c.status == S::Ok) << "row " << row << ": " << c.name;
     }
     EXPECT_EQ(checkOfficeMathRtf("{\\mfoo}"), "offset 1: control word the engine does not write: \\mfoo");
+}
+
+TEST(OfficeMathChecker, PartOrderTableIsSortedAndUnique) {
+    const auto& orders = testing_support::kOfficeMathPartOrders;
+    for (size_t row = 1; row < std::size(orders); ++row)
+        EXPECT_LT(orders[row - 1].structure, orders[row].structure) << "row " << row;
 }
 
 struct ValidatorCase {

@@ -21,10 +21,18 @@ bool isHexDigit(char c) {
     return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+// An open group: where its "{" stands, the control word that names it (empty until one follows the brace) and the
+// schema position of the last part seen inside it.
+struct OpenGroup {
+    size_t offset = 0;
+    std::string_view name;
+    int lastPart = -1;
+};
+
 struct Scan {
     std::string_view text;
     size_t pos = 0;
-    std::vector<size_t> openGroups; // offsets of the open "{", innermost last
+    std::vector<OpenGroup> openGroups; // innermost last
     OfficeMathCheck result;
 
     bool at(size_t i, char c) const { return i < text.size() && text[i] == c; }
@@ -39,6 +47,38 @@ struct Scan {
         return false;
     }
 };
+
+const OfficeMathPartOrder* findPartOrder(std::string_view structure) {
+    const auto* end = std::end(kOfficeMathPartOrders);
+    const auto* it =
+        std::lower_bound(std::begin(kOfficeMathPartOrders), end, structure,
+                         [](const OfficeMathPartOrder& order, std::string_view key) { return order.structure < key; });
+    return it != end && it->structure == structure ? it : nullptr;
+}
+
+// The word at `wordStart` names the innermost group when it follows its brace directly; a named group inside a
+// structure must be one of the structure's parts, at or after the last part's place.
+bool checkPartOrder(Scan& scan, size_t wordStart, std::string_view name) {
+    if (scan.openGroups.empty() || scan.openGroups.back().offset + 1 != wordStart)
+        return true;
+    scan.openGroups.back().name = name;
+    if (scan.openGroups.size() < 2)
+        return true;
+    OpenGroup& parent = scan.openGroups[scan.openGroups.size() - 2];
+    const OfficeMathPartOrder* order = findPartOrder(parent.name);
+    if (!order)
+        return true;
+    const size_t groupStart = scan.openGroups.back().offset;
+    for (int i = 0; i < int(std::size(order->parts)) && !order->parts[i].empty(); ++i) {
+        if (order->parts[i] != name)
+            continue;
+        if (i < parent.lastPart)
+            return scan.fail(OfficeMathStatus::PartOutOfOrder, groupStart, name);
+        parent.lastPart = i;
+        return true;
+    }
+    return scan.fail(OfficeMathStatus::UnexpectedPart, groupStart, name);
+}
 
 const OfficeMathWord* findWord(std::string_view name) {
     const auto* end = std::end(kOfficeMathWords);
@@ -112,6 +152,8 @@ bool checkWord(Scan& scan) {
     if (scan.at(i, ' '))
         ++i;
     scan.pos = i;
+    if (!checkPartOrder(scan, start, name))
+        return false;
 
     const OfficeMathWord* word = findWord(name);
     if (!word)
@@ -134,7 +176,7 @@ bool checkNext(Scan& scan) {
     case '\x02':
         return scan.fail(OfficeMathStatus::MarkerByte, scan.pos);
     case '{':
-        scan.openGroups.push_back(scan.pos++);
+        scan.openGroups.push_back({scan.pos++, {}, -1});
         return true;
     case '}':
         if (scan.openGroups.empty())
@@ -160,7 +202,7 @@ OfficeMathCheck checkOfficeMath(std::string_view text) {
             return scan.result;
     }
     if (!scan.openGroups.empty()) {
-        scan.fail(OfficeMathStatus::UnclosedGroup, scan.openGroups.back());
+        scan.fail(OfficeMathStatus::UnclosedGroup, scan.openGroups.back().offset);
         return scan.result;
     }
     scan.result.status = OfficeMathStatus::Ok;
@@ -199,6 +241,10 @@ const char* officeMathStatusText(OfficeMathStatus status) {
         return "\\* that does not open a group";
     case OfficeMathStatus::BackslashAtEnd:
         return "backslash at the end of the text";
+    case OfficeMathStatus::PartOutOfOrder:
+        return "part written after one that the schema puts behind it:";
+    case OfficeMathStatus::UnexpectedPart:
+        return "group that the schema does not allow in its structure:";
     }
     return "unknown status";
 }

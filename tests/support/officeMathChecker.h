@@ -1,6 +1,8 @@
 // Checks Office Math RTF as the engine writes it for one equation: the groups balance, no element marker byte (0x01,
 // 0x02) is left, and every control word is one the engine writes, with or without a number as the engine writes
-// it. It does not check that the math groups are nested as Word expects.
+// it. The parts of each Office Math structure must come in the order of the Office Math XML schema, which Office
+// Math RTF serialises and order-sensitive readers take by position (a radical's degree before its radicand, an
+// n-ary operator's limits before its operand, every property group first and its own entries in order).
 #pragma once
 
 #include <cstddef>
@@ -25,7 +27,54 @@ enum class OfficeMathStatus {
     UnknownSymbol,       // a control symbol other than \{ \} \\ \~ \- \_ \* \'
     StarNotAfterBrace,   // \* that does not open a group
     BackslashAtEnd,      // the text ends in a backslash
+    PartOutOfOrder,      // a structure's part after one the schema puts behind it; the offset is the part's "{"
+    UnexpectedPart,      // a group inside a structure that the schema does not allow there
 };
+
+// The parts a structure may hold, in the schema's order; a part may repeat (the cells of a row). Sorted by
+// structure for binary search.
+struct OfficeMathPartOrder {
+    std::string_view structure;        // control word of the group, without the backslash
+    std::string_view parts[10];        // control words of its child groups, in order; unused entries empty
+};
+
+// clang-format off
+// structure, parts in order
+inline constexpr OfficeMathPartOrder kOfficeMathPartOrders[] = {
+    {"macc",         {"maccPr", "me"}},
+    {"maccPr",       {"mchr", "mctrlPr"}},
+    {"mbar",         {"mbarPr", "me"}},
+    {"mbarPr",       {"mpos", "mctrlPr"}},
+    {"mborderBox",   {"mborderBoxPr", "me"}},
+    {"mborderBoxPr", {"mhideTop", "mhideBot", "mhideLeft", "mhideRight", "mstrikeH", "mstrikeV", "mstrikeBLTR",
+                      "mstrikeTLBR", "mctrlPr"}},
+    {"mbox",         {"mboxPr", "me"}},
+    {"mboxPr",       {"mopEmu", "mnoBreak", "mdiff", "mbrk", "maln", "mctrlPr"}},
+    {"md",           {"mdPr", "me"}},
+    {"mdPr",         {"mbegChr", "msepChr", "mendChr", "mgrow", "mshp", "mctrlPr"}},
+    {"meqArr",       {"meqArrPr", "me"}},
+    {"mf",           {"mfPr", "mnum", "mden"}},
+    {"mfPr",         {"mtype", "mctrlPr"}},
+    {"mgroupChr",    {"mgroupChrPr", "me"}},
+    {"mgroupChrPr",  {"mchr", "mpos", "mvertJc", "mctrlPr"}},
+    {"mlimLow",      {"mlimLowPr", "me", "mlim"}},
+    {"mlimUpp",      {"mlimUppPr", "me", "mlim"}},
+    {"mm",           {"mmPr", "mmr"}},
+    {"mmPr",         {"mbaseJc", "mplcHide", "mrSpRule", "mcGpRule", "mrSp", "mcSp", "mcGp", "mmcs", "mctrlPr"}},
+    {"mmc",          {"mmcPr"}},
+    {"mmcPr",        {"mcount", "mmcJc"}},
+    {"mmcs",         {"mmc"}},
+    {"mmr",          {"me"}},
+    {"mnary",        {"mnaryPr", "msub", "msup", "me"}},
+    {"mnaryPr",      {"mchr", "mlimLoc", "mgrow", "msubHide", "msupHide", "mctrlPr"}},
+    {"mrad",         {"mradPr", "mdeg", "me"}},
+    {"mradPr",       {"mdegHide", "mctrlPr"}},
+    {"msPre",        {"msPrePr", "msub", "msup", "me"}},
+    {"msSub",        {"msSubPr", "me", "msub"}},
+    {"msSubSup",     {"msSubSupPr", "me", "msub", "msup"}},
+    {"msSup",        {"msSupPr", "me", "msup"}},
+};
+// clang-format on
 
 // How a control word takes its number.
 enum class RtfNumber {
