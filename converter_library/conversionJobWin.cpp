@@ -7,8 +7,8 @@
 #include "moduleHandles.h"
 #include "progressWindow.h"
 #include "rtfOutput.h"
+#include "rtfJob.h"
 #include "rtfPass.h"
-#include "rtfSource.h"
 #include "statusLine.h"
 
 #include <atomic>
@@ -34,9 +34,10 @@ std::wstring statisticsText(const ConversionOptions& options, const JobTexts& te
     return formatStatistics(texts.statisticsFormat, arguments);
 }
 
-// The engine pass, framed by the progress window when one is wanted. The worker thread runs no message loop during
+// The engine job, framed by the progress window when one is wanted. The worker thread runs no message loop during
 // the pass, so the window's messages are handled at every progress report instead.
-void runPass(const ConversionOptions& options, const JobTexts& texts, HWND parent) {
+RtfJobResult runEngine(const std::wstring& inputRtfPath, const ConversionOptions& options, const JobTexts& texts,
+                       HWND parent) {
     const bool withProgressWindow = options.serverMode == 0 && options.isProgressWin != 0;
     if (withProgressWindow) {
         // A window that cannot be created is no reason to stop the conversion.
@@ -44,11 +45,12 @@ void runPass(const ConversionOptions& options, const JobTexts& texts, HWND paren
                                       texts.preparingText, texts.pleaseWaitText, false);
         setStatusTickHook(pumpProgressWindowMessages);
     }
-    processToken();
+    const RtfJobResult job = runRtfJob(inputRtfPath);
     if (withProgressWindow) {
         setStatusTickHook(nullptr);
         progressWindow().destroy();
     }
+    return job;
 }
 } // namespace
 
@@ -77,16 +79,17 @@ JobOutcome runConversionJob(const std::wstring& inputRtfPath, const std::wstring
     const bool equationEditor3 = writesEquationEditor3(options);
     if (equationEditor3)
         startEquationServer(parent);
-    // An input that cannot be loaded would give an empty document reported as converted: report it as a failure.
-    if (loadSourceRtf(inputRtfPath, 1) != SourceLoadStatus::Ok) {
+    // An input that cannot be loaded would give an empty document reported as converted, and a pass that stopped
+    // before the end of the document a truncated one: both are failures.
+    const RtfJobResult job = runEngine(inputRtfPath, options, texts, parent);
+    if (job.status != RtfJobStatus::Ok) {
         closeOutputRtfFile();
         if (equationEditor3)
             closeEquationWindows();
         return kJobOutputFailed;
     }
-    runPass(options, texts, parent);
     showStatusLine(kDoneText);
-    const std::wstring statistics = statisticsText(options, texts, convertedEquationCount());
+    const std::wstring statistics = statisticsText(options, texts, job.converted);
     if (equationEditor3)
         closeEquationWindows();
     // A write that failed (a full disk) leaves a truncated document: not a conversion to report as done.

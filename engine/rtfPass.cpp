@@ -328,17 +328,19 @@ int runPass(std::vector<Frame>& frames) {
 }
 } // namespace
 
-int processToken() {
+RtfPassResult processToken() {
     std::vector<Frame> frames;
-    return runPass(frames);
+    const int result = runPass(frames);
+    return {result == 0 ? RtfPassStep::InputEnded : result == 2 ? RtfPassStep::GroupClosed : RtfPassStep::TokenDone,
+            sourceRtfBytesRead()};
 }
 
-int processGroup() {
-    int result;
-    do
-        result = processToken();
-    while (result == 1);
-    return result;
+RtfPassResult processGroup() {
+    for (;;) {
+        const RtfPassResult result = processToken();
+        if (result.step != RtfPassStep::TokenDone)
+            return result;
+    }
 }
 
 void handleControlWord(std::string_view text, bool hasParameter, int32_t parameter) {

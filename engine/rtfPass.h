@@ -15,12 +15,23 @@ enum RtfPassFlags : int32_t {
     DropText = 4,    // text runs are not written: from \oleclsid to the next closing brace
 };
 
-// Processes one token; an opening brace processes its whole group. Returns 0 when the input has ended, 1 to go on,
-// 2 when the current group was closed by "}". A job calls it once: an RTF document is one group.
-int processToken();
+// What one processToken call did.
+enum class RtfPassStep : int32_t {
+    InputEnded = 0,  // the source has no more tokens
+    TokenDone = 1,   // a token (an opening brace: its whole group) was processed; more may follow
+    GroupClosed = 2, // a "}" closed the current group
+};
 
-// Calls processToken until it returns something other than 1, and returns that.
-int processGroup();
+struct [[nodiscard]] RtfPassResult {
+    RtfPassStep step = RtfPassStep::InputEnded;
+    int64_t offset = 0; // bytes of the document read when the call returned
+};
+
+// Processes one token; an opening brace processes its whole group.
+RtfPassResult processToken();
+
+// Calls processToken until it returns something other than TokenDone, and returns that.
+RtfPassResult processGroup();
 
 // Acts on one control word or symbol: writes it (with its parameter when `hasParameter`), copies \bin data, notes the
 // font table and replaces \objdata.

@@ -1,5 +1,6 @@
 // The RTF source buffer. The file's bytes sit behind one inserted blank, so that position 0 is "nothing read yet" and
-// the first read yields the file's first byte. A zero byte follows the last one.
+// the first read yields the file's first byte. A zero byte follows the last one; a read there reports the end,
+// which a zero byte inside the document never does.
 #include "rtfSource.h"
 
 #include "fileIo.h"
@@ -132,6 +133,10 @@ const char* lastSourceByte() {
 
 bool sourceRtfEnded() {
     return gSource.endReached;
+}
+
+int64_t sourceRtfBytesRead() {
+    return std::clamp<int64_t>(gSource.position, 0, std::max<int64_t>(length() - 1, 0));
 }
 
 int64_t sourceRtfLength() {

@@ -47,5 +47,8 @@ const char* lastSourceByte();
 // True once a read has passed the end of the source.
 bool sourceRtfEnded();
 
+// How many of the file's bytes have been handed out (the inserted blank not counted).
+int64_t sourceRtfBytesRead();
+
 // Statistics of the loaded source, for tests and the driver.
 int64_t sourceRtfLength(); // the buffer's length: the file's size plus the blank in front; 0 when nothing is loaded

@@ -12,7 +12,7 @@
 namespace {
 // Byte classes for the bulk reads.
 enum ByteClass : uint8_t {
-    kEndsTextRun = 1, // { } \ CR LF TAB NUL: a text run stops here, or its text differs from the source here
+    kEndsTextRun = 1, // { } \ CR LF TAB: a text run stops here, or its text differs from the source here
     kEndsWord = 2,    // every byte but A-Z and a-z
     kEndsNumber = 4,  // every byte but 0-9
     kHexDigit = 8,    // 0-9 A-F a-f
@@ -24,7 +24,7 @@ constexpr std::array<uint8_t, 256> makeByteClasses() {
         bool letter = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
         bool digit = b >= '0' && b <= '9';
         uint8_t c = 0;
-        if (b == '{' || b == '}' || b == '\\' || b == '\r' || b == '\n' || b == '\t' || b == 0)
+        if (b == '{' || b == '}' || b == '\\' || b == '\r' || b == '\n' || b == '\t')
             c |= kEndsTextRun;
         if (!letter)
             c |= kEndsWord;
@@ -103,12 +103,18 @@ std::string gScratch;     // token texts that differ from the source; conversion
 std::vector<ReplacedByte> gReplacedBytes; // what gScratch's replacements changed; conversion job's thread only
 std::string gRawScratch;  // a stop-mode text rebuilt as read, when the source ends first; job's thread only
 
-// Reads a byte with the line-end rule: CR becomes LF, and the LF of a CR LF pair is skipped. A 0 (the end, or a zero
-// byte) passes through and leaves the carriage return state alone.
+// A read gave 0: the end of the source, or a zero byte in the document, which is copied like any other byte. Only the
+// position tells them apart, so it is asked only when a 0 comes.
+bool isEnd(uint8_t byte) {
+    return byte == 0 && sourceRtfEnded();
+}
+
+// Reads a byte with the line-end rule: CR becomes LF, and the LF of a CR LF pair is skipped. The end passes through
+// and leaves the carriage return state alone.
 uint8_t nextLineByte() {
     for (;;) {
         uint8_t byte = nextSourceByte(0);
-        if (byte == 0)
+        if (isEnd(byte))
             return 0;
         if (byte == '\r') {
             gCrPending = true;
@@ -256,9 +262,9 @@ int hexValue(uint8_t digit) {
     return (digit | 0x20) - 'a' + 10;
 }
 
-// Hands a byte back unless it was the end (a 0 is consumed, as the end of the input or a zero byte).
+// Hands a byte back unless it was the end.
 void handBack(uint8_t byte) {
-    if (byte != 0)
+    if (!isEnd(byte))
         ungetSourceByte();
 }
 
@@ -270,7 +276,7 @@ void readHexEscape(const char* backslash, RtfToken& token) {
     int value = 0;
     for (;;) {
         uint8_t byte = nextLineByte();
-        if (byte == 0)
+        if (isEnd(byte))
             break;
         if (digits == 2 || !(kByteClasses[byte] & kHexDigit)) {
             ungetSourceByte();
@@ -293,7 +299,7 @@ void readControlWord(const char* backslash, RtfToken& token) {
     token.text = {backslash, 2 + letters.size()};
     for (;;) {
         uint8_t byte = nextLineByte(); // the run may have stopped early at a progress step
-        if (byte != 0 && isAsciiLetter(byte)) {
+        if (isAsciiLetter(byte)) {
             token.text = {backslash, token.text.size() + 1};
             token.text = {backslash, token.text.size() + takeRun(kEndsWord).size()};
             continue;
@@ -324,7 +330,7 @@ void readControlWord(const char* backslash, RtfToken& token) {
 void readControl(RtfToken& token) {
     const char* backslash = lastSourceByte();
     uint8_t byte = nextLineByte();
-    if (byte == 0) { // the input ended right after the backslash
+    if (isEnd(byte)) { // the input ended right after the backslash
         token.kind = TokenControl;
         token.text = {};
         return;
@@ -348,7 +354,7 @@ void readTextRun(uint8_t first, RtfToken& token) {
     for (;;) {
         text.appendSource(takeRun(kEndsTextRun));
         uint8_t byte = nextLineByte();
-        if (byte == 0)
+        if (isEnd(byte))
             break;
         if (byte == '{' || byte == '}' || byte == '\\') {
             ungetSourceByte();
@@ -363,9 +369,9 @@ void readTextRun(uint8_t first, RtfToken& token) {
 
 void readNormalToken(RtfToken& token) {
     uint8_t byte = nextLineByte();
-    switch (byte) {
-    case 0:
+    if (isEnd(byte))
         return;
+    switch (byte) {
     case '{':
     case '}':
         token.kind = TokenBrace;
@@ -390,7 +396,7 @@ void readUpToStop(std::string_view stopText, RtfToken& token) {
         if (bulk)
             text.appendSource(takeRun(kEndsTextRun));
         uint8_t byte = nextLineByte();
-        if (byte == 0) { // ended before the stop text: the raw text, no replacements
+        if (isEnd(byte)) { // ended before the stop text: the raw text, no replacements
             token.kind = TokenNone;
             token.text = text.rawView();
             return;

@@ -8,7 +8,7 @@
 #include <string_view>
 
 enum RtfTokenKind : int32_t {
-    TokenNone = 0,         // the input ended (or a zero byte came) before any byte of a token
+    TokenNone = 0,         // the input ended before any byte of a token (a zero byte in the input is text)
     TokenBrace = 1,        // "{" or "}"
     TokenText = 2,         // a text run after its replacements; in stop mode, the text read up to the stop text
     TokenControl = 3,      // a control word without parameter ("\objdata") or a control symbol ("\*", "\{", "\'")

@@ -5,8 +5,7 @@
 #include "benchDocuments.h"
 #include "conversionOptions.h"
 #include "rtfOutput.h"
-#include "rtfPass.h"
-#include "rtfSource.h"
+#include "rtfJob.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +60,7 @@ struct JobResult {
     size_t outputSize = 0;
 };
 
-// One job as the driver runs it: output opened, options set, count reset, source loaded, one processToken.
+// One job as the driver runs it: output opened, options set, the engine job, output closed.
 JobResult runJob(const std::string& document, int32_t format) {
     JobResult result;
     JobFolder folder;
@@ -76,18 +75,13 @@ JobResult runJob(const std::string& document, int32_t format) {
     ConversionOptions options;
     options.eqVersion = format;
     setConversionOptions(options);
-    setConvertedEquationCount(0);
-    if (loadSourceRtf(folder.file("in.rtf"), 1) != SourceLoadStatus::Ok) {
-        (void)closeOutputRtfFile();
-        return result;
-    }
-    (void)processToken();
-    if (!closeOutputRtfFile())
+    const RtfJobResult job = runRtfJob(folder.file("in.rtf"));
+    if (!closeOutputRtfFile() || job.status != RtfJobStatus::Ok)
         return result;
     std::ifstream out(folder.file("out.rtf"), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
     result.ok = true;
-    result.converted = convertedEquationCount();
+    result.converted = job.converted;
     result.checksum = benchdoc::fnv1a64(bytes);
     result.outputSize = bytes.size();
     return result;

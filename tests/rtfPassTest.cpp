@@ -17,6 +17,15 @@ using testing_support::runEngineJob;
 using testing_support::testDataPath;
 
 namespace {
+
+// A text with a zero byte in place of every "@".
+std::string zeroed(std::string text) {
+    for (char& c : text) {
+        if (c == '@')
+            c = '\0';
+    }
+    return text;
+}
 std::string hexOfLittleEndian32(uint32_t value) {
     static const char kHex[] = "0123456789abcdef";
     std::string hex;
@@ -95,18 +104,28 @@ const PassCase kCopyCases[] = {
     {"parameters", "{\\u-8203?\\fs24 \\li-5}", "{\\u-8203 ?\\fs24 \\li-5 }"},
     {"bin copies raw bytes", "{\\bin5 {}\r\nx}", "{\\bin5 {}\r\nx}"},
     {"bin counts past the end copy what there is", "{\\bin10 abc", "{\\bin10 abc"},
-    {"bin data may hold zero bytes", std::string("{\\bin3 a\0b}", 11), std::string("{\\bin3 a\0b}", 11)},
+    {"bin data may hold zero bytes", zeroed("{\\bin3 a@b}"), zeroed("{\\bin3 a@b}")},
     {"bin without count", "{\\bin x}", "{\\bin0 x}"},
     {"bin negative count", "{\\bin-3 x}", "{\\bin-3 x}"},
-    {"oleclsid drops the class id text", "{\\*\\oleclsid \\'7b0002CE02-0000\\'7d}x", "{\\*\\oleclsid \\'7b\\'7d}"},
+    {"oleclsid drops the class id text", "{\\*\\oleclsid \\'7b0002CE02-0000\\'7d}x", "{\\*\\oleclsid \\'7b\\'7d}x"},
     {"text after oleclsid group is kept", "{{\\*\\oleclsid \\'7bid\\'7d}kept}", "{{\\*\\oleclsid \\'7b\\'7d}kept}"},
     {"fonttbl takes no blank", "{\\fonttbl {\\f0 Times;}}", "{\\fonttbl{\\f0 Times;}}"},
     {"font without number", "{\\f x}", "{\\f x}"},
-    {"zero byte ends the innermost group", std::string("{a{\0c}d}e", 9), "{a{c}"},
-    {"zero byte inside a text run ends only the run", std::string("{a{b\0c}d}e", 10), "{a{bc}d}"},
+    // A zero byte is copied like any other byte, and nothing after it is lost.
+    {"zero byte in a group", zeroed("{a{@c}d}"), zeroed("{a{@c}d}")},
+    {"zero byte inside a text run", zeroed("{a{b@c}d}"), zeroed("{a{b@c}d}")},
+    {"zero byte after a parameter", zeroed("{\\f1@ x}"), zeroed("{\\f1 @ x}")},
+    {"zero byte in object data", zeroed("{\\*\\objdata 01@02}{\\result x}}"),
+     zeroed("{\\*\\objdata 01@02}{\\result x}}")},
+    {"zero byte at the very end", zeroed("{a}@"), zeroed("{a}@")},
+    {"a document once cut off at its zero byte", zeroed("{\\rtf1 {\\b a}{@c} tail text \\par more}"),
+     zeroed("{\\rtf1 {\\b a}{@c} tail text \\par more}")},
     {"input ends inside groups", "{a{b", "{a{b"},
-    {"bytes after the document are not read", "{a}b{c}", "{a}"},
-    {"document not starting with a group", "text{a}", "text"},
+    // What follows the document's group is copied too, rather than silently dropped.
+    {"bytes after the document", "{a}b{c}", "{a}b{c}"},
+    {"document not starting with a group", "text{a}", "text{a}"},
+    {"stray closing brace after the document", "{a}}b", "{a}}b"},
+    {"line ends after the document", "{a}\r\n", "{a}"},
     {"unrecognised object copied without line ends",
      "{\\*\\objdata 0105\r\n0000 02\t00}{\\result x}}", "{\\*\\objdata 01050000 02 00}{\\result x}}"},
     {"object data cut off by the end", "{\\*\\objdata 0105\r\n00", "{\\*\\objdata 0105\n00"},
@@ -258,14 +277,14 @@ TEST(RtfPass, MalformedDocumentsEndCleanly) {
     std::mt19937 random(7);
     for (size_t cut = 0; cut <= base.size(); cut += 3) {
         EngineJob job = runEngineJob(base.substr(0, cut));
-        EXPECT_GE(job.passResult, 0) << "cut " << cut;
+        EXPECT_EQ(job.jobStatus, RtfJobStatus::Ok) << "cut " << cut;
     }
     for (int round = 0; round < 300; ++round) {
         std::string doc = base;
         for (int flips = 0; flips < 4; ++flips)
             doc[random() % doc.size()] ^= char(1u << (random() % 8));
         EngineJob job = runEngineJob(doc, round % 2 ? equationEditor3Options() : ConversionOptions{});
-        EXPECT_GE(job.passResult, 0) << "round " << round;
+        EXPECT_EQ(job.jobStatus, RtfJobStatus::Ok) << "round " << round;
     }
 }
 } // namespace

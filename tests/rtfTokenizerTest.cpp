@@ -10,6 +10,15 @@
 using testing_support::loadSourceText;
 
 namespace {
+
+// A text with a zero byte in place of every "@".
+std::string zeroed(std::string text) {
+    for (char& c : text) {
+        if (c == '@')
+            c = '\0';
+    }
+    return text;
+}
 // One token in a compact form: kind letter, text in brackets, parameter after it. B brace, T text, C control,
 // P control with parameter, N none.
 std::string describe(const RtfToken& token) {
@@ -74,8 +83,13 @@ const TokenCase kTokenCases[] = {
     {"backslash CR LF", "\\\r\nx", "C[\\\n] T[x] N[]"},
     {"backslash LF", "\\\nx", "C[\\\n] T[x] N[]"},
     {"backslash at the end", "\\", "C[] N[]"},
-    {"zero byte ends a token", std::string("ab\0cd", 5), "T[ab] T[cd] N[]"},
-    {"zero byte between tokens", std::string("{\0}", 3), "B[{] N[] B[}] N[]"},
+    // A zero byte in the document is a byte like any other: only the end of the source ends the tokens.
+    {"zero byte inside text", zeroed("ab@cd"), zeroed("T[ab@cd] N[]")},
+    {"zero byte between braces", zeroed("{@}"), zeroed("B[{] T[@] B[}] N[]")},
+    {"zero byte after a parameter", zeroed("\\f1@x"), zeroed("P[\\f]1 T[@x] N[]")},
+    {"zero byte after a backslash", zeroed("\\@x"), zeroed("C[\\@] T[x] N[]")},
+    {"zero byte in a hex escape", zeroed("\\'e@"), zeroed("P[\\']14 T[@] N[]")},
+    {"zero byte at the very end", zeroed("ab@"), zeroed("T[ab@] N[]")},
     {"word with CR delimiter then LF", "\\par\r\n\\par", "C[\\par] C[\\par] N[]"},
 };
 
@@ -93,6 +107,8 @@ const TokenCase kStopCases[] = {
     {"ends before the stop text", "0102", "N[0102]"},
     {"raw rest keeps line ends", "01\r\n02\t", "N[01\n02\t]"},
     {"empty text before the stop", "}", "T[] N[]"},
+    {"zero byte in object data", zeroed("01@ 02}"), zeroed("T[01@ 02] N[]")},
+    {"zero byte as the last byte before the end", zeroed("01@"), zeroed("N[01@]")},
 };
 
 TEST(RtfTokenizer, StopModeReadsUpToTheStopText) {

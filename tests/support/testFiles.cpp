@@ -84,11 +84,12 @@ EngineJob runEngineJob(const std::string& document, const ConversionOptions& opt
     writeFileBytes(folder.file("in.rtf"), document);
     EXPECT_TRUE(openOutputRtfFile(folder.file("out.rtf")));
     setConversionOptions(options);
-    setConvertedEquationCount(0);
     gStatusSink = &job.status;
     setStatusLineHook(recordStatus);
-    EXPECT_EQ(loadSourceRtf(folder.file("in.rtf"), 1), SourceLoadStatus::Ok);
-    job.passResult = processToken();
+    const RtfJobResult result = runRtfJob(folder.file("in.rtf"));
+    EXPECT_EQ(result.load, SourceLoadStatus::Ok);
+    job.jobStatus = result.status;
+    job.offset = result.offset;
     setStatusLineHook(nullptr);
     gStatusSink = nullptr;
     EXPECT_TRUE(closeOutputRtfFile());

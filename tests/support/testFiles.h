@@ -2,6 +2,7 @@
 #pragma once
 
 #include "conversionOptions.h"
+#include "rtfJob.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -42,10 +43,11 @@ struct EngineJob {
     std::string output;               // the output RTF
     int converted = 0;                // convertedEquationCount
     std::vector<std::wstring> status; // status line texts, in order
-    int passResult = -1;              // what processToken returned
+    RtfJobStatus jobStatus = RtfJobStatus::StoppedEarly; // what the engine job returned
+    int64_t offset = 0;                                  // bytes of the document read when it ended
 };
 
-// Runs a whole job as the per-file job does: output opened, count reset, source loaded, one processToken.
+// Runs a whole job as the per-file job does: output opened, the engine job, output closed.
 EngineJob runEngineJob(const std::string& document, const ConversionOptions& options = {});
 
 // Options for Equation Editor 3.x output.

@@ -12,8 +12,7 @@
 #include "conversionOptions.h"
 #include "fileIo.h"
 #include "rtfOutput.h"
-#include "rtfPass.h"
-#include "rtfSource.h"
+#include "rtfJob.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -142,15 +141,10 @@ int runJob(int format, const fs::path& input, const fs::path& output) {
     if (!openOutputRtfFile(output))
         return 1;
     setConversionOptions(options);
-    setConvertedEquationCount(0);
-    if (loadSourceRtf(input, 1) != SourceLoadStatus::Ok) {
-        (void)closeOutputRtfFile();
+    const RtfJobResult job = runRtfJob(input);
+    if (!closeOutputRtfFile() || job.status != RtfJobStatus::Ok)
         return 1;
-    }
-    processToken();
-    if (!closeOutputRtfFile())
-        return 1;
-    std::printf("%.6f %d\n", secondsSince(start), int(convertedEquationCount()));
+    std::printf("%.6f %d\n", secondsSince(start), int(job.converted));
     return 0;
 }
 

@@ -5,8 +5,7 @@
 #include "conversionOptions.h"
 #include "fileIo.h"
 #include "rtfOutput.h"
-#include "rtfPass.h"
-#include "rtfSource.h"
+#include "rtfJob.h"
 
 #include <algorithm>
 #include <chrono>
@@ -68,11 +67,8 @@ std::string makeDocument(size_t targetBytes) {
 bool enginePass(const fs::path& from, const fs::path& to) {
     if (!openOutputRtfFile(to))
         return false;
-    setConvertedEquationCount(0);
-    if (loadSourceRtf(from, 1) != SourceLoadStatus::Ok)
-        return false;
-    processToken();
-    return closeOutputRtfFile();
+    const bool finished = runRtfJob(from).status == RtfJobStatus::Ok;
+    return closeOutputRtfFile() && finished;
 }
 
 double seconds(Clock::time_point start) {

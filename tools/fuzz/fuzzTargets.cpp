@@ -8,8 +8,7 @@
 #include "hexText.h"
 #include "mtefV3Validator.h"
 #include "rtfOutput.h"
-#include "rtfPass.h"
-#include "rtfSource.h"
+#include "rtfJob.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -82,11 +81,10 @@ int fuzzRtfPass(const uint8_t* data, size_t size) {
     ConversionOptions options;
     options.eqVersion = data[0] & 1;
     setConversionOptions(options);
-    setConvertedEquationCount(0);
     if (!openOutputRtfFile(output))
         return 0;
-    if (loadSourceRtf(input, 1) == SourceLoadStatus::Ok)
-        processToken();
+    const RtfJobResult job = runRtfJob(input);
+    check(job.status != RtfJobStatus::StoppedEarly, "the pass reads every document to its end");
     closeOutputRtfFile();
     return 0;
 }

@@ -2,8 +2,7 @@
 // The engine deletes the file it loads, so it is handed a temporary copy: the user's input is never changed.
 #include "conversionOptions.h"
 #include "rtfOutput.h"
-#include "rtfPass.h"
-#include "rtfSource.h"
+#include "rtfJob.h"
 #include "statusLine.h"
 
 #include <chrono>
@@ -126,28 +125,31 @@ int convert(const DriverOptions& options) {
     }
 
     setConversionOptions(options.conversion);
-    setConvertedEquationCount(0);
     if (options.progress)
         setStatusLineHook(printProgress);
-    const SourceLoadStatus loaded = loadSourceRtf(copy, 1);
-    if (loaded != SourceLoadStatus::Ok) {
+    const RtfJobResult job = runRtfJob(copy);
+    if (job.status == RtfJobStatus::LoadFailed) {
         closeOutputRtfFile();
         fs::remove(copy, error);
         fs::remove(options.output, error);
-        const char* reason = loaded == SourceLoadStatus::TooLarge   ? "the input file is too large"
-                             : loaded == SourceLoadStatus::NoMemory ? "not enough memory for the input file"
-                                                                    : "cannot read the input file";
+        const char* reason = job.load == SourceLoadStatus::TooLarge   ? "the input file is too large"
+                             : job.load == SourceLoadStatus::NoMemory ? "not enough memory for the input file"
+                                                                      : "cannot read the input file";
         return fail(reason, options.input);
     }
-    processToken();
     if (!closeOutputRtfFile())
         return fail("writing the output file failed", options.output);
+    if (job.status != RtfJobStatus::Ok) {
+        const std::string reason = std::string(rtfJobStatusText(job.status)) + " (at byte " +
+                                   std::to_string(job.offset) + "); the output is incomplete";
+        return fail(reason.c_str(), options.output);
+    }
     if (options.progress)
         std::fprintf(stderr, "\rDone.            \n");
 
     std::printf("Equation format: %s\n", writesEquationEditor3(options.conversion) ? "Equation Editor 3.x"
                                                                                    : "Microsoft Equation");
-    std::printf("Equations converted: %d\n", int(convertedEquationCount()));
+    std::printf("Equations converted: %d\n", int(job.converted));
     std::printf("Force Unicode: %s\n", onOff(options.conversion.isUniPrime));
     std::printf("Restore broken equations: %s\n", onOff(options.conversion.isOleRestore));
     std::printf("Allow MathType fonts: %s\n", onOff(options.conversion.isEuclid));
