@@ -18,3 +18,19 @@ bool closeOutputRtfFile();
 
 // True while an output file is open.
 bool isOutputRtfFileOpen();
+
+// Held output: an object's class name stands in the document before its data, so the pass holds the output back from
+// the name on until it knows whether the object was converted, and may then rewrite the name. A hold that grows past
+// kMaxHeldOutputRtf bytes (no object data came) is released on its own; so is one still on at the close.
+constexpr size_t kMaxHeldOutputRtf = size_t(1) << 16;
+
+// Starts holding pieces back (a hold already on goes on).
+void holdOutputRtf();
+// True while pieces are held back.
+bool isOutputRtfHeld();
+// The bytes held back so far.
+size_t heldOutputRtfSize();
+// Replaces `length` held bytes at `offset` with `text`; false (and nothing changed) outside the held bytes.
+bool replaceHeldOutputRtf(size_t offset, size_t length, std::string_view text);
+// Writes the held bytes in order and ends the hold.
+void releaseOutputRtf();

@@ -17,6 +17,14 @@
 namespace {
 constexpr std::string_view kDefaultGreekFont = "\\f382";
 
+// How far the pass has read an object's "{\*\objclass NAME}" while it holds the output.
+enum class ClassNameState : uint8_t {
+    None,     // no name held
+    Expected, // \objclass written: its text comes next
+    Written,  // the name written (and held): the group's "}" comes next
+    Closed,   // "{\*\objclass NAME}" complete: the name can be rewritten until the object data comes
+};
+
 struct RtfPassState {
     int32_t flags = 0;             // RtfPassFlags
     int32_t currentFontNumber = 0; // \f last seen inside the font table; 0 outside it
@@ -26,9 +34,17 @@ struct RtfPassState {
     int32_t convertedEquations = 0;
     bool hasPushedBackToken = false; // a token read ahead that the pass has yet to process
     RtfToken pushedBackToken;
+    // Equation Editor 3.x output: the class name of the object being read, held in the output (rtfOutput) from
+    // \objclass on, so that an object converted to Equation.3 is not left named after its old class.
+    ClassNameState className = ClassNameState::None;
+    size_t classNameOffset = 0; // where the name stands in the held output
+    size_t classNameLength = 0;
 };
 
 RtfPassState gPass; // conversion job's thread only
+
+// The class an object converted to Equation Editor 3.x objects is named after.
+constexpr std::string_view kEquation3ClassName = "Equation.3";
 
 // What the group and object frames on the pass's stack do when their part of the document ends.
 enum class Frame : uint8_t {
@@ -128,7 +144,7 @@ bool isControlSymbolWithoutBlank(std::string_view text) {
 }
 
 // The control words the pass acts on; every other word is copied.
-enum class ControlWordId { Other, Bin, Objdata, Fonttbl, Font, Oleclsid };
+enum class ControlWordId { Other, Bin, Objdata, Fonttbl, Font, Oleclsid, Objclass };
 
 // Whether `text` is exactly `word`. Spelled out so that each test compiles to a length check and a fixed-size
 // comparison: this runs once for every control word and brace of the document.
@@ -147,7 +163,9 @@ ControlWordId identifyControlWord(std::string_view text) {
             return ControlWordId::Objdata;
         return isWord(text, "\\fonttbl") ? ControlWordId::Fonttbl : ControlWordId::Other;
     case 9:
-        return isWord(text, "\\oleclsid") ? ControlWordId::Oleclsid : ControlWordId::Other;
+        if (isWord(text, "\\oleclsid"))
+            return ControlWordId::Oleclsid;
+        return isWord(text, "\\objclass") ? ControlWordId::Objclass : ControlWordId::Other;
     default:
         return ControlWordId::Other;
     }
@@ -181,11 +199,21 @@ void writeControlWord(std::string_view text, bool hasParameter, int32_t paramete
 
 // \objdata with output on: the object's hex text up to the brace that closes its group, recognised by class name and
 // converted, or copied as read (line ends removed).
+// The object's data has come: the held class name is rewritten when the object was converted to Equation.3, and the
+// output is released either way.
+void endClassNameHold(bool convertedToEquation3) {
+    if (convertedToEquation3 && gPass.className == ClassNameState::Closed)
+        (void)replaceHeldOutputRtf(gPass.classNameOffset, gPass.classNameLength, kEquation3ClassName);
+    releaseOutputRtf();
+    gPass.className = ClassNameState::None;
+}
+
 ControlOutcome replaceObjectData() {
     RtfToken data;
     readRtfToken("}", data);
     if (data.kind == TokenNone) {
         // The document ends inside the object data: copy what there is and add no brace the source does not have.
+        endClassNameHold(false);
         write("\\objdata ");
         write(data.text);
         return ControlOutcome::Done;
@@ -195,6 +223,7 @@ ControlOutcome replaceObjectData() {
     if (object.kind != ObjectNotEquation) {
         const std::string& result = convertEquationObject(converterContext(), object.data, object.kind);
         if (!result.empty()) {
+            endClassNameHold(equationEditor3);
             if (equationEditor3)
                 write("\\objdata ");
             write(result);
@@ -203,6 +232,7 @@ ControlOutcome replaceObjectData() {
             return ControlOutcome::ObjectConverted;
         }
     }
+    endClassNameHold(false);
     write("\\objdata ");
     write(data.text);
     write("}");
@@ -239,6 +269,14 @@ ControlOutcome handleControl(std::string_view text, bool hasParameter, int32_t p
         write("\\oleclsid ");
         gPass.flags |= DropText;
         break;
+    case ControlWordId::Objclass:
+        writeControlWord(text, hasParameter, parameter);
+        if (writesEquationEditor3Objects()) {
+            releaseOutputRtf();
+            holdOutputRtf();
+            gPass.className = ClassNameState::Expected;
+        }
+        break;
     case ControlWordId::Bin:
     case ControlWordId::Other:
         writeControlWord(text, hasParameter, parameter);
@@ -266,11 +304,30 @@ bool followWithResultGroup(RtfToken& token, std::vector<Frame>& frames) {
     return true;
 }
 
+// The tokens after "\objclass" while its name is held: the name (a text that is written), then the closing brace.
+// Anything else ends the hold: no name can then be rewritten safely.
+void followClassName(const RtfToken& token) {
+    const bool textWritten = token.kind == TokenText && !(gPass.flags & (SkipOutput | DropText));
+    if (gPass.className == ClassNameState::Expected && textWritten && isOutputRtfHeld()) {
+        gPass.classNameOffset = heldOutputRtfSize();
+        gPass.classNameLength = token.text.size();
+        gPass.className = ClassNameState::Written;
+        return;
+    }
+    if (gPass.className == ClassNameState::Written && token.kind == TokenBrace && isWord(token.text, "}")) {
+        gPass.className = ClassNameState::Closed;
+        return;
+    }
+    endClassNameHold(false);
+}
+
 // Reads and acts on one token. Returns false when it opened a group (or an object's result group), whose tokens come
 // next; otherwise true with the token's result in `result`.
 bool startToken(std::vector<Frame>& frames, int& result) {
     RtfToken scratch;
     RtfToken& token = nextPassToken(scratch);
+    if (gPass.className != ClassNameState::None && gPass.className != ClassNameState::Closed)
+        followClassName(token);
     switch (token.kind) {
     case TokenBrace:
         if (!outputSkipped())
@@ -360,6 +417,7 @@ void resetRtfPass() {
     gPass.contextReady = false;
     gPass.hasPushedBackToken = false;
     gPass.pushedBackToken = RtfToken{};
+    gPass.className = ClassNameState::None;
 }
 
 int32_t rtfPassFlags() {

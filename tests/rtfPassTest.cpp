@@ -182,8 +182,19 @@ TEST(RtfPass, ReplacesObjectsWithOfficeMath) {
 }
 
 const PassCase kEquationEditor3Cases[] = {
-    {"result group kept", "{\\rtf1 " + objectGroup(kObject) + "}",
-     "{\\rtf1 {\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*\\objdata eq3:5:c0ffee00}{\\result {\\pict 0102}}}}"},
+    // A converted object is an Equation.3 object and is named so; readers go by the name.
+    {"result group kept, class renamed", "{\\rtf1 " + objectGroup(kObject) + "}",
+     "{\\rtf1 {\\object \\objemb {\\*\\objclass Equation.3}{\\*\\objdata eq3:5:c0ffee00}{\\result {\\pict 0102}}}}"},
+    {"each object renamed", "{" + objectGroup(kObject) + objectGroup(kObject) + "}",
+     "{{\\object \\objemb {\\*\\objclass Equation.3}{\\*\\objdata eq3:5:c0ffee00}{\\result {\\pict 0102}}}"
+     "{\\object \\objemb {\\*\\objclass Equation.3}{\\*\\objdata eq3:5:c0ffee00}{\\result {\\pict 0102}}}}"},
+    {"an unconverted object keeps its class", "{{\\object{\\*\\objclass Equation.DSMT4}{\\*\\objdata 0011}}}",
+     "{{\\object {\\*\\objclass Equation.DSMT4}{\\*\\objdata 0011}}}"},
+    {"a class name in pieces is left alone",
+     "{{\\object{\\*\\objclass Equation\\'2eDSMT4}{\\*\\objdata " + kObject + "}}}",
+     "{{\\object {\\*\\objclass Equation\\'2eDSMT4}{\\*\\objdata eq3:5:c0ffee00}}}"},
+    {"a class name without object data", "{{\\object{\\*\\objclass Foo}tail}}", "{{\\object {\\*\\objclass Foo}tail}}"},
+    {"a class name at the very end", "{\\*\\objclass Equation.DSMT4", "{\\*\\objclass Equation.DSMT4"},
     {"Equation.3 is not touched", "{" + objectGroup(ole1Hex("Equation.3", kNative)) + "}",
      "{{\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*\\objdata " + ole1Hex("Equation.3", kNative) +
          "}{\\result {\\pict 0102}}}}"},
@@ -200,6 +211,16 @@ TEST(RtfPass, ReplacesObjectDataForEquationEditor3) {
         EngineJob job = runEngineJob(c.input, equationEditor3Options());
         EXPECT_EQ(job.output, c.expected) << "row " << row << ": " << c.name;
     }
+}
+
+// The output is held from a class name to its object's data for a bounded length only: past it the document goes out
+// as it came, in order, and the name is no longer rewritten.
+TEST(RtfPass, LongClassNameHoldIsReleasedInOrder) {
+    const std::string filler(70000, 'x');
+    const std::string input = "{{\\object{\\*\\objclass Equation.DSMT4}" + filler + "{\\*\\objdata " + kObject + "}}}";
+    EngineJob job = runEngineJob(input, equationEditor3Options());
+    EXPECT_EQ(job.output, "{{\\object {\\*\\objclass Equation.DSMT4}" + filler + "{\\*\\objdata eq3:5:c0ffee00}}}");
+    EXPECT_EQ(job.converted, 1);
 }
 
 struct FontCase {
