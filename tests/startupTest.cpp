@@ -190,8 +190,10 @@ TEST_F(StartupTest, MainWindowResultsAndOwner) {
         {StartMode::MainWindow, None, IDOK, kClosedThroughOk, false},
         {StartMode::MainWindow, None, IDCANCEL, kClosedOtherwise, false},
         {StartMode::MainWindow, Window, IDOK, kClosedThroughOk, false},
-        {StartMode::MainWindow, NotAWindow, IDOK, kClosedThroughOk, false}, // runs without an owner
-        {StartMode(7), None, IDCANCEL, kClosedOtherwise, false},            // an unknown mode is the main window
+        // Runs without an owner. Were the number handed on, the dialog would fail and the fatal exit would end this
+        // test program with code 11.
+        {StartMode::MainWindow, NotAWindow, IDOK, kClosedThroughOk, false},
+        {StartMode(7), None, IDCANCEL, kClosedOtherwise, false}, // an unknown mode is the main window
         {StartMode(-1), Window, IDOK, kClosedThroughOk, false},
         {StartMode::MainWindowWithFileProcessing, Window, IDCANCEL, kClosedOtherwise, true},
         {StartMode::MainWindow, None, IDOK, kClosedThroughOk, true},
