@@ -292,3 +292,26 @@ private:
     HWND window_;
     HDC dc_;
 };
+
+// Memory a COM call allocated for the caller (CoTaskMemAlloc), such as a ProgID string; freed with CoTaskMemFree.
+template <typename Element> class ScopedCoTaskMemory {
+public:
+    ScopedCoTaskMemory() = default;
+    ~ScopedCoTaskMemory() { reset(); }
+    ScopedCoTaskMemory(const ScopedCoTaskMemory&) = delete;
+    ScopedCoTaskMemory& operator=(const ScopedCoTaskMemory&) = delete;
+    Element* get() const { return memory_; }
+    // The address to hand to the allocating call; whatever was held is freed first.
+    Element** put() {
+        reset();
+        return &memory_;
+    }
+    void reset() {
+        if (memory_ != nullptr)
+            CoTaskMemFree(memory_);
+        memory_ = nullptr;
+    }
+
+private:
+    Element* memory_ = nullptr;
+};

@@ -22,10 +22,12 @@ check_machine() { # file, expected objdump format
         status=1
     fi
 }
-for exe in "$top"/build/x64/tools/*.exe; do check_machine "$exe" pei-x86-64; done
-for exe in "$top"/build/x86/tools/*.exe; do check_machine "$exe" pei-i386; done
+shopt -s nullglob
+for exe in "$top"/build/x64/tools/*.exe "$top"/build/x64/settings_program/*.exe; do check_machine "$exe" pei-x86-64; done
+for exe in "$top"/build/x86/tools/*.exe "$top"/build/x86/settings_program/*.exe; do check_machine "$exe" pei-i386; done
 # Linked statically: no MinGW runtime libraries are needed beside the binaries.
-for exe in "$top"/build/x64/tools/*.exe "$top"/build/x86/tools/*.exe; do
+for exe in "$top"/build/x64/tools/*.exe "$top"/build/x86/tools/*.exe "$top"/build/x64/settings_program/*.exe \
+    "$top"/build/x86/settings_program/*.exe; do
     if objdump -p "$exe" | grep -qiE 'DLL Name: (libstdc|libgcc|libwinpthread)'; then
         echo "check-static: $exe needs a MinGW runtime DLL"
         status=1

@@ -10,14 +10,42 @@ namespace {
 constexpr wchar_t kAutoConvertToPath[] =
     L"SOFTWARE\\Classes\\CLSID\\{0002CE02-0000-0000-C000-000000000046}\\AutoConvertTo";
 constexpr wchar_t kEquationClassPath[] = L"SOFTWARE\\Classes\\CLSID\\{0002CE02-0000-0000-C000-000000000046}";
+constexpr wchar_t kClassesPath[] = L"SOFTWARE\\Classes\\CLSID";
+constexpr wchar_t kMathTypeClsid[] = L"{0002CE03-0000-0000-C000-000000000046}";
+
+// Where each fixture key lives.
+struct SuiteKeyRow {
+    SuiteKey key;
+    HKEY root;
+    const wchar_t* path;
+};
+const SuiteKeyRow kSuiteKeys[] = {
+    // key                     root                path
+    {SuiteKey::MachineMain, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Veltrim\\main"},
+    {SuiteKey::MachineSembrik, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Veltrim\\sembrik"},
+    {SuiteKey::UserMain, HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\main"},
+    {SuiteKey::UserSembrik, HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\sembrik"},
+    {SuiteKey::MachinePalvex, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Veltrim\\palvex"},
+    {SuiteKey::MachineDornak, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Veltrim\\dornak"},
+    {SuiteKey::UserPalvex, HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\palvex"},
+    {SuiteKey::UserDornak, HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\dornak"},
+};
+
+const SuiteKeyRow& rowOf(SuiteKey key) {
+    for (const SuiteKeyRow& row : kSuiteKeys) {
+        if (row.key == key)
+            return row;
+    }
+    ADD_FAILURE() << "no fixture row for key " << int(key);
+    return kSuiteKeys[0];
+}
 
 HKEY rootOf(SuiteKey key) {
-    return key == SuiteKey::MachineMain || key == SuiteKey::MachineSembrik ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    return rowOf(key).root;
 }
 
 const wchar_t* pathOf(SuiteKey key) {
-    return key == SuiteKey::MachineMain || key == SuiteKey::UserMain ? L"SOFTWARE\\Veltrim\\main"
-                                                                     : L"SOFTWARE\\Veltrim\\sembrik";
+    return rowOf(key).path;
 }
 
 ScopedRegKey create(HKEY root, const wchar_t* path, REGSAM view) {
@@ -48,6 +76,7 @@ void SuiteRegistry::clear() {
         deleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE", L"Veltrim", view);
         deleteTree(HKEY_CURRENT_USER, L"SOFTWARE", L"Veltrim", view);
         deleteTree(HKEY_LOCAL_MACHINE, kEquationClassPath, L"AutoConvertTo", view);
+        deleteTree(HKEY_LOCAL_MACHINE, kClassesPath, kMathTypeClsid, view);
     }
 }
 
@@ -95,6 +124,20 @@ std::wstring SuiteRegistry::autoConvertTo(REGSAM view) const {
     if (RegQueryValueExW(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
         return L"<none>";
     return buffer;
+}
+
+void SuiteRegistry::installModule(SuiteKey key, const std::wstring& installPath, DWORD version) {
+    setString(key, L"path", installPath);
+    setDword(key, L"version", version);
+}
+
+void SuiteRegistry::registerMathType() {
+    const std::wstring path = std::wstring(kClassesPath) + L"\\" + kMathTypeClsid + L"\\ProgID";
+    ScopedRegKey opened = create(HKEY_LOCAL_MACHINE, path.c_str(), 0);
+    const std::wstring progId = L"MathTypeStandIn.Equation.1";
+    ASSERT_EQ(RegSetValueExW(opened.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(progId.c_str()),
+                             DWORD((progId.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
 }
 
 } // namespace testing_support

@@ -1,5 +1,6 @@
-// Registry fixtures for the converter library's tests: the suite's machine-wide and per-user keys (32-bit view) and
-// Equation Editor 3.x's AutoConvertTo keys, written into the test prefix and removed again.
+// Registry fixtures for the converter library's and the settings program's tests: the suite's machine-wide and
+// per-user keys (32-bit view), Equation Editor 3.x's AutoConvertTo keys and MathType's equation class, written into
+// the test prefix and removed again.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +9,16 @@
 
 namespace testing_support {
 
-enum class SuiteKey { MachineMain, MachineSembrik, UserMain, UserSembrik };
+enum class SuiteKey {
+    MachineMain,
+    MachineSembrik,
+    UserMain,
+    UserSembrik,
+    MachinePalvex,
+    MachineDornak,
+    UserPalvex,
+    UserDornak,
+};
 
 class SuiteRegistry {
 public:
@@ -28,6 +38,11 @@ public:
     void setAutoConvertTo(REGSAM view, const std::wstring& value);
     // The value, or "<none>" when the key or value is missing (a cleared value is gone, not empty).
     std::wstring autoConvertTo(REGSAM view) const;
+
+    // A module's machine-wide key (MachinePalvex, MachineDornak or MachineSembrik) with its install path and version.
+    void installModule(SuiteKey key, const std::wstring& installPath, DWORD version);
+    // MathType's equation class with a ProgID of a stand-in, in the default view of the machine-wide classes.
+    void registerMathType();
 
 private:
     void clear();

@@ -1,0 +1,65 @@
+// The start modes of the settings program; see startup.h.
+#include "startup.h"
+
+#include "optionsWindowSeam.h"
+#include "programSettings.h"
+#include "programTexts.h"
+
+#include "messageBox.h"
+
+namespace {
+bool gFileProcessingEnabled = false; // UI thread; set at start-up only
+
+// A module's option window without an owner, and nothing else: no settings are saved and no main window appears.
+// The message is English, since no language file has been read.
+int32_t runModuleOnly(SuiteModule module, HINSTANCE instance) {
+    if (!showModuleOptionsPlaceholder(module, instance, nullptr))
+        showMessageBox(nullptr, englishText(ProgramText::ModuleNotFound), kProgramTitle, MB_ICONINFORMATION);
+    return kModuleWindowOnly;
+}
+
+int32_t runMainWindow(HWND owner) {
+    // A number that names no window would make the dialog fail and end the program as "not properly installed":
+    // such an owner is dropped and the window runs on its own.
+    if (owner != nullptr && !IsWindow(owner))
+        owner = nullptr;
+    copyProgramSettings(savedSettings(), liveSettings());
+    switch (runMainWindowPlaceholder(owner)) {
+    case 1:
+        return kClosedThroughOk;
+    case 2:
+        return kClosedOtherwise;
+    default:
+        fatalExitPlaceholder(kFatalDialogFailed);
+    }
+}
+} // namespace
+
+int32_t startOptionsProgram(HINSTANCE instance, HWND owner, StartMode mode) {
+    setHostInstancePlaceholder(instance);
+    setHostUiFontFacePlaceholder(chooseUiFontFacePlaceholder());
+    if (loadProgramSettings() != 0)
+        fatalExitPlaceholder(kFatalSettingsMissing);
+    switch (mode) {
+    case StartMode::PalvexOptionsOnly:
+        return runModuleOnly(SuiteModule::Palvex, instance);
+    case StartMode::DornakOptionsOnly:
+        return runModuleOnly(SuiteModule::Dornak, instance);
+    case StartMode::SembrikOptionsOnly:
+        return runModuleOnly(SuiteModule::Sembrik, instance);
+    case StartMode::MainWindowWithFileProcessing:
+        gFileProcessingEnabled = true;
+        break;
+    case StartMode::MainWindow:
+        break;
+    }
+    return runMainWindow(owner);
+}
+
+bool fileProcessingEnabled() {
+    return gFileProcessingEnabled;
+}
+
+HWND ownerWindowFromValue(int32_t value) {
+    return reinterpret_cast<HWND>(static_cast<intptr_t>(value));
+}
