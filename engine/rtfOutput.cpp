@@ -68,6 +68,18 @@ void writeOutputRtf(std::string_view piece) {
     writeBuffered(piece);
 }
 
+char* outputRtfRoom(size_t count) {
+    if (!gOutput.file.isOpen() || gOutput.holding || count > kOutputBufferSize)
+        return nullptr;
+    if (count > kOutputBufferSize - gOutput.used)
+        flushOutput();
+    return gOutput.buffer.get() + gOutput.used;
+}
+
+void commitOutputRtf(size_t count) {
+    gOutput.used += count;
+}
+
 void holdOutputRtf() {
     gOutput.holding = gOutput.file.isOpen();
 }

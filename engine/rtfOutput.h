@@ -19,6 +19,12 @@ bool closeOutputRtfFile();
 // True while an output file is open.
 bool isOutputRtfFileOpen();
 
+// For the pass's copy lane: room for `count` bytes at the end of the output, the buffer drained first when needed;
+// null without an open file, while the output is held, or for more than the buffer holds. The bytes written there
+// count once commitOutputRtf says how many they are.
+char* outputRtfRoom(size_t count);
+void commitOutputRtf(size_t count);
+
 // Held output: an object's class name stands in the document before its data, so the pass holds the output back from
 // the name on until it knows whether the object was converted, and may then rewrite the name. A hold that grows past
 // kMaxHeldOutputRtf bytes (no object data came) is released on its own; so is one still on at the close.

@@ -5,6 +5,7 @@
 #include "conversionOptions.h"
 #include "converterContext.h"
 #include "equationObjectKind.h"
+#include "rtfCopyLane.h"
 #include "rtfOutput.h"
 #include "rtfSource.h"
 #include "rtfTokenizer.h"
@@ -42,6 +43,8 @@ struct RtfPassState {
 };
 
 RtfPassState gPass; // conversion job's thread only
+
+bool gCopyLaneEnabled = true; // set by tests between jobs; read by the conversion job's thread
 
 // The class an object converted to Equation Editor 3.x objects is named after.
 constexpr std::string_view kEquation3ClassName = "Equation.3";
@@ -361,10 +364,48 @@ bool startToken(std::vector<Frame>& frames, int& result) {
     return true;
 }
 
+// The input bytes the copy lane may start tokens in at once, so that its output fits the room taken for it.
+constexpr size_t kLaneChunk = size_t(1) << 17;
+
+// Inside a group with nothing pending and nothing the lane cannot do (the font table, text dropped after
+// \oleclsid, a held class name), the tokens the pass only copies go through the copy lane; it stops before the first
+// token the pass must read itself. The groups it leaves open become frames as if read one by one.
+void runCopyLane(std::vector<Frame>& frames) {
+    if (!gCopyLaneEnabled || frames.empty() || gPass.hasPushedBackToken || !gPass.contextReady || gPass.className != ClassNameState::None ||
+        (gPass.flags & ~SkipOutput) != 0)
+        return;
+    const Frame back = frames.back();
+    if (back != Frame::Group && back != Frame::GroupEndingFontTable)
+        return;
+    const bool writing = !outputSkipped();
+    for (;;) {
+        const std::string_view ahead = sourceRtfAhead();
+        if (ahead.empty())
+            return;
+        const size_t chunk = std::min(ahead.size(), kLaneChunk);
+        char* room = writing ? outputRtfRoom(copyLaneOutputBound(chunk)) : nullptr;
+        if (writing && room == nullptr)
+            return;
+        const CopyLaneResult lane = copyLane(ahead, chunk, room, writing);
+        if (lane.consumed == 0)
+            return;
+        skipSourceRtf(lane.consumed);
+        if (writing)
+            commitOutputRtf(lane.written);
+        setRtfCarriageReturnPending(lane.endsAfterCarriageReturn);
+        if (lane.sawFontWord)
+            gPass.currentFontNumber = 0;
+        frames.insert(frames.end(), size_t(lane.openedGroups), Frame::GroupEndingFontTable);
+        if (lane.consumed < chunk)
+            return; // stopped before a token of the ordinary path
+    }
+}
+
 // Runs tokens until the stack of open frames is empty again after a token has completed; returns that token's result.
 // Starting from an empty stack this processes one token and every group it opens.
 int runPass(std::vector<Frame>& frames) {
     for (;;) {
+        runCopyLane(frames);
         int result = 0;
         if (!startToken(frames, result))
             continue;
@@ -418,6 +459,10 @@ void resetRtfPass() {
     gPass.hasPushedBackToken = false;
     gPass.pushedBackToken = RtfToken{};
     gPass.className = ClassNameState::None;
+}
+
+void setRtfCopyLaneEnabled(bool enabled) {
+    gCopyLaneEnabled = enabled;
 }
 
 int32_t rtfPassFlags() {

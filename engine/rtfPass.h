@@ -40,6 +40,10 @@ void handleControlWord(std::string_view text, bool hasParameter, int32_t paramet
 // Starts the pass state afresh for a job (the source loader calls it).
 void resetRtfPass();
 
+// Whether the pass copies what it only copies through its fast lane (on by default). Off, every token goes the
+// ordinary way: the tests compare the two, which must write the same bytes.
+void setRtfCopyLaneEnabled(bool enabled);
+
 // The pass's bits (RtfPassFlags).
 int32_t rtfPassFlags();
 

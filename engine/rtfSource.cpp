@@ -5,6 +5,7 @@
 
 #include "fileIo.h"
 #include "pageMemory.h"
+#include "rtfCopyLane.h"
 #include "rtfPass.h"
 #include "rtfTokenizer.h"
 #include "statusLine.h"
@@ -115,6 +116,19 @@ std::string_view takeSourceRun(const uint8_t* byteClasses, uint8_t stopMask) {
     return {gSource.text.data() + start, size_t(end - start)};
 }
 
+std::string_view takeSourceTextRun() {
+    if (gSource.endReached)
+        return {};
+    const int64_t start = gSource.position + 1;
+    const int64_t limit = std::min(length(), gSource.nextReportAt);
+    if (start >= limit)
+        return {};
+    const char* begin = gSource.text.data() + start;
+    const char* stop = findTextRunStop(begin, gSource.text.data() + limit);
+    gSource.position += stop - begin;
+    return {begin, size_t(stop - begin)};
+}
+
 std::string_view takeSourceBytes(size_t maxCount) {
     if (gSource.endReached)
         return {};
@@ -133,6 +147,20 @@ const char* lastSourceByte() {
 
 bool sourceRtfEnded() {
     return gSource.endReached;
+}
+
+std::string_view sourceRtfAhead() {
+    if (gSource.endReached)
+        return {};
+    const int64_t start = gSource.position + 1;
+    const int64_t limit = std::min(length(), gSource.nextReportAt);
+    if (start >= limit)
+        return {};
+    return {gSource.text.data() + start, size_t(limit - start)};
+}
+
+void skipSourceRtf(size_t count) {
+    gSource.position += int64_t(count);
 }
 
 int64_t sourceRtfBytesRead() {

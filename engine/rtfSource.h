@@ -36,6 +36,9 @@ void ungetSourceByte();
 // stop early. The view is borrowed from the source buffer and stays valid until the next load.
 std::string_view takeSourceRun(const uint8_t* byteClasses, uint8_t stopMask);
 
+// takeSourceRun for the bytes that end a text run (\ { } CR LF TAB), with a vectorised search.
+std::string_view takeSourceTextRun();
+
 // For raw data (\bin): hands out up to `maxCount` bytes after the current position as one run, never reaching the
 // end of the source nor the next whole percentage (see takeSourceRun). Borrowed like takeSourceRun's views.
 std::string_view takeSourceBytes(size_t maxCount);
@@ -49,6 +52,12 @@ bool sourceRtfEnded();
 
 // How many of the file's bytes have been handed out (the inserted blank not counted).
 int64_t sourceRtfBytesRead();
+
+// For the pass's copy lane: the bytes after the current position, up to (not including) the next whole percentage
+// or the end, so that the byte there is still read by nextSourceByte, which reports it. Borrowed like the runs.
+std::string_view sourceRtfAhead();
+// Hands out the first `count` bytes of sourceRtfAhead() at once.
+void skipSourceRtf(size_t count);
 
 // Statistics of the loaded source, for tests and the driver.
 int64_t sourceRtfLength(); // the buffer's length: the file's size plus the blank in front; 0 when nothing is loaded

@@ -132,7 +132,8 @@ uint8_t nextLineByte() {
 // Takes a run of bytes none of which is in `stopMask` (see takeSourceRun); such bytes are never CR or LF, so a
 // non-empty run clears the carriage return state as reading them one by one would.
 std::string_view takeRun(uint8_t stopMask) {
-    std::string_view run = takeSourceRun(kByteClasses.data(), stopMask);
+    std::string_view run =
+        stopMask == kEndsTextRun ? takeSourceTextRun() : takeSourceRun(kByteClasses.data(), stopMask);
     if (!run.empty())
         gCrPending = false;
     return run;
@@ -439,6 +440,10 @@ void resetRtfTokenizer() {
     gScratch.clear();
     gReplacedBytes.clear();
     gRawScratch.clear();
+}
+
+void setRtfCarriageReturnPending(bool pending) {
+    gCrPending = pending;
 }
 
 bool isAsciiLetter(uint8_t byte) {

@@ -31,6 +31,10 @@ void readRtfToken(std::string_view stopText, RtfToken& token);
 // Forgets the carriage return state; called when a job starts.
 void resetRtfTokenizer();
 
+// Sets the carriage return state after bytes were taken past the lexer (the pass's copy lane): true when the last
+// byte taken was a CR, so that an LF right after it is skipped as the lexer would.
+void setRtfCarriageReturnPending(bool pending);
+
 // True for A-Z and a-z only.
 bool isAsciiLetter(uint8_t byte);
 

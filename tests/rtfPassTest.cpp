@@ -291,6 +291,38 @@ TEST(RtfPass, DeepNestingIsCopied) {
     EXPECT_EQ(runEngineJob(document).output, document);
 }
 
+// The copy lane writes what the token-by-token path writes and reports the same progress: random documents of every
+// kind of token (and of sizes that put progress steps and the lane's chunks everywhere), in both formats, each run
+// with the lane on and off.
+TEST(RtfPass, CopyLaneWritesWhatTheTokenPathWrites) {
+    const std::string pieces[] = {
+        "text ", "more", "\t", "\r\n", "\r", "\n", "{", "}", "{\\b ", "\\i", "\\i0 ", "\\fs24", "\\fs024 ", "\\li-5",
+        "\\li-0", "\\u-", "\\u-?", "\\u8203?", "\\u-3\r\n", "\\par\r\n", "\\par\r\r", "\\par\n\r", "\\'e9", "\\'E",
+        "\\'zz", "\\'", "\\\r\n", "\\\n", "\\~", "\\*", "\\{", "\\}", "\\\\", "\\|", "\\%", "\\f40 ", "\\f", "\\fonttbl",
+        "{\\fonttbl{\\f1\\fcharset161 Greek;}}", "\\bin3 {}x", "\\bin", zeroed("a@b"), "\\@", "\\abcdefghijklmnopqrstuvwxyzabcdefghij",
+        "\\fs99999999999 ", "\\fs123456789 ", "{\\*\\objclass Equation.DSMT4}", "\\oleclsid ", "{\\*\\oleclsid \\'7bx\\'7d}",
+        objectGroup(kObject), "{\\*\\objdata 0105}", "{\\result {\\pict 0102\r\n0304}}", "\\objdata", "\\objclass"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 120; ++round) {
+        std::string doc = "{\\rtf1 ";
+        const size_t count = round == 0 ? 40000 : random() % 300;
+        for (size_t i = 0; i < count; ++i)
+            doc += pieces[random() % std::size(pieces)];
+        if (random() % 4 != 0)
+            doc += "}";
+        for (const ConversionOptions& options : {ConversionOptions{}, equationEditor3Options()}) {
+            setRtfCopyLaneEnabled(false);
+            const EngineJob tokens = runEngineJob(doc, options);
+            setRtfCopyLaneEnabled(true);
+            const EngineJob lane = runEngineJob(doc, options);
+            ASSERT_EQ(lane.output, tokens.output) << "round " << round << ", format " << options.eqVersion;
+            EXPECT_EQ(lane.status, tokens.status) << "round " << round;
+            EXPECT_EQ(lane.converted, tokens.converted) << "round " << round;
+            EXPECT_EQ(lane.jobStatus, RtfJobStatus::Ok) << "round " << round;
+        }
+    }
+}
+
 // Truncated and bit-flipped documents never crash; every run ends with a result.
 TEST(RtfPass, MalformedDocumentsEndCleanly) {
     const std::string base = "{\\rtf1{\\fonttbl{\\f40 Greek;}}" + objectGroup(kObject) +

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using testing_support::hexOf;
 using testing_support::readFileBytes;
@@ -113,6 +114,27 @@ TEST(Unwrap, DISABLED_PrintTable) {
         (void)unwrapEquationObject(stream, hexOf(file), ObjectStorage, 0);
         std::printf("{\"%s\", %zu, 0x%016llxull},\n", object.file, stream.size() / 2,
                     static_cast<unsigned long long>(fingerprint(stream)));
+    }
+}
+} // namespace
+
+namespace {
+// Object data is decoded eight bytes at a time where it is clean hex and pair by pair (the C library's rules) where it
+// is not: every mix of both, at every length and alignment, decodes as the pair-by-pair rules say.
+TEST(HexText, BlockDecodingMatchesPairRules) {
+    const char alphabet[] = "0123456789abcdefABCDEF g\x80/:@`G";
+    uint32_t seed = 5;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 16; };
+    for (int round = 0; round < 2000; ++round) {
+        std::string hex(next() % 70, '0');
+        const bool clean = round % 3 != 0;
+        for (char& c : hex)
+            c = alphabet[next() % (clean ? 22 : sizeof alphabet - 1)];
+        std::vector<uint8_t> decoded(hex.size() / 2 + 1, 0xee);
+        decodeHexText(hex, decoded.data());
+        for (size_t i = 0; i < hex.size() / 2; ++i)
+            ASSERT_EQ(decoded[i], hexPairValue(hex[2 * i], hex[2 * i + 1])) << "round " << round << ", byte " << i;
+        EXPECT_EQ(decoded.back(), 0xee) << "round " << round << ": wrote past the end";
     }
 }
 } // namespace
