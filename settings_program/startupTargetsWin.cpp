@@ -75,8 +75,10 @@ void takeStartupPath(StartupSlots& slots, size_t& next, ScopedRegKey& options, c
 } // namespace
 
 FolderState probeFolder(const std::wstring& folder) {
-    // The folder itself, through its attributes: a search for folder + "*" would also find "STARTUP_old".
-    const DWORD attributes = GetFileAttributesW((folder + L"\\").c_str());
+    // The folder itself, through its attributes: a search for folder + "*" would also find "STARTUP_old". A bare
+    // drive ("C:", what "C:\" became) means its root, not its current folder.
+    const bool bareDrive = folder.size() == 2 && folder[1] == L':';
+    const DWORD attributes = GetFileAttributesW((bareDrive ? folder + L"\\" : folder).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES)
         return isDirectory(attributes) ? FolderState::Present : FolderState::Unreachable;
     const DWORD error = GetLastError();
