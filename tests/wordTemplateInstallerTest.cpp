@@ -570,6 +570,22 @@ TEST(WordTemplateInstaller, NoSuiteInstall) {
     EXPECT_EQ(wordTemplateResultText(scene.outcome_, WordTemplateTexts()), L"The module is not found.");
 }
 
+TEST(WordTemplateInstaller, PerUserKeyNotWritable) {
+    // The per-user key cannot be made (its parent is volatile, and a lasting key cannot live under it): the run
+    // fails with its own result, and the shared list, which holds other users' folders, is left as it was.
+    Scene scene;
+    ScopedRegKey parent;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim", 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, parent.put(), nullptr),
+              ERROR_SUCCESS);
+    scene.writeList({L"D:\\other\\STARTUP", L"E:\\x"});
+    const std::string before = scene.listBytes();
+    EXPECT_EQ(scene.run(true), WordTemplateResult::UserKeyNotWritable);
+    EXPECT_EQ(scene.listBytes(), before);
+    EXPECT_EQ(scene.record(), std::vector<std::wstring>(10, kNone));
+    EXPECT_NE(wordTemplateResultText(scene.outcome_, WordTemplateTexts()).find(L"registry"), std::wstring::npos);
+}
+
 TEST(WordTemplateInstaller, CopyFailure) {
     // The template cannot land in s1 (a folder of the template's name is in the way): counted, named, reported.
     Scene scene;
