@@ -34,7 +34,8 @@ EveryoneAccessDescriptor::EveryoneAccessDescriptor(DWORD rights) {
         return;
     acl_.reset(acl);
     descriptor_.reset(LocalAlloc(LPTR, SECURITY_DESCRIPTOR_MIN_LENGTH));
-    if (descriptor_.get() == nullptr || !InitializeSecurityDescriptor(descriptor_.get(), SECURITY_DESCRIPTOR_REVISION) ||
+    if (descriptor_.get() == nullptr ||
+        !InitializeSecurityDescriptor(descriptor_.get(), SECURITY_DESCRIPTOR_REVISION) ||
         !SetSecurityDescriptorDacl(descriptor_.get(), TRUE, acl, FALSE))
         return;
     attributes_.nLength = sizeof attributes_;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-enum class [[nodiscard]] WordTemplateResult : int32_t {
+enum class [[nodiscard]] WordTemplateResult : int32_t{
     Ok = 0,                   // every target holds the template; both records and the shared list are right
     NoSuiteInstall = 1,       // the suite's machine-wide key or its "path" is missing; nothing was touched
     UserKeyNotWritable = 2,   // the per-user key could not be opened for writing or a value could not be written;
@@ -42,8 +42,8 @@ struct WordTemplateEnvironment {
 // What one run did, for the result message. Starts as a failure.
 struct WordTemplateOutcome {
     WordTemplateResult result = WordTemplateResult::NoSuiteInstall;
-    std::wstring templateSource;            // the suite's Veltrim.dotm
-    std::wstring sharedListPath;            // the shared list file
+    std::wstring templateSource;             // the suite's Veltrim.dotm
+    std::wstring sharedListPath;             // the shared list file
     std::vector<std::wstring> copyFailed;    // target folders that did not receive the template
     std::vector<std::wstring> removalFailed; // folders whose template could not be deleted
 };
@@ -67,9 +67,9 @@ int32_t installWordTemplate(bool install);
 
 // How createWordStartupList went.
 enum class SharedListCreation : int32_t {
-    Created = 0,       // a new empty list with the shared descriptor
-    AlreadyThere = 1,  // a list was there already and was left untouched
-    Failed = 2,        // no list could be made (folder missing or not writable, descriptor not built)
+    Created = 0,      // a new empty list with the shared descriptor
+    AlreadyThere = 1, // a list was there already and was left untouched
+    Failed = 2,       // no list could be made (folder missing or not writable, descriptor not built)
 };
 // Creates the empty shared list with a DACL of one entry, Everyone with kSharedListRights. Never truncates a list
 // that is there: other users' folders are in it.

@@ -43,8 +43,9 @@ std::wstring wordTemplateResultText(const WordTemplateOutcome& outcome, const Wo
     case WordTemplateResult::RemovalIncomplete:
         return removalText(outcome.removalFailed);
     case WordTemplateResult::SharedListNotUpdated:
-        return texts.takesEffect + L"\r\n\r\nThe list of Word start-up folders that all users of this computer "
-                                   L"share could not be updated:\r\n\r\n" +
+        return texts.takesEffect +
+               L"\r\n\r\nThe list of Word start-up folders that all users of this computer "
+               L"share could not be updated:\r\n\r\n" +
                outcome.sharedListPath + L"\r\n\r\nAnother program may be using it.";
     }
     return texts.moduleNotFound;

@@ -45,8 +45,8 @@ TEST(WordStartupRecord, TrailingBackslash) {
         const wchar_t* folder;
         const wchar_t* expected;
     } cases[] = {
-        {L"C:\\a\\", L"C:\\a"}, {L"C:\\a", L"C:\\a"}, {L"C:\\a\\\\", L"C:\\a\\"}, {L"C:/a/", L"C:/a"},
-        {L"\\", L""},           {L"", L""},
+        {L"C:\\a\\", L"C:\\a"}, {L"C:\\a", L"C:\\a"}, {L"C:\\a\\\\", L"C:\\a\\"},
+        {L"C:/a/", L"C:/a"},    {L"\\", L""},         {L"", L""},
     };
     for (size_t row = 0; row < std::size(cases); ++row)
         EXPECT_EQ(withoutTrailingBackslash(cases[row].folder), cases[row].expected) << "row " << row;
@@ -59,7 +59,8 @@ TEST(WordStartupRecord, RecordedFoldersBehindAnEmptySlotZero) {
         const wchar_t* folder;
         bool recorded;
     } cases[] = {
-        {L"C:\\w1", true}, {L"C:\\w3", true}, {L"c:\\w1", false}, {L"C:\\w1\\", false}, {L"", false}, {L"C:\\w2", false},
+        {L"C:\\w1", true},    {L"C:\\w3", true}, {L"c:\\w1", false},
+        {L"C:\\w1\\", false}, {L"", false},      {L"C:\\w2", false},
     };
     for (size_t row = 0; row < std::size(cases); ++row)
         EXPECT_EQ(isRecordedFolder(slots, cases[row].folder), cases[row].recorded) << "row " << row;

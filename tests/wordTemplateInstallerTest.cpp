@@ -2,12 +2,12 @@
 // "SOFTWARE\Microsoft\Office\<version>\Word\Options" with STARTUP-PATH values, application-data and common
 // application-data folders in a test folder (and once the prefix's own), other users' lines in the shared list,
 // templates and lists held open by another handle without delete or write sharing, a held lock, a missing template.
+#include "wordTemplateInstaller.h"
 #include "messageBox.h"
 #include "sharedStartupList.h"
 #include "startupTargets.h"
 #include "suiteRegistry.h"
 #include "testFiles.h"
-#include "wordTemplateInstaller.h"
 
 #include <gtest/gtest.h>
 
@@ -84,8 +84,8 @@ public:
     // An Office key of another program, without Word options.
     void addOther(const std::wstring& name) {
         ScopedRegKey key;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kOfficePath) + L"\\" + name).c_str(), 0, nullptr,
-                                  0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kOfficePath) + L"\\" + name).c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
                   ERROR_SUCCESS);
     }
     void remove(const std::wstring& version) {
@@ -162,8 +162,8 @@ public:
     fs::path templateSource() const { return suite_ / "main" / "Veltrim.dotm"; }
     // Replaces "{root}" and "{own}" in a fixture text.
     std::wstring resolve(std::wstring text) const {
-        for (const auto& [mark, value] : {std::pair<std::wstring, std::wstring>{L"{root}", root_.path().wstring()},
-                                          {L"{own}", ownFolder()}}) {
+        for (const auto& [mark, value] :
+             {std::pair<std::wstring, std::wstring>{L"{root}", root_.path().wstring()}, {L"{own}", ownFolder()}}) {
             for (size_t at; (at = text.find(mark)) != std::wstring::npos;)
                 text.replace(at, mark.size(), value);
         }
@@ -274,21 +274,32 @@ TEST(WordTemplateInstaller, InstallTargets) {
          {L"s1"},
          {{L"15.0", L"{root}\\s1\\", REG_SZ, true}, {L"16.0", L"{root}\\s1", REG_SZ, true}},
          {L"{root}\\s1"}},
-        {"two versions, two folders", {L"s1", L"s2"},
+        {"two versions, two folders",
+         {L"s1", L"s2"},
          {{L"15.0", L"{root}\\s1", REG_SZ, true}, {L"16.0", L"{root}\\s2\\", REG_SZ, true}},
          {L"{root}\\s1", L"{root}\\s2"}},
         {"a missing folder loses the setting", {}, {{L"16.0", L"{root}\\gone", REG_SZ, false}}, {}},
-        {"a sibling STARTUP_old does not make STARTUP present", {L"STARTUP_old"},
-         {{L"16.0", L"{root}\\STARTUP", REG_SZ, false}}, {}},
+        {"a sibling STARTUP_old does not make STARTUP present",
+         {L"STARTUP_old"},
+         {{L"16.0", L"{root}\\STARTUP", REG_SZ, false}},
+         {}},
         {"a drive that is not there keeps the setting", {}, {{L"16.0", L"Q:\\Word\\STARTUP", REG_SZ, true}}, {}},
-        {"an unreachable network share keeps the setting", {},
-         {{L"16.0", L"\\\\veltrim-no-such-server\\share\\STARTUP", REG_SZ, true}}, {}},
-        {"an expandable path is expanded", {L"s2"}, {{L"16.0", L"%VELTRIM_TEST_ROOT%\\s2", REG_EXPAND_SZ, true}},
+        {"an unreachable network share keeps the setting",
+         {},
+         {{L"16.0", L"\\\\veltrim-no-such-server\\share\\STARTUP", REG_SZ, true}},
+         {}},
+        {"an expandable path is expanded",
+         {L"s2"},
+         {{L"16.0", L"%VELTRIM_TEST_ROOT%\\s2", REG_EXPAND_SZ, true}},
          {L"{root}\\s2"}},
-        {"an unexpandable path keeps the setting", {},
-         {{L"16.0", L"%VELTRIM_TEST_UNSET%\\s2", REG_EXPAND_SZ, true}}, {}},
+        {"an unexpandable path keeps the setting",
+         {},
+         {{L"16.0", L"%VELTRIM_TEST_UNSET%\\s2", REG_EXPAND_SZ, true}},
+         {}},
         {"a relative path keeps the setting", {}, {{L"16.0", L"Word\\STARTUP", REG_SZ, true}}, {}},
-        {"a file of that name keeps the setting", {}, {{L"16.0", L"{root}\\suite\\main\\Veltrim.dotm", REG_SZ, true}},
+        {"a file of that name keeps the setting",
+         {},
+         {{L"16.0", L"{root}\\suite\\main\\Veltrim.dotm", REG_SZ, true}},
          {}},
         {"the user's own folder is not taken twice", {}, {{L"16.0", L"{own}", REG_SZ, true}}, {}},
         {"no STARTUP-PATH", {}, {{L"16.0", nullptr, REG_SZ, false}}, {}},
@@ -450,8 +461,7 @@ TEST(WordTemplateInstaller, StaleFolderHeldDuringInstall) {
     scene.office_.remove(L"16.0");
     writeFileBytes(fs::path(s2) / "Veltrim.dotm", "held by Word");
     {
-        ScopedHandle hold =
-            holdFile(fs::path(s2) / "Veltrim.dotm", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        ScopedHandle hold = holdFile(fs::path(s2) / "Veltrim.dotm", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
         EXPECT_EQ(scene.run(true), WordTemplateResult::RemovalIncomplete);
         EXPECT_EQ(scene.outcome_.removalFailed, std::vector<std::wstring>{s2});
         EXPECT_TRUE(scene.outcome_.copyFailed.empty());
@@ -470,7 +480,7 @@ TEST(WordTemplateInstaller, SharedListOfSixtyLines) {
     for (int n = 0; n < 60; ++n)
         others.push_back(L"D:\\Users\\u" + std::to_wstring(n) + L"\\STARTUP");
     others[7] = L"D:\\Users\\J\u00f6rg \u0416\\STARTUP"; // not ASCII
-    others[30] = L"D:\\" + std::wstring(2000, L'x');  // longer than any fixed line buffer
+    others[30] = L"D:\\" + std::wstring(2000, L'x');     // longer than any fixed line buffer
     scene.writeList(others);
     ASSERT_EQ(scene.run(true), WordTemplateResult::Ok);
     EXPECT_EQ(scene.list(), joined({scene.ownFolder()}, others));
@@ -519,7 +529,12 @@ TEST(WordTemplateInstaller, SharedListContents) {
         {"only a byte-order mark", bom, true, {}},
         {"LF lines, no final line end, no mark", "C:\\a\nC:\\b", true, {L"C:\\a", L"C:\\b"}},
         {"empty lines are dropped", bom + "C:\\a\r\n\r\n\r\nC:\\b\r\n", true, {L"C:\\a", L"C:\\b"}},
-        {"UTF-16 with its mark", std::string("\xFF\xFE" "C\0:\0\\\0a\0\r\0\n\0", 14), true, {L"C:\\a"}},
+        {"UTF-16 with its mark",
+         std::string("\xFF\xFE"
+                     "C\0:\0\\\0a\0\r\0\n\0",
+                     14),
+         true,
+         {L"C:\\a"}},
         {"an undecodable byte", bom + "C:\\a\r\nC:\\\xFF\r\n", false, {}},
         {"a NUL in the middle", bom + std::string("C:\\a\r\n\0C:\\b\r\n", 12), false, {}},
         {"a line longer than any path", bom + std::string(40000, 'x') + "\r\nC:\\b\r\n", false, {}},
@@ -642,11 +657,16 @@ TEST(WordTemplateInstaller, SharedListDescriptor) {
         DWORD bit;
         bool granted;
     } rights[] = {
-        {"FILE_READ_DATA", FILE_READ_DATA, true},       {"FILE_WRITE_DATA", FILE_WRITE_DATA, true},
-        {"FILE_APPEND_DATA", FILE_APPEND_DATA, true},   {"SYNCHRONIZE", SYNCHRONIZE, true},
-        {"DELETE", DELETE, false},                      {"WRITE_DAC", WRITE_DAC, false},
-        {"WRITE_OWNER", WRITE_OWNER, false},            {"FILE_EXECUTE", FILE_EXECUTE, false},
-        {"FILE_DELETE_CHILD", FILE_DELETE_CHILD, false}, {"ACCESS_SYSTEM_SECURITY", ACCESS_SYSTEM_SECURITY, false},
+        {"FILE_READ_DATA", FILE_READ_DATA, true},
+        {"FILE_WRITE_DATA", FILE_WRITE_DATA, true},
+        {"FILE_APPEND_DATA", FILE_APPEND_DATA, true},
+        {"SYNCHRONIZE", SYNCHRONIZE, true},
+        {"DELETE", DELETE, false},
+        {"WRITE_DAC", WRITE_DAC, false},
+        {"WRITE_OWNER", WRITE_OWNER, false},
+        {"FILE_EXECUTE", FILE_EXECUTE, false},
+        {"FILE_DELETE_CHILD", FILE_DELETE_CHILD, false},
+        {"ACCESS_SYSTEM_SECURITY", ACCESS_SYSTEM_SECURITY, false},
     };
     for (size_t row = 0; row < std::size(rights); ++row)
         EXPECT_EQ((kSharedListRights & rights[row].bit) != 0, rights[row].granted) << rights[row].right;
@@ -656,7 +676,8 @@ TEST(WordTemplateInstaller, SharedListDescriptor) {
 TEST(WordTemplateInstaller, CreateSharedList) {
     TempFolder folder;
     const fs::path existing = folder.file("existing");
-    writeFileBytes(existing, "\xEF\xBB\xBF" "D:\\other\r\n");
+    writeFileBytes(existing, "\xEF\xBB\xBF"
+                             "D:\\other\r\n");
     const struct {
         const char* what;
         fs::path path;
@@ -665,7 +686,8 @@ TEST(WordTemplateInstaller, CreateSharedList) {
     } cases[] = {
         {"a new list", folder.file("fresh"), SharedListCreation::Created, ""},
         {"a list that is there is never truncated", existing, SharedListCreation::AlreadyThere,
-         "\xEF\xBB\xBF" "D:\\other\r\n"},
+         "\xEF\xBB\xBF"
+         "D:\\other\r\n"},
         {"no folder", folder.path() / "missing" / "list", SharedListCreation::Failed, "-"},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
@@ -839,6 +861,7 @@ TEST(WordTemplateInstaller, FolderProbe) {
         {L"C:", FolderState::Present},
     };
     for (size_t row = 0; row < std::size(cases); ++row)
-        EXPECT_EQ(probeFolder(cases[row].path), cases[row].expected) << "row " << row << " " << fs::path(cases[row].path);
+        EXPECT_EQ(probeFolder(cases[row].path), cases[row].expected)
+            << "row " << row << " " << fs::path(cases[row].path);
 }
 } // namespace
