@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12: CMake, Ninja, g++, GoogleTest's sources, the MinGW-w64
-# posix cross compilers for x64 and x86, Wine (64-bit) for running the Windows tests, Xvfb for window tests, and Python 3
-# for the generated Word start-up template.
+# posix cross compilers for x64 and x86, Wine (64-bit) for running the Windows tests, Xvfb for window tests, and
+# Python 3 for the generated Word start-up template.
 set -euo pipefail
 packages=(cmake ninja-build g++ googletest
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686

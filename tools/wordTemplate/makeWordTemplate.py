@@ -11,7 +11,8 @@ Where the ribbon goes: the Veltrim Math ribbon is a ribbon customisation part, c
 <customUI xmlns="http://schemas.microsoft.com/office/2009/07/customui">), added to PARTS below and named in
 _rels/.rels by a relationship of type http://schemas.microsoft.com/office/2007/relationships/ui/extensibility
 (Word 2007 reads only customUI/customUI.xml of schema http://schemas.microsoft.com/office/2006/01/customui, named by
-http://schemas.microsoft.com/office/2006/relationships/ui/extensibility). Its buttons call macros, which live in word/vbaProject.bin, with a relationship of type
+http://schemas.microsoft.com/office/2006/relationships/ui/extensibility). Its buttons call macros, which live in
+word/vbaProject.bin, with a relationship of type
 http://schemas.microsoft.com/office/2006/relationships/vbaProject in word/_rels/document.xml.rels and a Default
 entry for the "bin" extension of content type application/vnd.ms-office.vbaProject in [Content_Types].xml.
 See README.md beside this script.
