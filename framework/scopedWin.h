@@ -315,3 +315,71 @@ public:
 private:
     Element* memory_ = nullptr;
 };
+
+// Memory from LocalAlloc, or handed out by a system call to be freed with LocalFree (an ACL from SetEntriesInAclW).
+class ScopedLocalMemory {
+public:
+    ScopedLocalMemory() = default;
+    explicit ScopedLocalMemory(HLOCAL memory) : memory_(memory) {}
+    ~ScopedLocalMemory() { reset(); }
+    ScopedLocalMemory(const ScopedLocalMemory&) = delete;
+    ScopedLocalMemory& operator=(const ScopedLocalMemory&) = delete;
+    HLOCAL get() const { return memory_; }
+    void reset(HLOCAL memory = nullptr) {
+        if (memory_ != nullptr)
+            LocalFree(memory_);
+        memory_ = memory;
+    }
+
+private:
+    HLOCAL memory_ = nullptr;
+};
+
+// A SID made by AllocateAndInitializeSid, freed with FreeSid. Fill it through put().
+class ScopedSid {
+public:
+    ScopedSid() = default;
+    ~ScopedSid() { reset(); }
+    ScopedSid(const ScopedSid&) = delete;
+    ScopedSid& operator=(const ScopedSid&) = delete;
+    PSID get() const { return sid_; }
+    PSID* put() {
+        reset();
+        return &sid_;
+    }
+    void reset() {
+        if (sid_ != nullptr)
+            FreeSid(sid_);
+        sid_ = nullptr;
+    }
+
+private:
+    PSID sid_ = nullptr;
+};
+
+// Ownership of a mutex taken by a wait (WaitForSingleObject gave WAIT_OBJECT_0 or WAIT_ABANDONED); ReleaseMutex when
+// the record goes. Must go on the thread that waited.
+class ScopedMutexOwnership {
+public:
+    ScopedMutexOwnership() = default;
+    explicit ScopedMutexOwnership(HANDLE mutex) : mutex_(mutex) {}
+    ~ScopedMutexOwnership() {
+        if (mutex_ != nullptr)
+            ReleaseMutex(mutex_);
+    }
+    ScopedMutexOwnership(const ScopedMutexOwnership&) = delete;
+    ScopedMutexOwnership& operator=(const ScopedMutexOwnership&) = delete;
+    ScopedMutexOwnership& operator=(ScopedMutexOwnership&& other) noexcept {
+        if (this != &other) {
+            if (mutex_ != nullptr)
+                ReleaseMutex(mutex_);
+            mutex_ = other.mutex_;
+            other.mutex_ = nullptr;
+        }
+        return *this;
+    }
+    bool owns() const { return mutex_ != nullptr; }
+
+private:
+    HANDLE mutex_ = nullptr;
+};
