@@ -105,10 +105,11 @@ std::wstring extensionOf(const std::wstring& path) {
 }
 
 bool setBstr(VARIANT& value, const std::wstring& text) {
-    value.bstrVal = SysAllocStringLen(text.data(), UINT(text.size()));
-    if (value.bstrVal == nullptr)
+    ScopedBstr built(SysAllocStringLen(text.data(), UINT(text.size())));
+    if (built.get() == nullptr)
         return false;
-    value.vt = VT_BSTR; // only now does the VARIANT own (and free) it
+    value.vt = VT_BSTR;
+    value.bstrVal = built.release(); // the VARIANT owns (and frees) it from here
     return true;
 }
 
