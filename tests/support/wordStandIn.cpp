@@ -41,6 +41,7 @@ struct Options {
     std::wstring failName;
     std::wstring unknownName;
     std::wstring hangName;
+    std::wstring emptyName;
 };
 Options gOptions;
 // Objects alive, whether Quit was called, and why the server ends; the apartment thread only.
@@ -253,6 +254,9 @@ private:
         }
         if (sameName(gOptions.failName, row->name))
             return E_FAIL;
+        if (sameName(gOptions.emptyName, row->name))
+            return S_OK; // success without the object asked for
+
         switch (row->member) {
         case Member::Visible:
         case Member::DisplayAlerts:
@@ -344,7 +348,8 @@ void readOptions() {
     } switches[] = {{L"--log=", &gOptions.logPath},
                     {L"--fail=", &gOptions.failName},
                     {L"--unknown=", &gOptions.unknownName},
-                    {L"--hang=", &gOptions.hangName}};
+                    {L"--hang=", &gOptions.hangName},
+                    {L"--empty=", &gOptions.emptyName}};
     for (int i = 1; i < count; ++i) {
         const std::wstring argument = arguments[i];
         for (const auto& entry : switches) {

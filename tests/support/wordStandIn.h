@@ -7,6 +7,7 @@
 //   --fail=NAME       Invoke of that member fails (E_FAIL)
 //   --unknown=NAME    GetIDsOfNames does not know that name (DISP_E_UNKNOWNNAME)
 //   --hang=NAME       Invoke of that member never returns
+//   --empty=NAME      Invoke of that member succeeds but returns nothing (Documents, Open: no object)
 // NAME is one of the members below; the switches may be given together for different names.
 //
 // Objects and members: app (Visible, DisplayAlerts, Documents, Quit), documents (Open), document (SaveAs, Close).
