@@ -1,10 +1,11 @@
 // Scope records for Windows resources: each closes or releases what it owns exactly once.
-// This is the only place that calls CloseHandle, RegCloseKey, GlobalFree and COM's Release (and, as they come,
-// DeleteObject); everything else hands its resources to one of these records. Copying is deleted; moving transfers
-// ownership.
+// This is the only place that calls CloseHandle, RegCloseKey, GlobalFree, COM's Release, SysFreeString and
+// VariantClear (and, as they come, DeleteObject); everything else hands its resources to one of these records. Copying
+// is deleted; moving transfers ownership.
 #pragma once
 
 #include <objbase.h>
+#include <oleauto.h>
 #include <windows.h>
 
 // A kernel handle (file, event, mutex, process ...). Both null and INVALID_HANDLE_VALUE mean "none".
@@ -382,4 +383,84 @@ public:
 
 private:
     HANDLE mutex_ = nullptr;
+};
+
+// A BSTR this code allocated (SysAllocString and kin), freed once when the record goes.
+class ScopedBstr {
+public:
+    ScopedBstr() = default;
+    explicit ScopedBstr(BSTR text) : text_(text) {}
+    ~ScopedBstr() { reset(); }
+    ScopedBstr(const ScopedBstr&) = delete;
+    ScopedBstr& operator=(const ScopedBstr&) = delete;
+    BSTR get() const { return text_; }
+    // Gives up ownership without freeing (to a VARIANT that now owns it, for example).
+    BSTR release() {
+        BSTR text = text_;
+        text_ = nullptr;
+        return text;
+    }
+    void reset() {
+        if (text_ != nullptr)
+            SysFreeString(text_);
+        text_ = nullptr;
+    }
+
+private:
+    BSTR text_ = nullptr;
+};
+
+// A row of VARIANTs, as DISPPARAMS wants them: each starts empty (VariantInit) and is cleared once when the record
+// goes, which frees a BSTR and releases an interface it holds.
+template <size_t Count> class ScopedVariantArray {
+public:
+    ScopedVariantArray() {
+        for (VARIANT& value : values_)
+            VariantInit(&value);
+    }
+    ~ScopedVariantArray() {
+        for (VARIANT& value : values_)
+            VariantClear(&value);
+    }
+    ScopedVariantArray(const ScopedVariantArray&) = delete;
+    ScopedVariantArray& operator=(const ScopedVariantArray&) = delete;
+    VARIANT* data() { return values_; }
+    VARIANT& operator[](size_t index) { return values_[index]; }
+    // The dispatch pointer held by one of them, handed to the caller, who then owns its reference; the VARIANT is
+    // left empty. Null when it holds no dispatch pointer (it then keeps what it holds until the record goes).
+    IDispatch* releaseDispatch(size_t index) {
+        VARIANT& value = values_[index];
+        if (value.vt != VT_DISPATCH)
+            return nullptr;
+        IDispatch* dispatch = value.pdispVal;
+        value.vt = VT_EMPTY;
+        value.pdispVal = nullptr;
+        return dispatch;
+    }
+
+private:
+    VARIANT values_[Count];
+};
+
+// A one-shot timer of the default timer queue (CreateTimerQueueTimer). Deleting it waits for a callback that is
+// already running, so the callback's context may go right after the record. Never reset from its own callback.
+class ScopedTimerQueueTimer {
+public:
+    ScopedTimerQueueTimer() = default;
+    ~ScopedTimerQueueTimer() { reset(); }
+    ScopedTimerQueueTimer(const ScopedTimerQueueTimer&) = delete;
+    ScopedTimerQueueTimer& operator=(const ScopedTimerQueueTimer&) = delete;
+    // The address to hand to CreateTimerQueueTimer; a timer held before is deleted first.
+    HANDLE* put() {
+        reset();
+        return &timer_;
+    }
+    void reset() {
+        if (timer_ != nullptr)
+            DeleteTimerQueueTimer(nullptr, timer_, INVALID_HANDLE_VALUE);
+        timer_ = nullptr;
+    }
+
+private:
+    HANDLE timer_ = nullptr;
 };
