@@ -42,8 +42,8 @@ using benchfile::writeWhole;
 using Clock = std::chrono::steady_clock;
 
 // Targets for the native build on the development machine.
-constexpr double kTargetEquationsPerSecond = 50000;   // real objects, Office Math, whole driver process
-constexpr double kTargetTextMegabytesPerSecond = 200; // no equations, whole driver process
+constexpr double kTargetEquationsPerSecond = 100000;  // real objects, Office Math, whole driver process
+constexpr double kTargetTextMegabytesPerSecond = 600; // no equations, whole driver process
 constexpr double kTargetPeakPerInput = 3.0;           // peak resident memory / input size, largest documents
 constexpr double kLinearSlack = 1.2;                  // time may grow 20% faster than the document
 

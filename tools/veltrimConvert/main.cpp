@@ -83,6 +83,21 @@ void printProgress(const wchar_t* text) {
 }
 
 // A name in the temporary folder that no other run uses.
+// The file the engine loads (and deletes): a second name of the input where the file system allows one and the output
+// is another file, so that no byte is copied; otherwise a copy, since opening an output that is the input empties
+// it. The engine only reads the file it loads, so the input itself is never changed either way.
+bool handOverInput(const fs::path& input, const fs::path& output, const fs::path& handOver) {
+    std::error_code error;
+    const bool outputIsInput = fs::exists(output, error) && fs::equivalent(input, output, error);
+    if (!outputIsInput && !error) {
+        fs::create_hard_link(input, handOver, error);
+        if (!error)
+            return true;
+    }
+    error.clear();
+    return fs::copy_file(input, handOver, fs::copy_options::overwrite_existing, error);
+}
+
 fs::path temporaryCopyName() {
     std::error_code error;
     fs::path folder = fs::temp_directory_path(error);
@@ -117,7 +132,7 @@ int convert(const DriverOptions& options) {
 
     // Copy first: the output may be the input itself, and opening the output empties it.
     const fs::path copy = temporaryCopyName();
-    if (!fs::copy_file(options.input, copy, fs::copy_options::overwrite_existing, error))
+    if (!handOverInput(options.input, options.output, copy))
         return fail("cannot copy the input file to the temporary folder", options.input);
     if (!openOutputRtfFile(options.output)) {
         fs::remove(copy, error);
