@@ -73,25 +73,29 @@ bool is(char byte, uint8_t laneClass) {
     return (kLaneClasses[uint8_t(byte)] & laneClass) != 0;
 }
 
+#if defined(__SSE2__)
+// A bit for each of 16 bytes that stops a run: \ { }, and in a written run CR LF TAB too.
+template <bool Written> int runStopMask(__m128i bytes) {
+    __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')),
+                                _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('{')),
+                                             _mm_cmpeq_epi8(bytes, _mm_set1_epi8('}'))));
+    if (Written)
+        hits = _mm_or_si128(hits, _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                               _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
+                                                            _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')))));
+    return _mm_movemask_epi8(hits);
+}
+#endif
+
 // Copies the run of text bytes at p (up to the first stop byte or `end`) to out and returns its end. Sixteen bytes are
 // stored at a time, past the run's end too: the output has room for them (kCopyLaneTokenSlack), and only the run's
 // bytes count.
 const char* copyWrittenRun(const char* p, const char* end, char*& out) {
 #if defined(__SSE2__)
-    const __m128i backslash = _mm_set1_epi8('\\');
-    const __m128i open = _mm_set1_epi8('{');
-    const __m128i close = _mm_set1_epi8('}');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i tab = _mm_set1_epi8('\t');
     while (end - p >= 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
-        const __m128i hits = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, backslash),
-                         _mm_or_si128(_mm_cmpeq_epi8(bytes, open), _mm_cmpeq_epi8(bytes, close))),
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, tab))));
-        const int mask = _mm_movemask_epi8(hits);
+        const int mask = runStopMask<true>(bytes);
         if (mask != 0) {
             const int length = __builtin_ctz(unsigned(mask));
             out += length;
@@ -109,20 +113,8 @@ const char* copyWrittenRun(const char* p, const char* end, char*& out) {
 // The first byte of [p, end) in the stop class of the run (written: kStopsText, dropped: kStopsSkip).
 template <bool Written> const char* findRunStop(const char* p, const char* end) {
 #if defined(__SSE2__)
-    const __m128i backslash = _mm_set1_epi8('\\');
-    const __m128i open = _mm_set1_epi8('{');
-    const __m128i close = _mm_set1_epi8('}');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i tab = _mm_set1_epi8('\t');
     while (end - p >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, backslash),
-                                    _mm_or_si128(_mm_cmpeq_epi8(bytes, open), _mm_cmpeq_epi8(bytes, close)));
-        if (Written)
-            hits = _mm_or_si128(hits, _mm_or_si128(_mm_cmpeq_epi8(bytes, cr),
-                                                   _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, tab))));
-        const int mask = _mm_movemask_epi8(hits);
+        const int mask = runStopMask<Written>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
         if (mask != 0)
             return p + __builtin_ctz(unsigned(mask));
         p += 16;

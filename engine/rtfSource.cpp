@@ -117,16 +117,10 @@ std::string_view takeSourceRun(const uint8_t* byteClasses, uint8_t stopMask) {
 }
 
 std::string_view takeSourceTextRun() {
-    if (gSource.endReached)
-        return {};
-    const int64_t start = gSource.position + 1;
-    const int64_t limit = std::min(length(), gSource.nextReportAt);
-    if (start >= limit)
-        return {};
-    const char* begin = gSource.text.data() + start;
-    const char* stop = findTextRunStop(begin, gSource.text.data() + limit);
-    gSource.position += stop - begin;
-    return {begin, size_t(stop - begin)};
+    const std::string_view ahead = sourceRtfAhead();
+    const char* stop = findTextRunStop(ahead.data(), ahead.data() + ahead.size());
+    gSource.position += stop - ahead.data();
+    return {ahead.data(), size_t(stop - ahead.data())};
 }
 
 std::string_view takeSourceBytes(size_t maxCount) {
