@@ -235,8 +235,11 @@ def known_fault(missing, star_math, reader):
             continue
         if fault["loses"] == "any":
             return ["%s: %s" % (fault["name"], fault["reason"])]
+        loses = fold(fault["loses"])
+        if not any(missing[c] for c in loses):
+            continue
         reasons.append("%s: %s" % (fault["name"], fault["reason"]))
-        for c in fold(fault["loses"]):
+        for c in loses:
             explained[c] = max(explained[c], missing[c])
     return reasons if reasons and not (missing - explained) else None
 
