@@ -29,7 +29,8 @@ struct ButtonStyle {
     COLORREF textColour = kDefaultTextColour; // 0x00BBGGRR
 };
 
-template <size_t N> constexpr std::array<ButtonStyle, N> buttonStylesFromCells(const std::array<ButtonStyleCell, N>& cells) {
+template <size_t N>
+constexpr std::array<ButtonStyle, N> buttonStylesFromCells(const std::array<ButtonStyleCell, N>& cells) {
     std::array<ButtonStyle, N> styles{};
     for (size_t i = 0; i < N; ++i) {
         styles[i].styleId = cells[i].styleId;

@@ -193,9 +193,9 @@ void loadWindowIcons() {
         {SM_CXSMICON, SM_CYSMICON, ICON_SMALL, gSmallIcon},
     };
     for (const auto& size : sizes) {
-        ScopedIcon icon(static_cast<HICON>(LoadImageW(nullptr, host.iconFile.c_str(), IMAGE_ICON,
-                                                      GetSystemMetrics(size.xMetric), GetSystemMetrics(size.yMetric),
-                                                      LR_LOADFROMFILE)));
+        ScopedIcon icon(
+            static_cast<HICON>(LoadImageW(nullptr, host.iconFile.c_str(), IMAGE_ICON, GetSystemMetrics(size.xMetric),
+                                          GetSystemMetrics(size.yMetric), LR_LOADFROMFILE)));
         if (icon.get() == nullptr)
             continue;
         SendMessageW(host.mainWindow, WM_SETICON, size.which, reinterpret_cast<LPARAM>(icon.get()));

@@ -18,8 +18,9 @@ SkinHost gSkinHost;
 // Whether the main window takes the keys. Dialog thread only.
 bool gKeyboardNavigation = true;
 
-// What attachSkinnedWindow made (the records that cannot move are held by pointer). The members go in reverse order: the font's selection is undone before the font is
-// deleted, the bitmap's before the bitmap, and the memory DC before the window DC is handed back. Dialog thread only.
+// What attachSkinnedWindow made (the records that cannot move are held by pointer). The members go in reverse order:
+// the font's selection is undone before the font is deleted, the bitmap's before the bitmap, and the memory DC before
+// the window DC is handed back. Dialog thread only.
 struct WindowResources {
     std::unique_ptr<ScopedWindowDC> windowDc;
     ScopedCreatedDC backBuffer;
