@@ -101,6 +101,15 @@ constexpr int32_t minFontPointSize() {
 // The UI font's height in logical units on `dc`: 9 points times the text scale, negative (a character height).
 int32_t uiFontHeight(HDC dc, int32_t textScale);
 
+// The font of an edit field or a drop-down list: the stock GUI font when the window's DC cannot be had, else the UI
+// face at 9 points times the text scale for that DC (null when it cannot be made). `created` says whether the
+// caller now owns the font.
+struct ChildWindowFont {
+    HFONT font = nullptr;
+    bool created = false;
+};
+ChildWindowFont makeChildWindowFont(HWND window);
+
 // True while the main window rather than an edit field takes the keys; starts true. Dialog thread only.
 bool keyboardNavigation();
 void setKeyboardNavigation(bool on);

@@ -121,6 +121,22 @@ int32_t uiFontHeight(HDC dc, int32_t textScale) {
     return -MulDiv(baseFontPointSize() * textScale, GetDeviceCaps(dc, LOGPIXELSY), 7200);
 }
 
+ChildWindowFont makeChildWindowFont(HWND window) {
+    ChildWindowFont result;
+    result.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    ScopedWindowDC dc(window);
+    if (dc.get() == nullptr)
+        return result;
+    LOGFONTW font{};
+    font.lfHeight = uiFontHeight(dc.get(), gSkinHost.textScale);
+    font.lfCharSet = DEFAULT_CHARSET;
+    copyFaceName(font, gSkinHost.uiFontFace);
+    result.font = CreateFontIndirectW(&font);
+    result.created = result.font != nullptr;
+    SetMapMode(dc.get(), MM_TEXT);
+    return result;
+}
+
 void attachSkinnedWindow(HWND window) {
     SkinHost& host = gSkinHost;
     WindowResources& resources = gWindowResources;

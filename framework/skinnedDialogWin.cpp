@@ -30,6 +30,16 @@ INT_PTR CALLBACK skinnedDialogProc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_INITDIALOG:
             setExactClientSize(window);
             break;
+        case WM_SETFOCUS:
+            if (keyboardNavigation()) {
+                // The dialog manager would hand the focus straight back to the child that had it last (an edit
+                // field that Tab has just left); while the window itself takes the keys, it keeps the focus.
+                DLGPROC hostProc = skinHost().dialogProc;
+                if (hostProc != nullptr)
+                    hostProc(window, message, wParam, lParam);
+                return TRUE;
+            }
+            break;
         case WM_GETDLGCODE:
             // Asked by the dialog manager before it acts on a key: this window wants every key itself.
             SetWindowLongPtrW(window, DWLP_MSGRESULT, DLGC_WANTALLKEYS);

@@ -26,6 +26,8 @@ struct Job {
 std::vector<ControlRecord> gControls;
 std::vector<LabelRecord> gLabels;
 std::vector<ButtonStyle> gStyles;
+std::vector<EditFieldRecord> gEditFields;
+std::vector<DropDownRecord> gDropDowns;
 HostRecord gRecord;
 // Where the starting dialog reports its window: set by the session before the dialog runs.
 HANDLE gStartedEvent = nullptr;
@@ -33,7 +35,10 @@ std::atomic<HWND>* gStartedWindow = nullptr;
 
 constexpr int32_t kShown = ControlFlags::Visible;
 
-void buildControls(HostLook look) {
+// The selector of each list, by list id.
+constexpr int32_t kListSelectors[kListCount] = {kSelector, kSelector2, kSelector3, kSelector4};
+
+void buildControls(HostLook look, bool fieldAndLists) {
     gControls.clear();
     gControls.push_back(newControlRecord(ControlKind::MinimiseButton, kMinimise, 420, 0, 46, 31, kShown, L""));
     gControls.push_back(newControlRecord(ControlKind::CloseButton, kClose, 466, 0, 46, 31, kShown, L""));
@@ -55,7 +60,54 @@ void buildControls(HostLook look) {
     gControls.push_back(
         newControlRecord(ControlKind::LinkButton, kLink, 24, bottom, 150, 26, kShown, L"Veltrim on the web"));
     gControls.push_back(newControlRecord(ControlKind::PushButton, kPush, 368, bottom, 120, 26, kShown, L"Close"));
+    if (fieldAndLists) {
+        gControls.push_back(
+            newControlRecord(ControlKind::SelectorButton, kSelector2, 200, top + 70, 150, 26, kShown, L"Alpha"));
+        gControls.push_back(
+            newControlRecord(ControlKind::SelectorButton, kSelector3, 24, top + 260, 150, 26, kShown, L"one"));
+        gControls.push_back(
+            newControlRecord(ControlKind::SelectorButton, kSelector4, 200, top + 260, 150, 26, kShown, L"apple"));
+    }
     gControls.push_back(controlTableEnd());
+}
+
+// The edit field and the lists; the lists' windows are made on the calling thread, which must be the dialog's.
+void buildFieldAndLists(HostLook look, bool fieldAndLists) {
+    gEditFields.clear();
+    gDropDowns.clear();
+    if (fieldAndLists) {
+        const int32_t top = look == HostLook::ConverterLibrary ? 100 : 70;
+        gEditFields.push_back(newEditFieldRecord(1, kEditField, 380, top + 71, 100, 24, EditFieldFlags::Visible, L""));
+        gEditFields.push_back(newEditFieldRecord(1, 2, 380, top + 100, 100, 24, EditFieldFlags::SkipTab, L"hidden"));
+        for (int32_t id = 0; id < kListCount; ++id)
+            gDropDowns.push_back(
+                newDropDown(L"ListboxMain", id % 2 == 1 ? kSortedDropDown : 1, id, 0, 0, 146, 0, kListItems[id]));
+    }
+    gEditFields.push_back(editFieldTableEnd());
+    gDropDowns.push_back(dropDownTableEnd());
+}
+
+void commitList(int32_t index) {
+    const std::wstring text = dropDownSelectionText(index);
+    gRecord.commits.emplace_back(index, text);
+    if (index >= 0 && index < kListCount)
+        setControlCaption(kListSelectors[index], text);
+    hideDropDowns();
+    layoutDropDowns();
+    redrawWindow(kRedrawControls);
+}
+
+// A selector opens its list with the selector's caption selected, as the settings program's do.
+bool openListOf(int32_t controlId) {
+    for (int32_t id = 0; id < kListCount; ++id) {
+        if (kListSelectors[id] != controlId || gDropDowns.size() <= 1)
+            continue;
+        fillDropDown(id, gControls[size_t(findControlIndex(controlId))].caption);
+        showDropDown(id, true);
+        layoutDropDowns();
+        return true;
+    }
+    return false;
 }
 
 void buildLabels(HostLook look) {
@@ -77,6 +129,8 @@ void buildLabels(HostLook look) {
 
 void command(HWND window, int32_t id) {
     gRecord.commands.push_back(id);
+    if (openListOf(id))
+        return;
     switch (id) {
     case kCheckTicked:
     case kCheckPlain:
@@ -129,6 +183,8 @@ void onMouse(HWND window, UINT message, LPARAM lParam) {
         hoverControl(hit);
         break;
     case WM_LBUTTONDOWN:
+        // What the system does with a real click: the window takes the focus (an open list loses it).
+        SetFocus(window);
         pressControl(hit);
         break;
     default: { // WM_LBUTTONUP: a click is a press and a release over the same control
@@ -151,6 +207,8 @@ void onInitDialog(HWND window) {
     SetWindowPos(window, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     attachSkinnedWindow(window);
     loadWindowIcons();
+    createEditWindows();
+    refreshEdits(false);
     GetClientRect(window, &gRecord.clientAtStart);
     const int32_t index = findControlIndex(kMinimise);
     gRecord.minimiseVisibleAtStart = index >= 0 && (gControls[size_t(index)].flags & ControlFlags::Visible) != 0;
@@ -171,6 +229,7 @@ INT_PTR CALLBACK hostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_PAINT: {
             ScopedPaint paint(window);
             redrawWindow(kRedrawFace);
+            refreshEdits(false);
             return TRUE;
         }
         case WM_KEYDOWN:
@@ -240,14 +299,32 @@ std::vector<LabelRecord>& hostLabels() {
 std::vector<ButtonStyle>& hostStyles() {
     return gStyles;
 }
+std::vector<EditFieldRecord>& hostEditFields() {
+    return gEditFields;
+}
+std::vector<DropDownRecord>& hostDropDowns() {
+    return gDropDowns;
+}
 HostRecord& hostRecord() {
     return gRecord;
 }
 
-void configureHost(HostLook look, const std::wstring& skinName, const std::wstring& skinFolder) {
+const wchar_t* const kListItems[kListCount] = {
+    L"English\nDeutsch\nFran\u00E7ais\nEspa\u00F1ol\nItaliano\nPolski\nSvenska\n",
+    L"Zeta\nAlpha\nMid\n",
+    L"one\ntwo\nthree\n",
+    L"pear\napple\nfig\n",
+};
+
+void configureHost(HostLook look, const std::wstring& skinName, const std::wstring& skinFolder, bool fieldAndLists) {
     SkinHost& host = skinHost();
     const bool library = look == HostLook::ConverterLibrary;
-    buildControls(look);
+    host.instance = GetModuleHandleW(nullptr);
+    host.uiFontFace = chooseUiFontFace();
+    host.dropDowns = nullptr;
+    buildControls(look, fieldAndLists);
+    host.controls = gControls.data();
+    buildFieldAndLists(look, fieldAndLists);
     buildLabels(look);
     if (library)
         gStyles.assign(kConverterLibraryButtonStyles.begin(), kConverterLibraryButtonStyles.end());
@@ -270,8 +347,8 @@ void configureHost(HostLook look, const std::wstring& skinName, const std::wstri
     host.iconFile = artwork + L"window.ico";
     host.controls = gControls.data();
     host.labels = gLabels.data();
-    host.editFields = nullptr;
-    host.dropDowns = nullptr;
+    host.editFields = gEditFields.data();
+    host.dropDowns = gDropDowns.data();
     host.buttonStyles = gStyles.data();
     if (library)
         host.skinGroups.assign(kConverterLibrarySkinGroups.begin(), kConverterLibrarySkinGroups.end());
@@ -280,15 +357,24 @@ void configureHost(HostLook look, const std::wstring& skinName, const std::wstri
     host.skinPrefix = library ? L'M' : L'D';
     host.minimiseControlId = kMinimise;
     host.dialogProc = hostDialogProc;
-    host.commitHandler = nullptr;
+    host.commitHandler = commitList;
+    host.dropDownSelectors.clear();
+    for (int32_t id = 0; id < kListCount; ++id)
+        host.dropDownSelectors.push_back({id, kListSelectors[id]});
 }
 
 DialogSession::DialogSession(HostLook look, const std::wstring& skinName, bool withOwner,
                              const std::wstring& skinFolder)
+    : DialogSession(look, skinName, HostExtras{withOwner, false}, skinFolder) {}
+
+DialogSession::DialogSession(HostLook look, const std::wstring& skinName, const HostExtras& extras,
+                             const std::wstring& skinFolder)
     : shared_(std::make_shared<Shared>()) {
     std::shared_ptr<Shared> shared = shared_;
-    shared->thread = std::thread([shared, look, skinName, withOwner, skinFolder] {
-        configureHost(look, skinName, skinFolder);
+    const bool withOwner = extras.owner;
+    const bool fieldAndLists = extras.fieldAndLists;
+    shared->thread = std::thread([shared, look, skinName, withOwner, fieldAndLists, skinFolder] {
+        configureHost(look, skinName, skinFolder, fieldAndLists);
         loadButtonSkin();
         loadBackgroundBitmap();
         ScopedWindow owner = withOwner ? makeOwner() : ScopedWindow();
@@ -296,7 +382,10 @@ DialogSession::DialogSession(HostLook look, const std::wstring& skinName, bool w
         gStartedWindow = &shared->window;
         const INT_PTR result = runSkinnedDialog(owner.get());
         shared->result = result;
+        // The lists have no owner: they outlive the dialog unless the host destroys them.
+        destroyDropDowns();
         releaseSkinnedWindow();
+        freeEditFonts();
         freeWindowIcons();
         freeButtonStyleBitmaps();
         freeBackgroundBitmap();

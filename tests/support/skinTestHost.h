@@ -6,6 +6,8 @@
 
 #include "buttonStyles.h"
 #include "controlRecord.h"
+#include "dropDowns.h"
+#include "editFields.h"
 #include "skinHost.h"
 
 #include <windows.h>
@@ -33,7 +35,17 @@ enum ControlId : int32_t {
     kSelector = 8,
     kTabFirst = 9, // converter library look only; starts selected
     kTabSecond = 10,
+    kSelector2 = 11, // with the edit field and lists only: the selectors of lists 1 to 3
+    kSelector3 = 12,
+    kSelector4 = 13,
 };
+
+// With the edit field and lists: the field's id, and the lists (0 and 2 unsorted, 1 and 3 sorted) under the
+// selectors kSelector, kSelector2, kSelector3 and kSelector4.
+constexpr int32_t kEditField = 1;
+constexpr int32_t kListCount = 4;
+// The items each list starts with.
+extern const wchar_t* const kListItems[kListCount];
 
 // Label ids of the test host's table.
 enum LabelId : int32_t {
@@ -60,16 +72,26 @@ struct HostRecord {
     bool shiftDown = false;        // tracked from Shift's WM_KEYDOWN / WM_KEYUP, as the hosts do
     RECT clientAtStart{};          // client rectangle after the dialog started
     bool minimiseVisibleAtStart = false;
+    std::vector<std::pair<int32_t, std::wstring>> commits; // list index and selected text of each commit
+};
+
+// What a session's host has besides the basic tables.
+struct HostExtras {
+    bool owner = false;         // the dialog runs with an owner window
+    bool fieldAndLists = false; // a visible edit field and four drop-down lists with their selectors
 };
 
 // Fills the host context for a look: sizes, texts, tables, artwork paths, the skin folder (the look's own
 // "skins\" folder unless `skinFolder` is given) and name. Loads nothing.
-void configureHost(HostLook look, const std::wstring& skinName, const std::wstring& skinFolder = std::wstring());
+void configureHost(HostLook look, const std::wstring& skinName, const std::wstring& skinFolder = std::wstring(),
+                   bool fieldAndLists = false);
 
 // The test host's tables (rebuilt by configureHost).
 std::vector<ControlRecord>& hostControls();
 std::vector<LabelRecord>& hostLabels();
 std::vector<ButtonStyle>& hostStyles();
+std::vector<EditFieldRecord>& hostEditFields();
+std::vector<DropDownRecord>& hostDropDowns();
 
 // One run of the dialog on a thread of its own.
 class DialogSession {
@@ -77,6 +99,8 @@ public:
     // Configures the host on the dialog thread (configureHost), loads the skin and background, creates an owner
     // window when asked and runs the dialog; returns once the dialog has started.
     DialogSession(HostLook look, const std::wstring& skinName, bool withOwner = false,
+                  const std::wstring& skinFolder = std::wstring());
+    DialogSession(HostLook look, const std::wstring& skinName, const HostExtras& extras,
                   const std::wstring& skinFolder = std::wstring());
     // Ends the dialog if it still runs and waits for the thread.
     ~DialogSession();
