@@ -147,6 +147,26 @@ TEST(SkinWindowTest, ExactSizeAndTemplateUnits) {
     }
 }
 
+// A title too long for the template is cut, never written past the block.
+TEST(SkinWindowTest, LongTitlesAreCut) {
+    struct Case {
+        size_t length;
+        size_t shown;
+    };
+    const Case cases[] = {{97, 97}, {98, 97}, {300, 97}};
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        HostExtras extras;
+        for (size_t i = 0; i < cases[row].length; ++i)
+            extras.title += wchar_t(L'a' + i % 26);
+        DialogSession session(HostLook::SettingsProgram, L"", extras);
+        ASSERT_TRUE(session.started()) << "row " << row;
+        wchar_t title[512] = {};
+        const int length = GetWindowTextW(session.window(), title, 512);
+        EXPECT_EQ(size_t(length), cases[row].shown) << "row " << row;
+        EXPECT_EQ(std::wstring(title), extras.title.substr(0, cases[row].shown)) << "row " << row;
+    }
+}
+
 TEST(SkinWindowTest, MinimiseControlHiddenOnlyWithAnOwner) {
     struct Case {
         bool owner;

@@ -365,16 +365,17 @@ void configureHost(HostLook look, const std::wstring& skinName, const std::wstri
 
 DialogSession::DialogSession(HostLook look, const std::wstring& skinName, bool withOwner,
                              const std::wstring& skinFolder)
-    : DialogSession(look, skinName, HostExtras{withOwner, false}, skinFolder) {}
+    : DialogSession(look, skinName, HostExtras{withOwner, false, std::wstring()}, skinFolder) {}
 
 DialogSession::DialogSession(HostLook look, const std::wstring& skinName, const HostExtras& extras,
                              const std::wstring& skinFolder)
     : shared_(std::make_shared<Shared>()) {
     std::shared_ptr<Shared> shared = shared_;
-    const bool withOwner = extras.owner;
-    const bool fieldAndLists = extras.fieldAndLists;
-    shared->thread = std::thread([shared, look, skinName, withOwner, fieldAndLists, skinFolder] {
-        configureHost(look, skinName, skinFolder, fieldAndLists);
+    shared->thread = std::thread([shared, look, skinName, extras, skinFolder] {
+        const bool withOwner = extras.owner;
+        configureHost(look, skinName, skinFolder, extras.fieldAndLists);
+        if (!extras.title.empty())
+            skinHost().title = extras.title;
         loadButtonSkin();
         loadBackgroundBitmap();
         ScopedWindow owner = withOwner ? makeOwner() : ScopedWindow();

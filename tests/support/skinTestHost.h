@@ -79,6 +79,7 @@ struct HostRecord {
 struct HostExtras {
     bool owner = false;         // the dialog runs with an owner window
     bool fieldAndLists = false; // a visible edit field and four drop-down lists with their selectors
+    std::wstring title;         // the window title in place of the look's own, when not empty
 };
 
 // Fills the host context for a look: sizes, texts, tables, artwork paths, the skin folder (the look's own
