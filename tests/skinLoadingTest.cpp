@@ -495,6 +495,42 @@ TEST_F(ControlTableTest, TabOrderWraps) {
     EXPECT_EQ(highlightedControlId(), 11);
 }
 
+// Which style a control draws with: its state, its check mark, and kinds whose styles the host's table lacks.
+TEST(ControlStyleTest, StyleOfEachState) {
+    struct Case {
+        HostLook look;
+        int32_t kind;
+        int32_t flags;
+        int32_t styleId; // 0: draws nothing
+    };
+    constexpr int32_t H = ControlFlags::Highlighted, P = ControlFlags::Pressed, C = ControlFlags::Checked;
+    const Case cases[] = {
+        {HostLook::SettingsProgram, 3, 0, 1},        {HostLook::SettingsProgram, 3, H, 2},
+        {HostLook::SettingsProgram, 3, P, 3},        {HostLook::SettingsProgram, 3, H | P, 2}, // highlight wins
+        {HostLook::SettingsProgram, 3, C, 4},        {HostLook::SettingsProgram, 3, C | H, 5},
+        {HostLook::SettingsProgram, 3, C | P, 6},    {HostLook::SettingsProgram, 4, C | H, 11},
+        {HostLook::SettingsProgram, 1, C | P, 27},   {HostLook::SettingsProgram, 5, H, 14},
+        {HostLook::SettingsProgram, 6, 0, 16},       {HostLook::SettingsProgram, 7, P, 21},
+        {HostLook::SettingsProgram, 9, H, 23},       {HostLook::SettingsProgram, 11, P, 39},
+        {HostLook::SettingsProgram, 10, 0, 0},       {HostLook::SettingsProgram, 2, 0, 0},
+        {HostLook::SettingsProgram, 8, 0, 0},        {HostLook::SettingsProgram, 99, 0, 0},
+        {HostLook::ConverterLibrary, 10, 0, 31},     {HostLook::ConverterLibrary, 10, C | H, 35},
+        {HostLook::ConverterLibrary, 10, C | P, 36}, {HostLook::ConverterLibrary, 9, 0, 0},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const Case& c = cases[row];
+        configureHost(c.look, L"");
+        const ControlRecord control = newControlRecord(c.kind, 1, 0, 0, 10, 10, ControlFlags::Visible | c.flags, L"");
+        const int32_t styleRowIndex = controlStyleRow(control);
+        if (c.styleId == 0) {
+            EXPECT_EQ(styleRowIndex, -1) << "row " << row;
+        } else {
+            ASSERT_GE(styleRowIndex, 0) << "row " << row;
+            EXPECT_EQ(skinHost().buttonStyles[styleRowIndex].styleId, c.styleId) << "row " << row;
+        }
+    }
+}
+
 TEST(LabelTableTest, OperationsById) {
     configureHost(HostLook::SettingsProgram, L"");
     const LabelRecord& left = hostLabels()[1];

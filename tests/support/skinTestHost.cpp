@@ -331,14 +331,12 @@ void configureHost(HostLook look, const std::wstring& skinName, const std::wstri
     else
         gStyles.assign(kSettingsProgramButtonStyles.begin(), kSettingsProgramButtonStyles.end());
     gRecord = HostRecord{};
-    host.instance = GetModuleHandleW(nullptr);
     host.windowWidth = 512;
     host.windowHeight = library ? 453 : 489;
     host.title = library ? L"Veltrim Sembrik" : L"Veltrim Sorvanta";
     host.notInstalledMessage =
         library ? L"Veltrim Sembrik is not properly installed." : L"Veltrim Sorvanta are not properly installed.";
     host.textScale = 100;
-    host.uiFontFace = chooseUiFontFace();
     const std::wstring artwork = artworkFolder(look);
     host.skinFolder = skinFolder.empty() ? artwork + L"skins\\" : skinFolder;
     host.skinName = skinName;
