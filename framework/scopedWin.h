@@ -464,3 +464,65 @@ public:
 private:
     HANDLE timer_ = nullptr;
 };
+
+// A GDI object this code created (bitmap, font, brush, pen), deleted with DeleteObject. Stock objects never go here.
+// It must not be selected into a DC when the record goes: selections are ScopedSelectObject records made after it,
+// so they are undone first.
+template <typename Object> class ScopedGdiObject {
+public:
+    ScopedGdiObject() = default;
+    explicit ScopedGdiObject(Object object) : object_(object) {}
+    ~ScopedGdiObject() { reset(); }
+    ScopedGdiObject(const ScopedGdiObject&) = delete;
+    ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
+    ScopedGdiObject(ScopedGdiObject&& other) noexcept : object_(other.release()) {}
+    ScopedGdiObject& operator=(ScopedGdiObject&& other) noexcept {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    Object get() const { return object_; }
+    Object release() {
+        Object object = object_;
+        object_ = nullptr;
+        return object;
+    }
+    // Deletes what is held and keeps `object` instead.
+    void reset(Object object = nullptr) {
+        if (object_ != nullptr)
+            DeleteObject(object_);
+        object_ = object;
+    }
+
+private:
+    Object object_ = nullptr;
+};
+
+// A device context this code created (CreateCompatibleDC, CreateDCW), deleted with DeleteDC. Window DCs from GetDC
+// are ScopedWindowDC records instead.
+class ScopedCreatedDC {
+public:
+    ScopedCreatedDC() = default;
+    explicit ScopedCreatedDC(HDC dc) : dc_(dc) {}
+    ~ScopedCreatedDC() { reset(); }
+    ScopedCreatedDC(const ScopedCreatedDC&) = delete;
+    ScopedCreatedDC& operator=(const ScopedCreatedDC&) = delete;
+    ScopedCreatedDC(ScopedCreatedDC&& other) noexcept : dc_(other.dc_) { other.dc_ = nullptr; }
+    ScopedCreatedDC& operator=(ScopedCreatedDC&& other) noexcept {
+        if (this != &other) {
+            reset();
+            dc_ = other.dc_;
+            other.dc_ = nullptr;
+        }
+        return *this;
+    }
+    HDC get() const { return dc_; }
+    void reset() {
+        if (dc_ != nullptr)
+            DeleteDC(dc_);
+        dc_ = nullptr;
+    }
+
+private:
+    HDC dc_ = nullptr;
+};

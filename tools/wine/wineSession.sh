@@ -85,6 +85,11 @@ start)
         timeout 120 wineserver -w
         touch "$WINEPREFIX/.veltrim-ready"
     fi
+    # The UI font chooser's "Tahoma" branch: Debian's wine font package (fonts-wine) has a Tahoma, and the prefix has
+    # no "Segoe UI". Copied at every start, so older prefixes get it too.
+    for font in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf; do
+        if [ -f "$font" ]; then cp -f "$font" "$WINEPREFIX/drive_c/windows/Fonts/"; fi
+    done
     # One persistent server for the whole run; the test programs attach to it. A server left from an earlier run
     # of this prefix would refuse the new one, so it goes first.
     timeout 30 wineserver -k </dev/null >>"$log" 2>&1 || true
