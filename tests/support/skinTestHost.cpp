@@ -202,8 +202,9 @@ void onMouse(HWND window, UINT message, LPARAM lParam) {
 }
 
 void onInitDialog(HWND window) {
-    // Away from the screen's centre, where the X pointer of the test display rests: only the test's own mouse
-    // messages may reach the window.
+    // Away from the screen's centre, where the X pointer of the test display rests, and with the pointer taken to the
+    // far corner (a test before may have left it anywhere): only the test's own mouse messages may reach the window.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     SetWindowPos(window, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     attachSkinnedWindow(window);
     loadWindowIcons();
