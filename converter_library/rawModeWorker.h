@@ -1,0 +1,42 @@
+// The Raw Mode conversion of one Word document, as one background task: the user picks a document, Word saves it as
+// RTF into the temporary folder, the per-file job converts that RTF into a second one, the user picks where the result
+// goes, Word saves the converted RTF there as .docx, and the statistics box shows what was converted.
+//
+// The task never draws. Its status text (and the engine's and the job's, on the same thread) goes through the status
+// line hook of statusLine.h; the module window installs a hook that hands the text to its UI thread. The task's own
+// dialogs and boxes are owned by the window it is given; the per-file job's boxes and progress window by
+// moduleWindow() (moduleHandles.h). Windows only (rawModeWorkerWin.cpp).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// How the task ended. The module window reports a value above 1 as "Conversion failed with error code: %d".
+enum class [[nodiscard]] RawModeResult : int32_t{
+    Ok = 0,               // done; also: the save dialog was cancelled or failed, or the job was refused or aborted
+    OpenCancelled = 1,    // the open dialog was cancelled or failed
+    ComFailed = 2,        // the thread could not enter a single-threaded COM apartment
+    OpenDialogFailed = 3, // the open dialog could not be created
+    SaveDialogFailed = 4, // the save dialog could not be created
+    DocumentUnusable = 5, // no file name was obtained, or the chosen file cannot be used (isDocumentUsable)
+    // 6 is never produced.
+    SourceSaveFailed = 7, // Word failed to save the chosen document as RTF
+    OutputSaveFailed = 8, // Word failed to save the converted RTF as .docx
+    JobOutputFailed = 9,  // the per-file job could not make its output
+    FileSystemError = 10, // a file-system error: the temporary folder could not be found or made
+};
+
+// Guards the temporary folder across processes: only a conversion that finds no other holder empties it. No
+// namespace prefix, so that every session of the machine shares it.
+constexpr wchar_t conversionMutexName[] = L"Veltrim_sbk_D9B2B383-3654-44AC-9FE4-4562A77C5E47";
+
+// The folder under the system's temporary directory that holds a conversion's two RTF files.
+constexpr wchar_t kRawModeTempFolderName[] = L"Veltrim_sbk";
+
+// Runs the whole conversion on the calling thread and returns its RawModeResult as an int. The thread must not be in
+// the multithreaded COM apartment (a thread of its own: std::async with std::launch::async); the task enters and leaves
+// a single-threaded one itself. `owner` owns both file dialogs and the statistics box, and must belong to a thread that
+// handles its messages while the task runs (they are modal to it); null shows them unowned. One task at a time per
+// process. Never throws.
+int32_t runRawModeConversion(HWND owner);

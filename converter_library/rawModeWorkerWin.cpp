@@ -1,0 +1,221 @@
+// The Raw Mode conversion task: the named mutex and the temporary folder, the thread's COM apartment, the two shell
+// file dialogs, Word's two saves around the per-file job, and the statistics box. It draws nothing; see
+// rawModeWorker.h. File-system calls take an error code, so that no exception of the file-system library is thrown;
+// a failure of one in the conversion's own stretch is the task's result 10.
+#include "rawModeWorker.h"
+
+#include "conversionJob.h"
+#include "conversionSettings.h"
+#include "messageBox.h"
+#include "scopedWin.h"
+#include "statusLine.h"
+#include "wordAutomation.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <filesystem>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <variant>
+
+namespace {
+namespace fs = std::filesystem;
+
+// The open dialog offers every format Word opens, then .docx alone; the save dialog .docx only. Filter indexes count
+// from 1.
+// display name, pattern
+constexpr COMDLG_FILTERSPEC kOpenFilters[] = {
+    {L"All Word Documents (*.docx;*.docm;*.dotx;*.dotm;*.doc;*.dot;*.htm;*.html;*.rtf;*.mht;*.mhtml;*.xml;*.odt;"
+     L"*.pdf)",
+     L"*.docx;*.docm;*.dotx;*.dotm;*.doc;*.dot;*.htm;*.html;*.rtf;*.mht;*.mhtml;*.xml;*.odt;*.pdf"},
+    {L"Word Document (*.docx)", L"*.docx"},
+};
+constexpr COMDLG_FILTERSPEC kSaveFilters[] = {
+    {L"Word Document (*.docx)", L"*.docx"},
+};
+constexpr wchar_t kOpenTitle[] = L"Select Word Document";
+constexpr wchar_t kSaveTitle[] = L"Save Word Document with Converted Equations";
+constexpr UINT kFilterIndex = 1;
+constexpr wchar_t kDefaultExtension[] = L"docx";
+constexpr wchar_t kOutputSuffix[] = L"_converted.docx"; // Paper.doc proposes Paper_converted.docx beside it
+constexpr wchar_t kSourceRtfSuffix[] = L".rtf";         // Word's RTF of the chosen document, consumed by the engine
+constexpr wchar_t kConvertedRtfSuffix[] = L"_2.rtf";    // the job's output, removed once Word has saved it
+
+// The system's temporary directory and our folder in it. GetTempPathW fails for a TMP longer than a path may be; the
+// caller then skips the clean-up, or ends with result 10 (never the process).
+bool findTemporaryFolder(fs::path& folder) {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+    if (length == 0 || length > MAX_PATH)
+        return false;
+    folder = fs::path(buffer) / kRawModeTempFolderName;
+    return true;
+}
+
+// Removes every entry of the temporary folder with all its content. A removal that fails is skipped; an iteration
+// that fails (no folder yet, or a file in its place) ends the clean-up.
+void emptyTemporaryFolder() {
+    fs::path folder;
+    if (!findTemporaryFolder(folder))
+        return;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error); !error && entry != fs::directory_iterator();
+         entry.increment(error)) {
+        std::error_code ignored;
+        fs::remove_all(entry->path(), ignored);
+    }
+}
+
+// Title, filters, filter index and default extension of a dialog. The results are not checked: Wine 8 answers
+// SetFileTypeIndex(1) with E_FAIL although the dialog then works with the first filter, and a dialog that takes any
+// of these less than fully is still a dialog the user can answer.
+void prepareDialog(IFileDialog* dialog, const wchar_t* title, const COMDLG_FILTERSPEC* filters, UINT filterCount) {
+    (void)dialog->SetTitle(title);
+    (void)dialog->SetFileTypes(filterCount, filters);
+    (void)dialog->SetFileTypeIndex(kFilterIndex);
+    (void)dialog->SetDefaultExtension(kDefaultExtension);
+}
+
+// The path of the dialog's chosen item in the given form; empty when there is none or the shell gives no name.
+std::wstring chosenPath(IFileDialog* dialog, SIGDN form) {
+    ScopedComPtr<IShellItem> item;
+    if (FAILED(dialog->GetResult(item.put())) || !item)
+        return {};
+    ScopedCoTaskMemory<wchar_t> name;
+    if (FAILED(item->GetDisplayName(form, name.put())) || name.get() == nullptr)
+        return {};
+    return name.get();
+}
+
+// The open dialog. Ok with the chosen path (empty when the dialog gave none), OpenDialogFailed or OpenCancelled
+// (the user's cancel, 0x800704C7, or any other failure of Show).
+RawModeResult chooseSourceDocument(HWND owner, std::wstring& source) {
+    ScopedComPtr<IFileDialog> dialog;
+    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
+                                reinterpret_cast<void**>(dialog.put()))) ||
+        !dialog)
+        return RawModeResult::OpenDialogFailed;
+    prepareDialog(dialog.get(), kOpenTitle, kOpenFilters, UINT(std::size(kOpenFilters)));
+    if (FAILED(dialog->Show(owner)))
+        return RawModeResult::OpenCancelled;
+    source = chosenPath(dialog.get(), SIGDN_DESKTOPABSOLUTEEDITING);
+    return RawModeResult::Ok;
+}
+
+// The save dialog, proposing `proposed`'s name in its folder and asking before it replaces a file. Ok with the output
+// path (the proposed one when the chosen item has no file-system path), OpenCancelled when the user cancelled or
+// the dialog failed, or SaveDialogFailed.
+RawModeResult chooseOutputDocument(HWND owner, const fs::path& proposed, fs::path& output) {
+    ScopedComPtr<IFileDialog> dialog;
+    if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
+                                reinterpret_cast<void**>(dialog.put()))) ||
+        !dialog)
+        return RawModeResult::SaveDialogFailed;
+    prepareDialog(dialog.get(), kSaveTitle, kSaveFilters, UINT(std::size(kSaveFilters)));
+    (void)dialog->SetFileName(proposed.filename().c_str());
+    ScopedComPtr<IShellItem> folder;
+    if (SUCCEEDED(SHCreateItemFromParsingName(proposed.parent_path().c_str(), nullptr, IID_IShellItem,
+                                              reinterpret_cast<void**>(folder.put()))) &&
+        folder)
+        (void)dialog->SetFolder(folder.get());
+    FILEOPENDIALOGOPTIONS options = 0;
+    if (SUCCEEDED(dialog->GetOptions(&options)))
+        (void)dialog->SetOptions(options | FOS_OVERWRITEPROMPT);
+    if (FAILED(dialog->Show(owner)))
+        return RawModeResult::OpenCancelled;
+    ScopedComPtr<IShellItem> item;
+    if (FAILED(dialog->GetResult(item.put())) || !item)
+        return RawModeResult::OpenCancelled;
+    ScopedCoTaskMemory<wchar_t> name;
+    const bool named = SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, name.put())) && name.get() != nullptr &&
+                       name.get()[0] != L'\0';
+    output = named ? fs::path(name.get()) : proposed;
+    return RawModeResult::Ok;
+}
+
+// After a job that gave its statistics: where the user wants the result, Word's save of it, and the statistics box.
+RawModeResult deliverConvertedDocument(HWND owner, const fs::path& converted, const fs::path& proposed,
+                                       const std::wstring& statistics) {
+    fs::path output;
+    const RawModeResult chosen = chooseOutputDocument(owner, proposed, output);
+    if (chosen == RawModeResult::SaveDialogFailed)
+        return chosen;
+    if (chosen != RawModeResult::Ok)
+        return RawModeResult::Ok; // a cancelled save dialog ends the task quietly
+    // The default document format, since the output path ends in ".rtf" only when the user typed so.
+    if (saveAsWithWord(converted.wstring(), output.wstring()) != WordStepResult::Ok)
+        return RawModeResult::OutputSaveFailed;
+    (void)showMessageBox(owner, statistics, kSuiteTitle, MB_ICONINFORMATION);
+    return RawModeResult::Ok;
+}
+
+// From the chosen document to the end: Word's RTF, the job, the delivery. The converted RTF goes on every path that
+// reaches the job's stage, saved or not; Word's RTF stays when the job never loaded it, until a later task empties
+// the folder.
+RawModeResult convertChosenDocument(HWND owner, const fs::path& source) {
+    const fs::path proposed = source.parent_path() / (source.stem().wstring() + kOutputSuffix);
+    fs::path folder;
+    if (!findTemporaryFolder(folder))
+        return RawModeResult::FileSystemError; // no temporary folder: the task fails, the process goes on
+    const std::wstring base = makeTempBaseName();
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error || !fs::is_directory(folder, error) || error)
+        return RawModeResult::FileSystemError; // for example a file standing where the folder should be
+    const fs::path sourceRtf = folder / (base + kSourceRtfSuffix);
+    const fs::path convertedRtf = folder / (base + kConvertedRtfSuffix);
+
+    RawModeResult result = RawModeResult::Ok;
+    if (saveAsWithWord(source.wstring(), sourceRtf.wstring()) != WordStepResult::Ok) {
+        result = RawModeResult::SourceSaveFailed;
+    } else {
+        const JobOutcome outcome = runConversionJob(sourceRtf.wstring(), convertedRtf.wstring());
+        if (const std::wstring* statistics = std::get_if<std::wstring>(&outcome))
+            result = deliverConvertedDocument(owner, convertedRtf, proposed, *statistics);
+        else if (std::get<int32_t>(outcome) > kJobRefused)
+            result = RawModeResult::JobOutputFailed;
+        // A refused job showed its own box: result 0.
+    }
+    std::error_code ignored;
+    fs::remove(convertedRtf, ignored);
+    return result;
+}
+
+// Everything that needs the thread's COM apartment, which goes when this returns (after every interface of the
+// dialogs and of Word).
+RawModeResult convertInApartment(HWND owner) {
+    const ScopedComApartment apartment(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    if (!apartment.entered())
+        return RawModeResult::ComFailed;
+    std::wstring source;
+    const RawModeResult chosen = chooseSourceDocument(owner, source);
+    if (chosen != RawModeResult::Ok)
+        return chosen;
+    if (source.empty() || !isDocumentUsable(source))
+        return RawModeResult::DocumentUnusable;
+    return convertChosenDocument(owner, fs::path(source));
+}
+} // namespace
+
+int32_t runRawModeConversion(HWND owner) {
+    // Created owned and never released: the mutex lives while some conversion holds a handle, and only the one that
+    // created it may empty the shared folder. Nobody waits on it.
+    const HANDLE created = CreateMutexW(nullptr, TRUE, conversionMutexName);
+    const DWORD createError = GetLastError();
+    const ScopedHandle mutex(created);
+    RawModeResult result = RawModeResult::FileSystemError;
+    // The task's thread function: a stray standard-library exception (out of memory) ends the task as a failure of
+    // its own, never the thread.
+    try {
+        if (mutex.isValid() && createError != ERROR_ALREADY_EXISTS)
+            emptyTemporaryFolder();
+        result = convertInApartment(owner);
+    } catch (...) {
+        result = RawModeResult::FileSystemError;
+    }
+    // Cleared on every road, the early returns too: a stale "Processed: 57%" after a cancelled dialog would mislead.
+    showStatusLine(L"");
+    return int32_t(result);
+}

@@ -1,0 +1,787 @@
+// The Raw Mode conversion task under Wine, run on a thread of its own as the module window runs it, with the real
+// shell file dialogs and message boxes on the session's display: a watcher thread of the test finds each dialog,
+// types the document's path into the open dialog, accepts or cancels the save dialog, answers the overwrite prompt
+// and the statistics box. Word is the stand-in (support/wordStandIn.cpp), registered as "Word.Application" while the
+// test runs; it treats documents as their bytes, so the "document" is the sample RTF of real equations under a Word
+// file name. The temporary directory is the test's own (TMP and TEMP point into its folder).
+//
+// The whole road in both formats (Equation Editor 3.x through the stand-in in-process server), then a table of the
+// other endings with what each leaves on disk, and a second process holding the conversion mutex.
+//
+// The program is its own helper: "--hold-conversion-mutex NAME" holds the mutex until the test lets it go.
+// VELTRIM_RAWMODE_HOLD_SECONDS=N keeps the open dialog and the statistics box up N seconds for a screenshot.
+#include "rawModeWorker.h"
+#include "conversionSettings.h"
+#include "equationServer.h"
+#include "moduleHandles.h"
+#include "officeMathChecker.h"
+#include "registryValues.h"
+#include "scopedWin.h"
+#include "statusLine.h"
+#include "suiteRegistry.h"
+#include "testFiles.h"
+#include "wordAutomation.h"
+#include "wordStandIn.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <future>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+namespace fs = std::filesystem;
+using testing_support::readFileBytes;
+using testing_support::SuiteKey;
+using testing_support::SuiteRegistry;
+using testing_support::TempFolder;
+using testing_support::writeFileBytes;
+
+constexpr wchar_t kOpenTitle[] = L"Select Word Document";
+constexpr wchar_t kSaveTitle[] = L"Save Word Document with Converted Equations";
+constexpr int kFileNameEditId = 1152; // the file-name edit of Wine's item dialog
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr wchar_t kProgIdKey[] = L"Software\\Classes\\Word.Application";
+const std::wstring kWordClassKey = std::wstring(L"Software\\Classes\\CLSID\\") + word_stand_in::kClassText;
+constexpr wchar_t kEquation3ServerKey[] =
+    L"SOFTWARE\\Classes\\CLSID\\{0002CE02-0000-0000-C000-000000000046}\\InprocServer32";
+// A dialog is answered once it has been up this long, so that it has finished filling itself.
+constexpr auto kDialogSettle = std::chrono::milliseconds(400);
+constexpr auto kTaskLimit = std::chrono::seconds(90);
+constexpr uint32_t kTestWordCallLimitMs = 3000;
+constexpr char kHoldMutexSwitch[] = "--hold-conversion-mutex";
+
+std::string narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text)
+        out += c < 0x80 ? char(c) : '?';
+    return out;
+}
+
+size_t countOf(const std::string& text, const std::string& piece) {
+    size_t count = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size()))
+        ++count;
+    return count;
+}
+
+// The group that opens at `start` ("{"), braces of escapes skipped.
+std::string groupAt(const std::string& text, size_t start) {
+    int depth = 0;
+    for (size_t at = start; at < text.size(); ++at) {
+        if (text[at] == '\\') {
+            ++at;
+        } else if (text[at] == '{') {
+            ++depth;
+        } else if (text[at] == '}' && --depth == 0) {
+            return text.substr(start, at - start + 1);
+        }
+    }
+    return text.substr(start);
+}
+
+fs::path testProgram() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return fs::path(path);
+}
+
+int holdSeconds() {
+    const char* text = std::getenv("VELTRIM_RAWMODE_HOLD_SECONDS");
+    return text != nullptr ? std::atoi(text) : 0;
+}
+
+// ---- The status line, as the module window's hook would receive it (on the task's thread).
+std::mutex gStatusLock;
+std::vector<std::wstring> gStatus; // under gStatusLock
+
+void recordStatus(const wchar_t* text) {
+    std::lock_guard<std::mutex> lock(gStatusLock);
+    gStatus.emplace_back(text);
+}
+
+std::vector<std::wstring> statusTexts() {
+    std::lock_guard<std::mutex> lock(gStatusLock);
+    return gStatus;
+}
+
+// ---- The watcher: the user in front of the dialogs.
+enum class OpenAnswer { Cancel, TypeDocument };
+enum class SaveAnswer { Accept, Cancel };
+
+struct Script {
+    OpenAnswer open = OpenAnswer::TypeDocument;
+    std::wstring document; // typed into the open dialog's file-name edit
+    SaveAnswer save = SaveAnswer::Accept;
+    // Not empty: once Word's RTF shows up in this folder, a folder is put where the job's output will go.
+    fs::path blockJobOutputIn;
+    int holdSeconds = 0; // the open dialog and the statistics box stay up this long first
+};
+
+struct Seen {
+    int openDialogs = 0;
+    int saveDialogs = 0;
+    int overwritePrompts = 0;
+    std::wstring proposedName;            // the save dialog's file name when it came up
+    std::vector<std::wstring> suiteBoxes; // texts of the "Veltrim Sorvanta" boxes, in order
+    std::vector<std::wstring> otherBoxes; // any other dialog: title and text
+    bool jobOutputBlocked = false;
+};
+
+std::wstring windowText(HWND window) {
+    wchar_t text[4096] = {};
+    GetWindowTextW(window, text, int(std::size(text)));
+    return text;
+}
+
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK findControlProc(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<ControlSearch*>(lParam);
+    if (GetDlgCtrlID(window) == search->id) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND findControl(HWND dialog, int id) {
+    ControlSearch search{id, nullptr};
+    EnumChildWindows(dialog, findControlProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+BOOL CALLBACK collectDialogProc(HWND window, LPARAM lParam) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, int(std::size(className)));
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) && wcscmp(className, L"#32770") == 0)
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
+    return TRUE;
+}
+
+void pressButton(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+class Watcher {
+public:
+    explicit Watcher(Script script) : script_(std::move(script)), thread_([this] { run(); }) {}
+    ~Watcher() { stop(); }
+    Watcher(const Watcher&) = delete;
+    Watcher& operator=(const Watcher&) = delete;
+
+    void stop() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+    // From now on every dialog of the process is cancelled: the task is over its time.
+    void giveUp() { givenUp_ = true; }
+    Seen seen() {
+        std::lock_guard<std::mutex> lock(lock_);
+        return seen_;
+    }
+
+private:
+    void run() {
+        while (!stop_) {
+            std::vector<HWND> dialogs;
+            EnumWindows(collectDialogProc, reinterpret_cast<LPARAM>(&dialogs));
+            const auto now = std::chrono::steady_clock::now();
+            for (HWND dialog : dialogs) {
+                auto first = firstSeen_.emplace(dialog, now).first->second;
+                if (answered_.count(dialog) == 0 && now - first >= kDialogSettle) {
+                    answered_.insert({dialog, true});
+                    answer(dialog);
+                }
+            }
+            if (!script_.blockJobOutputIn.empty())
+                blockJobOutput();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    void answer(HWND dialog) {
+        const std::wstring title = windowText(dialog);
+        std::lock_guard<std::mutex> lock(lock_);
+        if (givenUp_) {
+            pressButton(dialog, IDCANCEL);
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+        } else if (saveDialog_ != nullptr && GetWindow(dialog, GW_OWNER) == saveDialog_ &&
+                   GetDlgItem(dialog, IDYES) != nullptr) {
+            // The save dialog's own question before it replaces a file: a separate box under the dialog's title.
+            ++seen_.overwritePrompts;
+            pressButton(dialog, IDYES);
+        } else if (title == kOpenTitle) {
+            ++seen_.openDialogs;
+            hold();
+            if (script_.open == OpenAnswer::Cancel) {
+                pressButton(dialog, IDCANCEL);
+                return;
+            }
+            if (HWND edit = findControl(dialog, kFileNameEditId))
+                SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(script_.document.c_str()));
+            pressButton(dialog, IDOK);
+        } else if (title == kSaveTitle) {
+            ++seen_.saveDialogs;
+            saveDialog_ = dialog;
+            if (HWND edit = findControl(dialog, kFileNameEditId))
+                seen_.proposedName = windowText(edit);
+            pressButton(dialog, script_.save == SaveAnswer::Accept ? IDOK : IDCANCEL);
+        } else if (title == kSuiteTitle) {
+            seen_.suiteBoxes.push_back(windowText(GetDlgItem(dialog, kMessageBoxTextId)));
+            hold();
+            pressButton(dialog, IDOK);
+        } else {
+            seen_.otherBoxes.push_back(title + L": " + windowText(GetDlgItem(dialog, kMessageBoxTextId)));
+            pressButton(dialog, IDCANCEL);
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+        }
+    }
+
+    void hold() const {
+        if (script_.holdSeconds > 0)
+            std::this_thread::sleep_for(std::chrono::seconds(script_.holdSeconds));
+    }
+
+    // Word's RTF is base + ".rtf"; a folder named base + "_2.rtf" keeps the job from creating its output. The stand-in
+    // hangs in Close after its save, so this happens well before the job starts.
+    void blockJobOutput() {
+        std::error_code error;
+        for (fs::directory_iterator entry(script_.blockJobOutputIn, error); !error && entry != fs::directory_iterator();
+             entry.increment(error)) {
+            const std::wstring name = entry->path().filename().wstring();
+            if (name.size() > 6 && name.compare(name.size() - 4, 4, L".rtf") == 0 &&
+                name.compare(name.size() - 6, 6, L"_2.rtf") != 0) {
+                const fs::path blocker = script_.blockJobOutputIn / (entry->path().stem().wstring() + L"_2.rtf");
+                std::error_code ignored;
+                if (fs::create_directory(blocker, ignored)) {
+                    std::lock_guard<std::mutex> lock(lock_);
+                    seen_.jobOutputBlocked = true;
+                }
+                script_.blockJobOutputIn.clear();
+                return;
+            }
+        }
+    }
+
+    Script script_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> givenUp_{false};
+    std::mutex lock_;
+    Seen seen_;                                                       // under lock_
+    HWND saveDialog_ = nullptr;                                       // watcher thread only
+    std::map<HWND, std::chrono::steady_clock::time_point> firstSeen_; // watcher thread only
+    std::map<HWND, bool> answered_;                                   // watcher thread only
+    std::thread thread_;
+};
+
+// ---- The fixture: suite settings, Word registered, a temporary directory of the test's own, an owner window.
+class RawMode : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ScopedRegKey existing;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Word.Application", 0, KEY_READ, existing.put()) == ERROR_SUCCESS) {
+            std::wstring classText;
+            ScopedRegKey classKey;
+            if (RegOpenKeyExW(existing.get(), L"CLSID", 0, KEY_READ, classKey.put()) != ERROR_SUCCESS ||
+                !readRegString(classText, classKey, nullptr, KeyClosePolicy::KeepOpen) ||
+                _wcsicmp(classText.c_str(), word_stand_in::kClassText) != 0)
+                GTEST_SKIP() << "a Word class is registered here; the test leaves it alone";
+        }
+        ownsWordKeys_ = true;
+        ASSERT_TRUE(GetEnvironmentVariableW(L"TMP", savedTmp_, MAX_PATH) < MAX_PATH);
+        ASSERT_TRUE(GetEnvironmentVariableW(L"TEMP", savedTemp_, MAX_PATH) < MAX_PATH);
+        setTemporaryDirectory(folder_.path() / "tmp");
+        fs::create_directories(folder_.path() / "tmp");
+        fs::create_directories(folder_.path() / "docs");
+        writeFileBytes(document(), sampleDocument());
+        registerWord(L"");
+        registry_.install(L"C:\\suite");
+        registry_.setDword(SuiteKey::UserSembrik, L"isProgressWin", 0);
+        registry_.setDword(SuiteKey::UserSembrik, L"eqVersion", 1);
+        setWordCallLimit(kTestWordCallLimitMs);
+        setEquationServerSleep([](uint32_t) {});
+        setStatusLineHook(recordStatus);
+        {
+            std::lock_guard<std::mutex> lock(gStatusLock);
+            gStatus.clear();
+        }
+        owner_ = CreateWindowExW(0, L"STATIC", L"Raw Mode test owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320,
+                                 120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(owner_, nullptr);
+        ownerRecord_ = std::make_unique<ScopedWindow>(owner_);
+        setModuleHandles(owner_, GetModuleHandleW(nullptr));
+    }
+
+    void TearDown() override {
+        setModuleHandles(nullptr, nullptr);
+        ownerRecord_.reset();
+        setStatusLineHook(nullptr);
+        setEquationServerSleep(nullptr);
+        setWordCallLimit(0);
+        if (ownsWordKeys_) {
+            RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProgIdKey);
+            RegDeleteTreeW(HKEY_LOCAL_MACHINE, kWordClassKey.c_str());
+            SetEnvironmentVariableW(L"TMP", savedTmp_[0] != 0 ? savedTmp_ : nullptr);
+            SetEnvironmentVariableW(L"TEMP", savedTemp_[0] != 0 ? savedTemp_ : nullptr);
+        }
+    }
+
+    static std::string sampleDocument() { return readFileBytes(fs::path("Z:" VELTRIM_SAMPLE_RTF)); }
+
+    static void setTemporaryDirectory(const fs::path& folder) {
+        SetEnvironmentVariableW(L"TMP", folder.c_str());
+        SetEnvironmentVariableW(L"TEMP", folder.c_str());
+    }
+
+    void registerWord(const std::wstring& switches) {
+        const fs::path program = testProgram().parent_path() / word_stand_in::kProgramName;
+        const std::wstring command =
+            L"\"" + program.wstring() + L"\" \"--log=" + wordLog().wstring() + L"\" " + switches;
+        writeMachineDefault(std::wstring(kProgIdKey) + L"\\CLSID", word_stand_in::kClassText);
+        writeMachineDefault(kWordClassKey, L"Word stand-in");
+        writeMachineDefault(kWordClassKey + L"\\LocalServer32", command);
+    }
+
+    static void writeMachineDefault(const std::wstring& keyPath, const std::wstring& value) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, keyPath.c_str(), nullptr, REG_SZ, value.c_str(),
+                                  DWORD((value.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+
+    // Runs the task on a thread of its own while this thread, the owner's, handles its messages as the module
+    // window's UI thread does (the dialogs are modal to the owner).
+    int32_t runTask(Watcher& watcher) {
+        std::future<int32_t> task = std::async(std::launch::async, runRawModeConversion, owner_);
+        const auto deadline = std::chrono::steady_clock::now() + kTaskLimit;
+        while (task.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "the task did not end in time";
+                watcher.giveUp();
+            }
+        }
+        watcher.stop();
+        return task.get();
+    }
+
+    fs::path document() const { return folder_.path() / "docs" / "Paper.docx"; }
+    fs::path proposedOutput() const { return folder_.path() / "docs" / "Paper_converted.docx"; }
+    fs::path temporaryFolder() const { return folder_.path() / "tmp" / "Veltrim_sbk"; }
+    fs::path wordLog() const { return folder_.path() / "word.log"; }
+
+    std::vector<std::string> temporaryFiles() const {
+        std::vector<std::string> names;
+        std::error_code error;
+        for (fs::directory_iterator entry(temporaryFolder(), error); !error && entry != fs::directory_iterator();
+             entry.increment(error))
+            names.push_back(narrow(entry->path().filename().wstring()) + (entry->is_directory() ? "/" : ""));
+        return names;
+    }
+
+    TempFolder folder_;
+    SuiteRegistry registry_;
+    HWND owner_ = nullptr;
+    std::unique_ptr<ScopedWindow> ownerRecord_;
+    bool ownsWordKeys_ = false;
+    wchar_t savedTmp_[MAX_PATH] = {};
+    wchar_t savedTemp_[MAX_PATH] = {};
+};
+
+// Every status text after the task: the engine's progress, the job's "Done.", and the task's empty text last.
+void expectProgressThenCleared(const std::vector<std::wstring>& status, const std::string& label) {
+    ASSERT_GE(status.size(), 3u) << label;
+    EXPECT_EQ(status.back(), L"") << label;
+    EXPECT_EQ(status[status.size() - 2], L"Done.") << label;
+    EXPECT_EQ(status[status.size() - 3].rfind(L"Processed: ", 0), 0u) << label;
+}
+
+TEST_F(RawMode, OfficeMathEndToEnd) {
+    const std::string sample = sampleDocument();
+    const auto direct = testing_support::runEngineJob(sample);
+    const size_t objects = countOf(sample, "{\\object");
+    ASSERT_GT(objects, 30u);
+    ASSERT_EQ(size_t(direct.converted), objects) << "the sample should convert whole";
+    setStatusLineHook(recordStatus);                     // the direct run had its own
+    writeFileBytes(proposedOutput(), "an older result"); // the save dialog asks before it replaces it
+    fs::create_directories(temporaryFolder() / "stale folder");
+    writeFileBytes(temporaryFolder() / "stale.rtf", "left by an earlier conversion");
+
+    Script script;
+    script.document = document().wstring();
+    script.holdSeconds = holdSeconds();
+    Watcher watcher(script);
+    const int32_t result = runTask(watcher);
+    const Seen seen = watcher.seen();
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(seen.openDialogs, 1);
+    EXPECT_EQ(seen.saveDialogs, 1);
+    EXPECT_EQ(seen.proposedName, L"Paper_converted.docx");
+    EXPECT_EQ(seen.overwritePrompts, 1);
+    EXPECT_TRUE(seen.otherBoxes.empty()) << narrow(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
+    ASSERT_EQ(seen.suiteBoxes.size(), 1u);
+    EXPECT_EQ(seen.suiteBoxes[0], L"Equation format: Microsoft Equation [" + std::to_wstring(objects) +
+                                      L"];\r\n(+) Force Unicode;\r\n(-) Restore broken equations;\r\n"
+                                      L"(-) Allow MathType fonts.\r\n\r\n");
+
+    // Word saved the converted RTF's bytes: exactly what the engine writes, every equation as sound Office Math.
+    const std::string saved = readFileBytes(proposedOutput());
+    EXPECT_EQ(saved, direct.output);
+    EXPECT_EQ(countOf(saved, "{\\*\\moMath "), objects);
+    EXPECT_EQ(countOf(saved, "{\\object"), objects);
+    EXPECT_EQ(countOf(saved, "\\objdata"), 0u); // no object data left: every object became its Office Math
+    for (size_t at = saved.find("{\\*\\moMath "); at != std::string::npos; at = saved.find("{\\*\\moMath ", at + 1))
+        EXPECT_EQ(testing_support::checkOfficeMathRtf(groupAt(saved, at)), "") << "equation at " << at;
+
+    expectProgressThenCleared(statusTexts(), "Office Math");
+    // The stale entries went at the start; Word's RTF was consumed by the engine and the converted RTF removed.
+    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
+    EXPECT_EQ(readFileBytes(document()), sampleDocument()); // the chosen document is never changed
+}
+
+TEST_F(RawMode, EquationEditor3EndToEnd) {
+    const fs::path server = fs::path("Z:" VELTRIM_STAND_IN_SERVER).make_preferred();
+    const std::wstring serverPath = server.wstring();
+    ASSERT_NO_FATAL_FAILURE(writeMachineDefault(kEquation3ServerKey, serverPath));
+    constexpr wchar_t kApartment[] = L"Apartment";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kEquation3ServerKey, L"ThreadingModel", REG_SZ, kApartment,
+                              DWORD(sizeof kApartment)),
+              ERROR_SUCCESS);
+    registry_.setDword(SuiteKey::UserSembrik, L"eqVersion", 0);
+    const size_t objects = countOf(sampleDocument(), "{\\object");
+    // What the engine converts through the server, on a thread with an apartment of its own.
+    const int converted =
+        std::async(std::launch::async, [] {
+            const ScopedComApartment apartment;
+            return testing_support::runEngineJob(sampleDocument(), testing_support::equationEditor3Options()).converted;
+        }).get();
+    ASSERT_GT(converted, 20);
+    setStatusLineHook(recordStatus); // the direct run had its own
+
+    Script script;
+    script.document = document().wstring();
+    Watcher watcher(script);
+    const int32_t result = runTask(watcher);
+    const Seen seen = watcher.seen();
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\CLSID\\{0002CE02-0000-0000-C000-000000000046}");
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(seen.overwritePrompts, 0);
+    EXPECT_TRUE(seen.otherBoxes.empty()) << narrow(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
+    ASSERT_EQ(seen.suiteBoxes.size(), 1u);
+    EXPECT_EQ(seen.suiteBoxes[0], L"Equation format: Equation Editor 3.x [" + std::to_wstring(converted) +
+                                      L"];\r\n(+) Force Unicode;\r\n(-) Restore broken equations;\r\n"
+                                      L"(-) Allow MathType fonts.\r\n\r\n");
+    // Every object is now an Equation Editor 3.x object (MathType's rebuilt by the server); none of MathType's is
+    // left.
+    const std::string saved = readFileBytes(proposedOutput());
+    EXPECT_EQ(countOf(saved, "\\objclass Equation.3}"), objects);
+    EXPECT_EQ(countOf(saved, "Equation.DSMT4"), 0u);
+    EXPECT_EQ(countOf(saved, "\\moMath"), 0u);
+    expectProgressThenCleared(statusTexts(), "Equation Editor 3.x");
+    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
+}
+
+// How a row sets the scene before the task runs.
+enum class Scene {
+    Plain,                // nothing more
+    DocumentHeld,         // the document is open elsewhere without write sharing
+    OutputHeld,           // the proposed output exists and is open elsewhere without sharing
+    JobOutputBlocked,     // a folder stands where the job's output goes (the watcher puts it there)
+    TempFolderIsFile,     // a file stands where the temporary folder should be
+    TempDirectoryUnknown, // TMP and TEMP are too long for a path: no temporary directory
+    SettingsMissing,      // the suite is not installed: the job refuses
+};
+
+TEST_F(RawMode, OtherEndings) {
+    const struct {
+        const char* name;
+        Scene scene;
+        const wchar_t* wordSwitches;
+        OpenAnswer open;
+        SaveAnswer save;
+        int32_t result;
+        int saveDialogs;
+        std::vector<std::wstring> boxes;                // "Veltrim Sorvanta" boxes
+        bool wordStarted;                               // the stand-in logged anything
+        bool outputSaved;                               // the proposed output holds the converted document
+        std::vector<std::string> leftInTemporaryFolder; // "*.rtf" for Word's RTF under its GUID name
+        bool progressShown;
+    } cases[] = {
+        {"open dialog cancelled",
+         Scene::Plain,
+         L"",
+         OpenAnswer::Cancel,
+         SaveAnswer::Accept,
+         1,
+         0,
+         {},
+         false,
+         false,
+         {},
+         false},
+        {"document held open",
+         Scene::DocumentHeld,
+         L"",
+         OpenAnswer::TypeDocument,
+         SaveAnswer::Accept,
+         5,
+         0,
+         {},
+         false,
+         false,
+         {},
+         false},
+        {"Word's RTF save fails",
+         Scene::Plain,
+         L"--fail=SaveAs",
+         OpenAnswer::TypeDocument,
+         SaveAnswer::Accept,
+         7,
+         0,
+         {},
+         true,
+         false,
+         {},
+         false},
+        {"Word's .docx save fails",
+         Scene::OutputHeld,
+         L"",
+         OpenAnswer::TypeDocument,
+         SaveAnswer::Accept,
+         8,
+         1,
+         {},
+         true,
+         false,
+         {},
+         true},
+        {"job output not creatable",
+         Scene::JobOutputBlocked,
+         L"--hang=Close",
+         OpenAnswer::TypeDocument,
+         SaveAnswer::Accept,
+         9,
+         0,
+         {},
+         true,
+         false,
+         {"*.rtf"},
+         false},
+        {"save dialog cancelled",
+         Scene::Plain,
+         L"",
+         OpenAnswer::TypeDocument,
+         SaveAnswer::Cancel,
+         0,
+         1,
+         {},
+         true,
+         false,
+         {},
+         true},
+        {"file where the temporary folder goes",
+         Scene::TempFolderIsFile,
+         L"",
+         OpenAnswer::TypeDocument,
+         SaveAnswer::Accept,
+         10,
+         0,
+         {},
+         false,
+         false,
+         {},
+         false},
+        {"no temporary directory",
+         Scene::TempDirectoryUnknown,
+         L"",
+         OpenAnswer::TypeDocument,
+         SaveAnswer::Accept,
+         10,
+         0,
+         {},
+         false,
+         false,
+         {},
+         false},
+        {"settings missing",
+         Scene::SettingsMissing,
+         L"",
+         OpenAnswer::TypeDocument,
+         SaveAnswer::Accept,
+         0,
+         0,
+         {kNotInstalledText},
+         true,
+         false,
+         {"*.rtf"},
+         false},
+    };
+    const std::string converted = testing_support::runEngineJob(sampleDocument()).output;
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const auto& entry = cases[row];
+        const std::string label = "row " + std::to_string(row) + " (" + entry.name + ")";
+        std::error_code ignored;
+        fs::remove_all(temporaryFolder(), ignored);
+        fs::remove(proposedOutput(), ignored);
+        fs::remove(wordLog(), ignored);
+        registerWord(entry.wordSwitches);
+        setStatusLineHook(recordStatus);
+        {
+            std::lock_guard<std::mutex> lock(gStatusLock);
+            gStatus.clear();
+        }
+        registry_.install(L"C:\\suite");
+        registry_.setDword(SuiteKey::UserSembrik, L"isProgressWin", 0);
+        ScopedHandle held;
+        Script script;
+        script.document = document().wstring();
+        script.open = entry.open;
+        script.save = entry.save;
+        switch (entry.scene) {
+        case Scene::Plain:
+            break;
+        case Scene::DocumentHeld:
+            held = ScopedHandle(CreateFileW(document().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(held.isValid()) << label;
+            break;
+        case Scene::OutputHeld:
+            writeFileBytes(proposedOutput(), "an older result");
+            held = ScopedHandle(CreateFileW(proposedOutput().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(held.isValid()) << label;
+            break;
+        case Scene::JobOutputBlocked:
+            fs::create_directories(temporaryFolder());
+            script.blockJobOutputIn = temporaryFolder();
+            break;
+        case Scene::TempFolderIsFile:
+            writeFileBytes(temporaryFolder(), "not a folder");
+            break;
+        case Scene::TempDirectoryUnknown:
+            setTemporaryDirectory(folder_.path() / std::wstring(300, L'x'));
+            break;
+        case Scene::SettingsMissing:
+            registry_.removeKey(SuiteKey::MachineSembrik);
+            registry_.removeKey(SuiteKey::MachineMain);
+            break;
+        }
+
+        Watcher watcher(script);
+        const int32_t result = runTask(watcher);
+        const Seen seen = watcher.seen();
+        held.close();
+        setTemporaryDirectory(folder_.path() / "tmp");
+
+        EXPECT_EQ(result, entry.result) << label;
+        EXPECT_EQ(seen.openDialogs, 1) << label;
+        EXPECT_EQ(seen.saveDialogs, entry.saveDialogs) << label;
+        EXPECT_EQ(seen.suiteBoxes, entry.boxes) << label;
+        EXPECT_TRUE(seen.otherBoxes.empty())
+            << label << ": " << narrow(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
+        EXPECT_EQ(fs::exists(wordLog()), entry.wordStarted) << label;
+        if (entry.scene == Scene::JobOutputBlocked) {
+            EXPECT_TRUE(seen.jobOutputBlocked) << label;
+        }
+        if (entry.outputSaved) {
+            EXPECT_EQ(readFileBytes(proposedOutput()), converted) << label;
+        } else if (entry.scene == Scene::OutputHeld) {
+            EXPECT_EQ(readFileBytes(proposedOutput()), "an older result") << label;
+        } else {
+            EXPECT_FALSE(fs::exists(proposedOutput())) << label;
+        }
+        std::vector<std::string> left = temporaryFiles();
+        for (std::string& name : left) {
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".rtf") == 0 &&
+                name.find("_2") == std::string::npos)
+                name = "*.rtf"; // Word's RTF, under its GUID name
+        }
+        if (entry.scene == Scene::TempFolderIsFile) {
+            EXPECT_EQ(readFileBytes(temporaryFolder()), "not a folder") << label;
+        } else {
+            EXPECT_EQ(left, entry.leftInTemporaryFolder) << label;
+        }
+        EXPECT_EQ(readFileBytes(document()), sampleDocument()) << label;
+        const auto status = statusTexts();
+        ASSERT_FALSE(status.empty()) << label;
+        EXPECT_EQ(status.back(), L"") << label << ": the status line is cleared on every ending";
+        if (entry.progressShown) {
+            expectProgressThenCleared(status, label);
+        } else {
+            EXPECT_EQ(status.size(), 1u) << label;
+        }
+    }
+}
+
+// A conversion of another process holds the mutex: this one leaves the shared folder as it is.
+TEST_F(RawMode, SecondProcessHoldsTheMutex) {
+    fs::create_directories(temporaryFolder());
+    writeFileBytes(temporaryFolder() / "theirs.rtf", "another conversion's file");
+    const std::wstring eventBase = L"VeltrimRawModeTest_" + std::to_wstring(GetCurrentProcessId());
+    ScopedHandle ready(CreateEventW(nullptr, TRUE, FALSE, (eventBase + L"_ready").c_str()));
+    ScopedHandle release(CreateEventW(nullptr, TRUE, FALSE, (eventBase + L"_release").c_str()));
+    ASSERT_TRUE(ready.isValid() && release.isValid());
+    std::wstring command = L"\"" + testProgram().wstring() + L"\" " +
+                           std::wstring(std::begin(kHoldMutexSwitch), std::end(kHoldMutexSwitch) - 1) + L" " +
+                           eventBase;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    const ScopedHandle processHandle(process.hProcess);
+    const ScopedHandle threadHandle(process.hThread);
+    ASSERT_EQ(WaitForSingleObject(ready.get(), 30000), WAIT_OBJECT_0) << "the helper did not take the mutex";
+
+    Script script;
+    script.open = OpenAnswer::Cancel;
+    Watcher watcher(script);
+    EXPECT_EQ(runTask(watcher), 1);
+    SetEvent(release.get());
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{"theirs.rtf"});
+
+    // With the helper gone the mutex is free again, and the next conversion empties the folder.
+    Watcher second(script);
+    EXPECT_EQ(runTask(second), 1);
+    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
+}
+
+// The helper process: holds the conversion mutex as a running conversion does, until told to let it go.
+int holdConversionMutex(const std::string& eventBase) {
+    const std::wstring base(eventBase.begin(), eventBase.end());
+    const ScopedHandle mutex(CreateMutexW(nullptr, TRUE, conversionMutexName));
+    const ScopedHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, (base + L"_ready").c_str()));
+    const ScopedHandle release(OpenEventW(SYNCHRONIZE, FALSE, (base + L"_release").c_str()));
+    if (!mutex.isValid() || !ready.isValid() || !release.isValid())
+        return 2;
+    SetEvent(ready.get());
+    return WaitForSingleObject(release.get(), 60000) == WAIT_OBJECT_0 ? 0 : 3;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == kHoldMutexSwitch)
+        return holdConversionMutex(argv[2]);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
