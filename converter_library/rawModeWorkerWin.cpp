@@ -104,15 +104,21 @@ RawModeResult chooseSourceDocument(HWND owner, std::wstring& source) {
     return RawModeResult::Ok;
 }
 
-// The save dialog, proposing `proposed`'s name in its folder and asking before it replaces a file. Ok with the output
-// path (the proposed one when the chosen item has no file-system path), OpenCancelled when the user cancelled or
-// the dialog failed, or SaveDialogFailed.
-RawModeResult chooseOutputDocument(HWND owner, const fs::path& proposed, fs::path& output) {
+// How the save dialog ended.
+enum class SaveChoice {
+    Chosen,     // the output path is set
+    Cancelled,  // the user cancelled, or the dialog failed or gave no item
+    NotCreated, // the dialog could not be created
+};
+
+// The save dialog, proposing `proposed`'s name in its folder and asking before it replaces a file. A chosen item
+// without a file-system path saves to the proposed path.
+SaveChoice chooseOutputDocument(HWND owner, const fs::path& proposed, fs::path& output) {
     ScopedComPtr<IFileDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
                                 reinterpret_cast<void**>(dialog.put()))) ||
         !dialog)
-        return RawModeResult::SaveDialogFailed;
+        return SaveChoice::NotCreated;
     prepareDialog(dialog.get(), kSaveTitle, kSaveFilters, UINT(std::size(kSaveFilters)));
     (void)dialog->SetFileName(proposed.filename().c_str());
     ScopedComPtr<IShellItem> folder;
@@ -124,26 +130,29 @@ RawModeResult chooseOutputDocument(HWND owner, const fs::path& proposed, fs::pat
     if (SUCCEEDED(dialog->GetOptions(&options)))
         (void)dialog->SetOptions(options | FOS_OVERWRITEPROMPT);
     if (FAILED(dialog->Show(owner)))
-        return RawModeResult::OpenCancelled;
+        return SaveChoice::Cancelled;
     ScopedComPtr<IShellItem> item;
     if (FAILED(dialog->GetResult(item.put())) || !item)
-        return RawModeResult::OpenCancelled;
+        return SaveChoice::Cancelled;
     ScopedCoTaskMemory<wchar_t> name;
     const bool named = SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, name.put())) && name.get() != nullptr &&
                        name.get()[0] != L'\0';
     output = named ? fs::path(name.get()) : proposed;
-    return RawModeResult::Ok;
+    return SaveChoice::Chosen;
 }
 
 // After a job that gave its statistics: where the user wants the result, Word's save of it, and the statistics box.
 RawModeResult deliverConvertedDocument(HWND owner, const fs::path& converted, const fs::path& proposed,
                                        const std::wstring& statistics) {
     fs::path output;
-    const RawModeResult chosen = chooseOutputDocument(owner, proposed, output);
-    if (chosen == RawModeResult::SaveDialogFailed)
-        return chosen;
-    if (chosen != RawModeResult::Ok)
+    switch (chooseOutputDocument(owner, proposed, output)) {
+    case SaveChoice::Chosen:
+        break;
+    case SaveChoice::Cancelled:
         return RawModeResult::Ok; // a cancelled save dialog ends the task quietly
+    case SaveChoice::NotCreated:
+        return RawModeResult::SaveDialogFailed;
+    }
     // The default document format, since the output path ends in ".rtf" only when the user typed so.
     if (saveAsWithWord(converted.wstring(), output.wstring()) != WordStepResult::Ok)
         return RawModeResult::OutputSaveFailed;
