@@ -32,6 +32,7 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -114,7 +115,11 @@ std::vector<std::wstring> statusTexts() {
 
 // ---- The watcher: the user in front of the dialogs.
 enum class OpenAnswer { Cancel, TypeDocument };
-enum class SaveAnswer { Accept, Cancel };
+enum class SaveAnswer {
+    Accept,   // the proposed name as it stands
+    Cancel,   // the dialog's Cancel
+    TypeName, // "Renamed", without an extension: the dialog's default extension completes it
+};
 
 struct Script {
     OpenAnswer open = OpenAnswer::TypeDocument;
@@ -133,6 +138,8 @@ struct Seen {
     std::vector<std::wstring> suiteBoxes; // texts of the "Veltrim Sorvanta" boxes, in order
     std::vector<std::wstring> otherBoxes; // any other dialog: title and text
     bool jobOutputBlocked = false;
+    std::vector<std::wstring> openFilters; // the open dialog's file types, the selected one first
+    std::vector<std::wstring> saveFilters; // the save dialog's
 };
 
 std::wstring windowText(HWND window) {
@@ -171,6 +178,37 @@ BOOL CALLBACK collectDialogProc(HWND window, LPARAM lParam) {
     return TRUE;
 }
 
+BOOL CALLBACK collectComboProc(HWND window, LPARAM lParam) {
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, int(std::size(className)));
+    if (_wcsicmp(className, L"ComboBox") == 0)
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
+    return TRUE;
+}
+
+// The file types a dialog offers: the names in its type list that end in a pattern list, the selected one first.
+std::vector<std::wstring> filterNames(HWND dialog) {
+    std::vector<HWND> combos;
+    EnumChildWindows(dialog, collectComboProc, reinterpret_cast<LPARAM>(&combos));
+    for (HWND combo : combos) {
+        std::vector<std::wstring> names;
+        const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        for (LRESULT item = 0; item < count && item < 16; ++item) {
+            wchar_t text[512] = {};
+            if (SendMessageW(combo, CB_GETLBTEXTLEN, item, 0) < LRESULT(std::size(text)))
+                SendMessageW(combo, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text));
+            names.emplace_back(text);
+        }
+        if (names.empty() || names[0].find(L"(*.docx") == std::wstring::npos)
+            continue;
+        const LRESULT selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        if (selected > 0 && selected < LRESULT(names.size()))
+            std::swap(names[0], names[size_t(selected)]);
+        return names;
+    }
+    return {};
+}
+
 void pressButton(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -203,7 +241,7 @@ private:
             for (HWND dialog : dialogs) {
                 auto first = firstSeen_.emplace(dialog, now).first->second;
                 if (answered_.count(dialog) == 0 && now - first >= kDialogSettle) {
-                    answered_.insert({dialog, true});
+                    answered_.insert(dialog);
                     answer(dialog);
                 }
             }
@@ -226,6 +264,7 @@ private:
             pressButton(dialog, IDYES);
         } else if (title == kOpenTitle) {
             ++seen_.openDialogs;
+            seen_.openFilters = filterNames(dialog);
             hold();
             if (script_.open == OpenAnswer::Cancel) {
                 pressButton(dialog, IDCANCEL);
@@ -237,9 +276,13 @@ private:
         } else if (title == kSaveTitle) {
             ++seen_.saveDialogs;
             saveDialog_ = dialog;
-            if (HWND edit = findControl(dialog, kFileNameEditId))
+            seen_.saveFilters = filterNames(dialog);
+            HWND edit = findControl(dialog, kFileNameEditId);
+            if (edit != nullptr)
                 seen_.proposedName = windowText(edit);
-            pressButton(dialog, script_.save == SaveAnswer::Accept ? IDOK : IDCANCEL);
+            if (edit != nullptr && script_.save == SaveAnswer::TypeName)
+                SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Renamed"));
+            pressButton(dialog, script_.save == SaveAnswer::Cancel ? IDCANCEL : IDOK);
         } else if (title == kSuiteTitle) {
             seen_.suiteBoxes.push_back(windowText(GetDlgItem(dialog, kMessageBoxTextId)));
             hold();
@@ -284,7 +327,7 @@ private:
     Seen seen_;                                                       // under lock_
     HWND saveDialog_ = nullptr;                                       // watcher thread only
     std::map<HWND, std::chrono::steady_clock::time_point> firstSeen_; // watcher thread only
-    std::map<HWND, bool> answered_;                                   // watcher thread only
+    std::set<HWND> answered_;                                         // watcher thread only
     std::thread thread_;
 };
 
@@ -405,6 +448,11 @@ protected:
     wchar_t savedTemp_[MAX_PATH] = {};
 };
 
+std::wstring officeMathStatistics(size_t converted) {
+    return L"Equation format: Microsoft Equation [" + std::to_wstring(converted) +
+           L"];\r\n(+) Force Unicode;\r\n(-) Restore broken equations;\r\n(-) Allow MathType fonts.\r\n\r\n";
+}
+
 // Every status text after the task: the engine's progress, the job's "Done.", and the task's empty text last.
 void expectProgressThenCleared(const std::vector<std::wstring>& status, const std::string& label) {
     ASSERT_GE(status.size(), 3u) << label;
@@ -438,9 +486,13 @@ TEST_F(RawMode, OfficeMathEndToEnd) {
     EXPECT_EQ(seen.overwritePrompts, 1);
     EXPECT_TRUE(seen.otherBoxes.empty()) << narrow(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
     ASSERT_EQ(seen.suiteBoxes.size(), 1u);
-    EXPECT_EQ(seen.suiteBoxes[0], L"Equation format: Microsoft Equation [" + std::to_wstring(objects) +
-                                      L"];\r\n(+) Force Unicode;\r\n(-) Restore broken equations;\r\n"
-                                      L"(-) Allow MathType fonts.\r\n\r\n");
+    EXPECT_EQ(seen.suiteBoxes[0], officeMathStatistics(objects));
+    const std::vector<std::wstring> openFilters = {
+        L"All Word Documents (*.docx;*.docm;*.dotx;*.dotm;*.doc;*.dot;*.htm;*.html;*.rtf;*.mht;*.mhtml;*.xml;*.odt;"
+        L"*.pdf)",
+        L"Word Document (*.docx)"};
+    EXPECT_EQ(seen.openFilters, openFilters);
+    EXPECT_EQ(seen.saveFilters, std::vector<std::wstring>{L"Word Document (*.docx)"});
 
     // Word saved the converted RTF's bytes: exactly what the engine writes, every equation as sound Office Math.
     const std::string saved = readFileBytes(proposedOutput());
@@ -512,136 +564,55 @@ enum class Scene {
 };
 
 TEST_F(RawMode, OtherEndings) {
+    const std::string converted = testing_support::runEngineJob(sampleDocument()).output;
+    const std::wstring statistics = officeMathStatistics(countOf(sampleDocument(), "{\\object"));
+    const std::vector<std::wstring> none;
     const struct {
         const char* name;
         Scene scene;
-        const wchar_t* wordSwitches;
+        const wchar_t* wordSwitches; // the stand-in's, beside --log
         OpenAnswer open;
         SaveAnswer save;
         int32_t result;
         int saveDialogs;
         std::vector<std::wstring> boxes;                // "Veltrim Sorvanta" boxes
         bool wordStarted;                               // the stand-in logged anything
-        bool outputSaved;                               // the proposed output holds the converted document
+        const wchar_t* savedAs;                         // the file of the documents' folder Word saved, or null
         std::vector<std::string> leftInTemporaryFolder; // "*.rtf" for Word's RTF under its GUID name
-        bool progressShown;
+        bool progressShown;                             // the engine's progress and "Done." came before ""
     } cases[] = {
-        {"open dialog cancelled",
-         Scene::Plain,
-         L"",
-         OpenAnswer::Cancel,
-         SaveAnswer::Accept,
-         1,
-         0,
-         {},
-         false,
-         false,
-         {},
-         false},
-        {"document held open",
-         Scene::DocumentHeld,
-         L"",
-         OpenAnswer::TypeDocument,
-         SaveAnswer::Accept,
-         5,
-         0,
-         {},
-         false,
-         false,
-         {},
-         false},
-        {"Word's RTF save fails",
-         Scene::Plain,
-         L"--fail=SaveAs",
-         OpenAnswer::TypeDocument,
-         SaveAnswer::Accept,
-         7,
-         0,
-         {},
-         true,
-         false,
-         {},
-         false},
-        {"Word's .docx save fails",
-         Scene::OutputHeld,
-         L"",
-         OpenAnswer::TypeDocument,
-         SaveAnswer::Accept,
-         8,
-         1,
-         {},
-         true,
-         false,
-         {},
-         true},
-        {"job output not creatable",
-         Scene::JobOutputBlocked,
-         L"--hang=Close",
-         OpenAnswer::TypeDocument,
-         SaveAnswer::Accept,
-         9,
-         0,
-         {},
-         true,
-         false,
-         {"*.rtf"},
-         false},
-        {"save dialog cancelled",
-         Scene::Plain,
-         L"",
-         OpenAnswer::TypeDocument,
-         SaveAnswer::Cancel,
-         0,
-         1,
-         {},
-         true,
-         false,
-         {},
-         true},
-        {"file where the temporary folder goes",
-         Scene::TempFolderIsFile,
-         L"",
-         OpenAnswer::TypeDocument,
-         SaveAnswer::Accept,
-         10,
-         0,
-         {},
-         false,
-         false,
-         {},
-         false},
-        {"no temporary directory",
-         Scene::TempDirectoryUnknown,
-         L"",
-         OpenAnswer::TypeDocument,
-         SaveAnswer::Accept,
-         10,
-         0,
-         {},
-         false,
-         false,
-         {},
-         false},
-        {"settings missing",
-         Scene::SettingsMissing,
-         L"",
-         OpenAnswer::TypeDocument,
-         SaveAnswer::Accept,
-         0,
-         0,
-         {kNotInstalledText},
-         true,
-         false,
-         {"*.rtf"},
-         false},
+        // clang-format off
+        // name, scene, Word's switches, open answer, save answer, result, save dialogs, boxes, Word started, saved as,
+        // left in the temporary folder, progress shown
+        {"open dialog cancelled", Scene::Plain, L"", OpenAnswer::Cancel, SaveAnswer::Accept, 1, 0, none, false,
+         nullptr, {}, false},
+        {"document held open", Scene::DocumentHeld, L"", OpenAnswer::TypeDocument, SaveAnswer::Accept, 5, 0, none,
+         false, nullptr, {}, false},
+        {"Word's RTF save fails", Scene::Plain, L"--fail=SaveAs", OpenAnswer::TypeDocument, SaveAnswer::Accept, 7, 0,
+         none, true, nullptr, {}, false},
+        {"Word's .docx save fails", Scene::OutputHeld, L"", OpenAnswer::TypeDocument, SaveAnswer::Accept, 8, 1, none,
+         true, nullptr, {}, true},
+        {"job output not creatable", Scene::JobOutputBlocked, L"--hang=Close", OpenAnswer::TypeDocument,
+         SaveAnswer::Accept, 9, 0, none, true, nullptr, {"*.rtf"}, false},
+        {"save dialog cancelled", Scene::Plain, L"", OpenAnswer::TypeDocument, SaveAnswer::Cancel, 0, 1, none, true,
+         nullptr, {}, true},
+        {"a name typed without extension", Scene::Plain, L"", OpenAnswer::TypeDocument, SaveAnswer::TypeName, 0, 1,
+         {statistics}, true, L"Renamed.docx", {}, true},
+        {"file where the temporary folder goes", Scene::TempFolderIsFile, L"", OpenAnswer::TypeDocument,
+         SaveAnswer::Accept, 10, 0, none, false, nullptr, {}, false},
+        {"no temporary directory", Scene::TempDirectoryUnknown, L"", OpenAnswer::TypeDocument, SaveAnswer::Accept, 10,
+         0, none, false, nullptr, {}, false},
+        {"settings missing", Scene::SettingsMissing, L"", OpenAnswer::TypeDocument, SaveAnswer::Accept, 0, 0,
+         {kNotInstalledText}, true, nullptr, {"*.rtf"}, false},
+        // clang-format on
     };
-    const std::string converted = testing_support::runEngineJob(sampleDocument()).output;
     for (size_t row = 0; row < std::size(cases); ++row) {
         const auto& entry = cases[row];
         const std::string label = "row " + std::to_string(row) + " (" + entry.name + ")";
         std::error_code ignored;
         fs::remove_all(temporaryFolder(), ignored);
         fs::remove(proposedOutput(), ignored);
+        fs::remove(document().parent_path() / "Renamed.docx", ignored);
         fs::remove(wordLog(), ignored);
         registerWord(entry.wordSwitches);
         setStatusLineHook(recordStatus);
@@ -702,9 +673,10 @@ TEST_F(RawMode, OtherEndings) {
         if (entry.scene == Scene::JobOutputBlocked) {
             EXPECT_TRUE(seen.jobOutputBlocked) << label;
         }
-        if (entry.outputSaved) {
-            EXPECT_EQ(readFileBytes(proposedOutput()), converted) << label;
-        } else if (entry.scene == Scene::OutputHeld) {
+        if (entry.savedAs != nullptr) {
+            EXPECT_EQ(readFileBytes(document().parent_path() / entry.savedAs), converted) << label;
+        }
+        if (entry.scene == Scene::OutputHeld) {
             EXPECT_EQ(readFileBytes(proposedOutput()), "an older result") << label;
         } else {
             EXPECT_FALSE(fs::exists(proposedOutput())) << label;
