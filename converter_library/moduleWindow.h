@@ -39,15 +39,14 @@ bool isModuleBusy();
 // The status line from the conversion's thread: keeps the text and asks the window to show it. Any thread.
 void postModuleStatusText(const wchar_t* text);
 
+// The fatal exit (fatalExit, skinHost.h) for code on the conversion's thread: the window's own thread shows the
+// message and ends the process, while this thread waits, holding nothing, until the process is gone. An exit run on
+// the worker itself would end the process while the window's thread is stopped anywhere (in the middle of a drawing
+// call or a heap operation), and the clean-up that follows can wait for ever on a lock that thread held. Without a
+// window to hand it to, or on the window's thread, it is fatalExit itself. Never returns.
+[[noreturn]] void fatalExitFromWorker(int32_t code);
+
 // Seams for the window's tests.
-// Posted to the module window, lParam a ModuleWindowJob: the window's thread runs it, then signals `done`. Tests look
-// at the window's state through it, on the thread that owns that state.
-constexpr UINT kModuleRunJobMessage = WM_APP + 0x51;
-struct ModuleWindowJob {
-    void (*run)(void* context);
-    void* context;
-    HANDLE done;
-};
 // What the web link does with the product page (the default opens it in the user's browser).
 using LinkOpener = void (*)(HWND owner, const wchar_t* address);
 void setLinkOpener(LinkOpener opener);

@@ -27,6 +27,8 @@
 namespace {
 // Posted by postModuleStatusText: the status text waits in gStatusHandOver.
 constexpr UINT kModuleStatusMessage = WM_APP + 0x50;
+// Posted by fatalExitFromWorker, the exit code in wParam.
+constexpr UINT kModuleFatalExitMessage = WM_APP + 0x52;
 constexpr UINT_PTR kConversionTimer = 1;
 constexpr UINT kConversionPollMs = 100;
 
@@ -367,12 +369,8 @@ INT_PTR dispatchModuleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
     case kModuleStatusMessage:
         onStatusMessage();
         return TRUE;
-    case kModuleRunJobMessage: {
-        const auto* job = reinterpret_cast<const ModuleWindowJob*>(lParam);
-        job->run(job->context);
-        SetEvent(job->done);
-        return TRUE;
-    }
+    case kModuleFatalExitMessage:
+        fatalExit(static_cast<int32_t>(wParam));
     default:
         return FALSE;
     }
@@ -459,6 +457,16 @@ void postModuleStatusText(const wchar_t* text) {
         return;
     const HWND window = moduleWindow();
     gStatusHandOver.pending = window != nullptr && PostMessageW(window, kModuleStatusMessage, 0, 0) != FALSE;
+}
+
+void fatalExitFromWorker(int32_t code) {
+    const HWND window = moduleWindow();
+    if (window != nullptr && GetCurrentThreadId() != gUiThreadId.load() &&
+        PostMessageW(window, kModuleFatalExitMessage, static_cast<WPARAM>(code), 0) != FALSE) {
+        for (;;)
+            Sleep(INFINITE); // the window's thread ends the process
+    }
+    fatalExit(code);
 }
 
 void setLinkOpener(LinkOpener opener) {

@@ -1,6 +1,6 @@
 // The window tests' build of the converter library (VeltrimSbkSeam.dll): the library's exports, and beside them a
 // few exports that reach its seams (the Raw Mode task body, message boxes, the web link) and look at the window's
-// state. Everything that looks at the window runs on the window's thread (moduleWindow.h, kModuleRunJobMessage).
+// state. Everything that looks at the window runs on the window's thread (the test host runs its jobs there).
 #include "buttonStyles.h"
 #include "controls.h"
 #include "messageBox.h"
@@ -52,9 +52,9 @@ HWND seamModuleWindow() {
     return moduleWindow();
 }
 void seamFatalExit(int32_t code) {
-    fatalExit(code);
+    fatalExitFromWorker(code);
 }
-// The rest only on the window's thread (inside a kModuleRunJobMessage job) or when no window is open.
+// The rest only on the window's thread (inside a job of the test host) or when no window is open.
 int32_t seamControlFlags(int32_t id) {
     const ControlRecord* row = findIn(skinHost().controls, id);
     return row != nullptr ? row->flags : -1;

@@ -1,7 +1,6 @@
 // The converter library's test host; see sembrikTestHost.h.
 #include "sembrikTestHost.h"
 
-#include "moduleWindow.h"
 #include "scopedWin.h"
 #include "sembrikExports.h"
 #include "skinTestHost.h"
@@ -48,8 +47,24 @@ BOOL CALLBACK findModuleWindow(HWND window, LPARAM found) {
     return TRUE;
 }
 
-void runFunction(void* context) {
-    (*static_cast<const std::function<void()>*>(context))();
+// A job for the window's thread, posted to the window. A message hook of that thread (installed before the export is
+// called) runs it as the modal loop takes it from the queue, so it runs after everything posted before it has been
+// handled, and the library's own procedure never sees it.
+const UINT kRunJobMessage = RegisterWindowMessageW(L"VeltrimSembrikTestJob");
+struct WindowJob {
+    const std::function<void()>* work;
+    HANDLE done;
+};
+
+LRESULT CALLBACK runPostedJobs(int code, WPARAM wParam, LPARAM lParam) {
+    auto* message = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == kRunJobMessage) {
+        const auto* job = reinterpret_cast<const WindowJob*>(message->lParam);
+        (*job->work)();
+        SetEvent(job->done);
+        message->message = WM_NULL;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 } // namespace
 
@@ -110,6 +125,7 @@ ModuleSession::ModuleSession(const SessionCall& call) : shared_(std::make_shared
     const HANDLE ready = ownerReady.get();
     shared->thread = std::thread([shared, call, ready] {
         shared->threadId = GetCurrentThreadId();
+        ScopedWindowsHook jobs(SetWindowsHookExW(WH_GETMESSAGE, runPostedJobs, nullptr, GetCurrentThreadId()));
         ScopedWindow owner = call.withOwner ? makeOwner() : ScopedWindow();
         shared->owner = owner.get();
         SetEvent(ready);
@@ -135,9 +151,14 @@ ModuleSession::ModuleSession(const SessionCall& call) : shared_(std::make_shared
         EnumThreadWindows(thread, findModuleWindow, reinterpret_cast<LPARAM>(&found));
         window_ = found;
     }
-    // The window has started once its thread answers.
+    // The window has started once its thread answers. Input goes to it only once the system has made it the
+    // foreground window (on a freshly started display that comes late, and would undo a minimise made before it).
     if (window_ != nullptr && !run([] {}))
         window_ = nullptr;
+    for (int attempt = 0; attempt < 100 && window_ != nullptr && GetForegroundWindow() != window_; ++attempt)
+        Sleep(20);
+    if (window_ != nullptr)
+        run([] {});
 }
 
 ModuleSession::~ModuleSession() {
@@ -165,8 +186,8 @@ bool ModuleSession::run(const std::function<void()>& job) {
     if (window_ == nullptr)
         return false;
     ScopedHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    ModuleWindowJob message{runFunction, const_cast<std::function<void()>*>(&job), done.get()};
-    if (!PostMessageW(window_, kModuleRunJobMessage, 0, reinterpret_cast<LPARAM>(&message)))
+    WindowJob message{&job, done.get()};
+    if (!PostMessageW(window_, kRunJobMessage, 0, reinterpret_cast<LPARAM>(&message)))
         return false;
     const HANDLE events[] = {done.get(), shared_->endedEvent.get()};
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, kAnswerMs);

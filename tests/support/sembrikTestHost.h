@@ -2,7 +2,7 @@
 // Sembrik module in a folder of its own (the default artwork as btmm, btmb and btmi, skin folders) with the suite's
 // registry keys pointing at it, the library loaded by path, and its export called through GetProcAddress on a
 // thread of its own with an owner window or without, so that the test's thread can post real input to the window's
-// message queue and look at the result on the window's own thread.
+// message queue and look at the result on the window's own thread (a message hook of that thread runs the test's jobs).
 #pragma once
 
 #include "suiteRegistry.h"
