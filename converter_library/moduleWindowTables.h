@@ -10,13 +10,13 @@
 
 // Control ids, which are also the command numbers of handleModuleCommand.
 enum ModuleControlId : int32_t {
-    kModuleCloseButton = 0,   // "Close": ends the dialog with 1
-    kModuleMinimise = 1,      // hidden when the window has an owner
-    kModuleCloseControl = 2,  // the title bar's close control: a close request
-    kModuleWordAddInTab = 3,  // shows the "Word Add-in" page
-    kModuleRawModeTab = 4,    // shows the "Raw Mode" page
-    kModuleWebLink = 5,       // opens the product page
-    kModuleSelectButton = 6,  // "Select ...": starts a Raw Mode conversion
+    kModuleCloseButton = 0,  // "Close": ends the dialog with 1
+    kModuleMinimise = 1,     // hidden when the window has an owner
+    kModuleCloseControl = 2, // the title bar's close control: a close request
+    kModuleWordAddInTab = 3, // shows the "Word Add-in" page
+    kModuleRawModeTab = 4,   // shows the "Raw Mode" page
+    kModuleWebLink = 5,      // opens the product page
+    kModuleSelectButton = 6, // "Select ...": starts a Raw Mode conversion
 };
 
 // Label ids.

@@ -191,12 +191,9 @@ struct ModuleCommand {
 };
 constexpr ModuleCommand kModuleCommands[] = {
     // control id, refused while a conversion runs, action
-    {kModuleCloseButton, true, closeDialog},
-    {kModuleMinimise, false, minimiseWindow},
-    {kModuleCloseControl, true, requestClose},
-    {kModuleWordAddInTab, true, showWordAddInCommand},
-    {kModuleRawModeTab, false, showRawModeCommand},
-    {kModuleWebLink, false, openWebLink},
+    {kModuleCloseButton, true, closeDialog},        {kModuleMinimise, false, minimiseWindow},
+    {kModuleCloseControl, true, requestClose},      {kModuleWordAddInTab, true, showWordAddInCommand},
+    {kModuleRawModeTab, false, showRawModeCommand}, {kModuleWebLink, false, openWebLink},
     {kModuleSelectButton, true, startConversion},
 };
 

@@ -9,8 +9,8 @@
 using RawModeTaskBody = int32_t (*)();
 
 // Results the task's top gives when the body ends with an exception instead of a result.
-constexpr int32_t kRawModeOutOfMemory = 11;    // std::bad_alloc
-constexpr int32_t kRawModeTaskException = 12;  // any other exception (a system error, a library error)
+constexpr int32_t kRawModeOutOfMemory = 11;   // std::bad_alloc
+constexpr int32_t kRawModeTaskException = 12; // any other exception (a system error, a library error)
 
 // The whole Raw Mode conversion of one document (converter_library/rawModeConversionWin.cpp).
 int32_t runRawModeConversion();

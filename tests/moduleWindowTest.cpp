@@ -271,7 +271,8 @@ TEST_F(ModuleWindowTest, ASecondOpeningWorksLikeTheFirst) {
         ASSERT_TRUE(session->started()) << "opening " << opening;
         // With an owner the minimise control was hidden; the next opening without one has it again.
         ASSERT_TRUE(click(*session, kModuleMinimise));
-        EXPECT_EQ(opening != 1 ? becomesIconic(session->window()) : IsIconic(session->window()) != FALSE, opening != 1) << "opening " << opening;
+        EXPECT_EQ(opening != 1 ? becomesIconic(session->window()) : IsIconic(session->window()) != FALSE, opening != 1)
+            << "opening " << opening;
         ASSERT_TRUE(session->run([&] { ShowWindow(session->window(), SW_RESTORE); }));
         ASSERT_TRUE(session->postOnly(WM_SYSCOMMAND, SC_CLOSE, 0)) << "opening " << opening;
         EXPECT_EQ(session->waitForEnd(), 1) << "opening " << opening;
@@ -308,7 +309,7 @@ TEST_F(ModuleWindowTest, TabsSwitchPagesWithExactlyOneChecked) {
         int32_t tab;
         bool rawMode; // the page expected after the click
     } steps[] = {
-        {kModuleRawModeTab, true}, {kModuleRawModeTab, true}, {kModuleWordAddInTab, false},
+        {kModuleRawModeTab, true},    {kModuleRawModeTab, true}, {kModuleWordAddInTab, false},
         {kModuleWordAddInTab, false}, {kModuleRawModeTab, true},
     };
     for (size_t row = 0; row < sizeof(steps) / sizeof(steps[0]); ++row) {
@@ -351,12 +352,9 @@ TEST_F(ModuleWindowTest, WhileAConversionRunsCommandsAreRefused) {
         WPARAM wParam;
         int32_t control;
     } refused[] = {
-        {"Close", 0, 0, kModuleCloseButton},
-        {"close control", 0, 0, kModuleCloseControl},
-        {"system close", WM_SYSCOMMAND, SC_CLOSE, -1},
-        {"close request", WM_CLOSE, 0, -1},
-        {"Word Add-in", 0, 0, kModuleWordAddInTab},
-        {"Select ...", 0, 0, kModuleSelectButton},
+        {"Close", 0, 0, kModuleCloseButton},           {"close control", 0, 0, kModuleCloseControl},
+        {"system close", WM_SYSCOMMAND, SC_CLOSE, -1}, {"close request", WM_CLOSE, 0, -1},
+        {"Word Add-in", 0, 0, kModuleWordAddInTab},    {"Select ...", 0, 0, kModuleSelectButton},
     };
     size_t expectedBoxes = 0;
     for (const auto& row : refused) {
@@ -502,8 +500,10 @@ SkinLook readSkinLook() {
 
 TEST_F(ModuleWindowTest, SkinFallbacksAndTextOffsets) {
     const COLORREF kSkinStrip = RGB(10, 200, 30);
-    installation_.addSkin(L"offsets", "M002:2026\r\nM010:0000FF\r\nM011:1000000\r\nM025:-3\r\nM026:B\r\n"
-                                      "M027:A\r\nM028:-A\r\nM040:123456\r\n", kSkinStrip);
+    installation_.addSkin(L"offsets",
+                          "M002:2026\r\nM010:0000FF\r\nM011:1000000\r\nM025:-3\r\nM026:B\r\n"
+                          "M027:A\r\nM028:-A\r\nM040:123456\r\n",
+                          kSkinStrip);
     installation_.addSkin(L"oldformat", "M002:2025\r\nM010:0000FF\r\nM025:3\r\n", kSkinStrip);
     installation_.addSkin(L"noformat", "M010:0000FF\r\nM025:3\r\n", kSkinStrip);
     // The default strip's pixel in the push button's cell, as the library cuts it.

@@ -80,7 +80,8 @@ SembrikInstallation::SembrikInstallation() {
     fs::copy_file(artworkPath(L"background.bmp"), module / L"btmm", fs::copy_options::overwrite_existing);
     fs::copy_file(artworkPath(L"buttons.bmp"), module / L"btmb", fs::copy_options::overwrite_existing);
     fs::copy_file(artworkPath(L"window.ico"), module / L"btmi", fs::copy_options::overwrite_existing);
-    fs::copy(artworkPath(L"skins"), module / L"skin", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::copy(artworkPath(L"skins"), module / L"skin",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     registry_.install(root_);
 }
 
