@@ -33,5 +33,29 @@ for exe in "$top"/build/x64/tools/*.exe "$top"/build/x86/tools/*.exe "$top"/buil
         status=1
     fi
 done
+# The converter library of each architecture: exactly showOpt (ordinal 1) and showOptSbk (ordinal 2) under their plain
+# names, and an export directory that names the library VeltrimSbk.dll.
+check_exports() { # file, expected objdump format
+    local dump name table
+    check_machine "$1" "$2"
+    dump=$(objdump -p "$1")
+    name=$(sed -n 's/^Name[[:space:]]*[0-9a-f]* \(.*\)$/\1/p' <<<"$dump" | head -n 1)
+    if [ "$name" != "VeltrimSbk.dll" ]; then
+        echo "check-static: $1 names itself '$name' in its exports, expected VeltrimSbk.dll"
+        status=1
+    fi
+    # Ordinal base 1 with the names in ordinal order: name [0] is ordinal 1.
+    table=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^[[:space:]]*\[ *\([0-9]*\)\] \(.*\)$/\1 \2/p' | tr '\n' ';')
+    if ! grep -q '^Ordinal Base[[:space:]]*1$' <<<"$dump" || [ "$table" != "0 showOpt;1 showOptSbk;" ]; then
+        echo "check-static: $1 exports '$table', expected showOpt at ordinal 1 and showOptSbk at ordinal 2 only"
+        status=1
+    fi
+    if objdump -p "$1" | grep -qiE 'DLL Name: (libstdc|libgcc|libwinpthread)'; then
+        echo "check-static: $1 needs a MinGW runtime DLL"
+        status=1
+    fi
+}
+for dll in "$top"/build/x64/converter_library/VeltrimSbk64.dll; do check_exports "$dll" pei-x86-64; done
+for dll in "$top"/build/x86/converter_library/VeltrimSbk.dll; do check_exports "$dll" pei-i386; done
 [ $status -eq 0 ] && echo "check-static: ok"
 exit $status
