@@ -14,9 +14,12 @@
 #include "conversionSettings.h"
 #include "equationServer.h"
 #include "moduleHandles.h"
+#include "moduleWindowTables.h"
 #include "officeMathChecker.h"
 #include "registryValues.h"
 #include "scopedWin.h"
+#include "sembrikTestHost.h"
+#include "skinTestHost.h"
 #include "statusLine.h"
 #include "suiteRegistry.h"
 #include "testFiles.h"
@@ -25,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -128,6 +132,7 @@ struct Script {
     // Not empty: once Word's RTF shows up in this folder, a folder is put where the job's output will go.
     fs::path blockJobOutputIn;
     int holdSeconds = 0; // the open dialog and the statistics box stay up this long first
+    HWND moduleWindow = nullptr; // the module window of the road test: a dialog too, but not one to answer
 };
 
 struct Seen {
@@ -239,6 +244,8 @@ private:
             EnumWindows(collectDialogProc, reinterpret_cast<LPARAM>(&dialogs));
             const auto now = std::chrono::steady_clock::now();
             for (HWND dialog : dialogs) {
+                if (dialog == script_.moduleWindow)
+                    continue;
                 auto first = firstSeen_.emplace(dialog, now).first->second;
                 if (answered_.count(dialog) == 0 && now - first >= kDialogSettle) {
                     answered_.insert(dialog);
@@ -507,6 +514,120 @@ TEST_F(RawMode, OfficeMathEndToEnd) {
     // The stale entries went at the start; Word's RTF was consumed by the engine and the converted RTF removed.
     EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
     EXPECT_EQ(readFileBytes(document()), sampleDocument()); // the chosen document is never changed
+}
+
+// What the module window's status line showed, each text once, read on the window's thread whenever it takes a
+// message: the window sets the line from the worker's posted texts one message at a time, so every text is seen.
+using LabelText = void (*)(int32_t id, wchar_t* buffer, int32_t units);
+LabelText gLabelText = nullptr; // set before the hook goes in
+std::mutex gShownLock;
+std::vector<std::wstring> gShown; // under gShownLock
+
+LRESULT CALLBACK watchStatusLine(int code, WPARAM wParam, LPARAM lParam) {
+    if (code >= 0 && gLabelText != nullptr) {
+        wchar_t text[128] = {};
+        gLabelText(kModuleStatusLabel, text, 128);
+        std::lock_guard<std::mutex> lock(gShownLock);
+        if (gShown.empty() || gShown.back() != text)
+            gShown.emplace_back(text);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The road of one request as a user takes it: the module window of the library (loaded by path, as the settings
+// program loads it), real clicks on "Raw Mode" and "Select ...", the user's answers from the watcher, and the status
+// line read on the window's own thread while the conversion runs.
+TEST_F(RawMode, ModuleWindowRoad) {
+    const std::string sample = sampleDocument();
+    const size_t objects = countOf(sample, "{\\object");
+    // The module's installation under the suite path the fixture's keys name.
+    const fs::path module = folder_.path() / "suite" / "sembrik";
+    const fs::path artwork(skin_test::artworkFolder(skin_test::HostLook::ConverterLibrary));
+    fs::create_directories(module / "skin");
+    fs::copy_file(artwork / "background.bmp", module / "btmm");
+    fs::copy_file(artwork / "buttons.bmp", module / "btmb");
+    fs::copy_file(artwork / "window.ico", module / "btmi");
+    registry_.install((folder_.path() / "suite").wstring());
+
+    const HMODULE library = sembrik_test::loadLibraryOnce(L"Z:" VELTRIM_SBK_SEAM_DLL);
+    ASSERT_NE(library, nullptr);
+    using Busy = bool (*)();
+    const auto labelText = sembrik_test::libraryEntry<LabelText>(library, "seamLabelText");
+    const auto busy = sembrik_test::libraryEntry<Busy>(library, "seamBusy");
+    ASSERT_TRUE(labelText != nullptr && busy != nullptr);
+    sembrik_test::ModuleSession session(sembrik_test::SessionCall{library, false, false});
+    ASSERT_TRUE(session.started());
+    const auto statusLine = [&] {
+        return session.call<std::wstring>([&] {
+            wchar_t text[128] = {};
+            labelText(kModuleStatusLabel, text, 128);
+            return std::wstring(text);
+        });
+    };
+    const auto clickOn = [&](int32_t id) {
+        for (const ModuleTableRow& row : kModuleControlRows) {
+            if (row.id == id)
+                return session.click(row.x + row.width / 2, row.y + row.height / 2);
+        }
+        return false;
+    };
+
+    gLabelText = labelText;
+    {
+        std::lock_guard<std::mutex> lock(gShownLock);
+        gShown.clear();
+    }
+    ScopedWindowsHook statusWatch(
+        SetWindowsHookExW(WH_GETMESSAGE, watchStatusLine, nullptr, GetWindowThreadProcessId(session.window(), nullptr)));
+    ASSERT_NE(statusWatch.get(), nullptr);
+    Script script;
+    script.document = document().wstring();
+    script.moduleWindow = session.window();
+    Watcher watcher(script);
+    ASSERT_TRUE(clickOn(kModuleRawModeTab));
+    ASSERT_TRUE(clickOn(kModuleSelectButton));
+    // Until the task has ended and the window is free again.
+    const auto deadline = std::chrono::steady_clock::now() + kTaskLimit;
+    bool free = false;
+    while (!free && std::chrono::steady_clock::now() < deadline) {
+        free = watcher.seen().suiteBoxes.size() == 1 && !session.call<bool>([&] { return busy(); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::vector<std::wstring> shown;
+    {
+        std::lock_guard<std::mutex> lock(gShownLock);
+        shown = gShown;
+    }
+    if (!free)
+        watcher.giveUp();
+    watcher.stop();
+    const Seen seen = watcher.seen();
+    ASSERT_TRUE(free) << "the conversion did not end in time";
+    EXPECT_EQ(seen.openDialogs, 1);
+    EXPECT_EQ(seen.saveDialogs, 1);
+    EXPECT_EQ(seen.proposedName, L"Paper_converted.docx");
+    EXPECT_TRUE(seen.otherBoxes.empty()) << narrow(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
+    ASSERT_EQ(seen.suiteBoxes.size(), 1u);
+    EXPECT_EQ(seen.suiteBoxes[0], officeMathStatistics(objects));
+    // Every equation of the chosen document converted, as sound Office Math.
+    const std::string saved = readFileBytes(proposedOutput());
+    EXPECT_EQ(countOf(saved, "{\\*\\moMath "), objects);
+    EXPECT_EQ(countOf(saved, "\\objdata"), 0u);
+    for (size_t at = saved.find("{\\*\\moMath "); at != std::string::npos; at = saved.find("{\\*\\moMath ", at + 1))
+        EXPECT_EQ(testing_support::checkOfficeMathRtf(groupAt(saved, at)), "") << "equation at " << at;
+    // The status line showed progress on the window and is empty again; nothing is left in the temporary folder.
+    const bool progressShown = std::any_of(shown.begin(), shown.end(),
+                                           [](const std::wstring& text) { return text.rfind(L"Processed: ", 0) == 0; });
+    EXPECT_TRUE(progressShown) << "status texts seen: " << shown.size();
+    EXPECT_EQ(statusLine(), L"");
+    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
+    // The window is free again: Close ends it.
+    for (const ModuleTableRow& row : kModuleControlRows) {
+        if (row.id == kModuleCloseButton) {
+            ASSERT_TRUE(session.clickToEnd(row.x + row.width / 2, row.y + row.height / 2));
+        }
+    }
+    EXPECT_GE(session.waitForEnd(), 0);
 }
 
 TEST_F(RawMode, EquationEditor3EndToEnd) {
