@@ -45,6 +45,7 @@ void resetObjectState(ConverterContext& context) {
     context.sourceHex.clear();
     context.equationNative.clear();
     context.depth = 0;
+    context.addedV3Depth = 0;
     context.abandoned = false;
     context.topLevelOpen = false;
     context.lineOutput = nullptr;
@@ -158,6 +159,11 @@ const std::string& convertEquationObject(ConverterContext& context, std::string_
             wrapEquationObject(context.output, context.equationNative, kWrapObjectDataOnly);
     }
     return context.output;
+}
+
+bool v3DepthAllows(const ConverterContext& context, size_t levels) {
+    const int64_t nesting = int64_t(context.depth) + context.addedV3Depth;
+    return levels <= size_t(kMaxRecordDepth) && nesting + int64_t(levels) <= kMaxRecordDepth;
 }
 
 int appendText(ConverterContext& /*context*/, std::string* target, std::string_view value, bool clearFirst) {

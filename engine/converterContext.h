@@ -24,7 +24,9 @@ struct TypefaceSlot {
 };
 
 // The deepest nesting of records (and of records pulled by definition records) that an object may have. Real
-// equations stay far below it; deeper input is left unconverted rather than risking the thread's stack.
+// equations stay far below it; deeper input is left unconverted rather than risking the thread's stack. MTEF version
+// 3 output nests no deeper either: where it wraps records in object lists the input does not have, those lists count
+// too (addedV3Depth), so that Equation Editor 3.x never gets a stream nested deeper than the input may be.
 constexpr int32_t kMaxRecordDepth = 200;
 
 struct ConverterContext {
@@ -49,6 +51,7 @@ struct ConverterContext {
     int32_t pendingStyle = -1;
     // Kept beside the translation state:
     int32_t depth = 0;              // records being translated, one inside the other
+    int32_t addedV3Depth = 0;       // format 0: object lists the output adds around the records being read
     bool abandoned = false;         // the object cannot be translated soundly: leave it unconverted
     std::string equationNative;     // format 0: the last "Equation Native" stream assembled (hex), for wrapping
     // Where the line being translated starts in its output, so that a script never takes its base from text before
@@ -89,6 +92,27 @@ void skipNudge(ConverterContext& context, std::string* target);
 // Reads bytes up to and including the first zero byte (the end of the data reads as zero) and appends their hex to
 // the target, when given. Returns 0.
 int readZeroTerminatedBytes(ConverterContext& context, std::string* target);
+
+// Format 0: whether `levels` more object lists around the record being translated keep the output within
+// kMaxRecordDepth.
+bool v3DepthAllows(const ConverterContext& context, size_t levels);
+
+// Format 0: counts `levels` object lists that the output wraps around the records read in the scope's lifetime
+// (a template nested in another where the input has one). Format 1 adds nothing.
+class AddedV3Depth {
+public:
+    AddedV3Depth(ConverterContext& context, int32_t levels)
+        : context_(context), levels_(context.format == 0 ? levels : 0) {
+        context_.addedV3Depth += levels_;
+    }
+    ~AddedV3Depth() { context_.addedV3Depth -= levels_; }
+    AddedV3Depth(const AddedV3Depth&) = delete;
+    AddedV3Depth& operator=(const AddedV3Depth&) = delete;
+
+private:
+    ConverterContext& context_;
+    int32_t levels_;
+};
 
 // Marks the start of a line's own text in its output for the scope's lifetime (lines, pile rows, matrix cells).
 class LineScope {

@@ -131,8 +131,16 @@ void writeSingleArrow(ConverterContext& context, std::string* output, const Arro
     std::string upper;
     std::string lower;
     std::string arrowChar;
-    readTemplateSlot(context, upper);
-    readTemplateSlot(context, lower);
+    {
+        // Text on both sides, format 0: the upper text stands in the arrow template on the limit's main line, and the
+        // lower text on a line of its own inside the limit's lower line.
+        AddedV3Depth nested(context, shape.placement == TextBoth ? 2 : 0);
+        readTemplateSlot(context, upper);
+    }
+    {
+        AddedV3Depth nested(context, shape.placement == TextBoth ? 1 : 0);
+        readTemplateSlot(context, lower);
+    }
     readTemplateCharacter(context, &arrowChar, &arrowChar);
     appendText(context, output, shape.placement == TextBelow ? lower : upper);
     writeTemplateText(context, output, arrowChar, "}}}}");

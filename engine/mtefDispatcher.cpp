@@ -39,11 +39,12 @@ constexpr HandlerRow kHandlers[TagEncodingDef + 1] = {
 };
 // clang-format on
 
-// Counts the records being read one inside the other, and abandons the object past the limit.
+// Counts the records being read one inside the other, and abandons the object past the limit. The object lists that
+// MTEF version 3 output adds around them count towards it.
 class RecordDepth {
 public:
     explicit RecordDepth(ConverterContext& context) : context_(context) {
-        if (++context_.depth > kMaxRecordDepth)
+        if (++context_.depth + context_.addedV3Depth > kMaxRecordDepth)
             context_.abandoned = true;
     }
     ~RecordDepth() { --context_.depth; }

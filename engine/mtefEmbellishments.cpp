@@ -388,9 +388,16 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
 
     if (output == nullptr)
         return 0;
-    if (officeMath)
+    if (officeMath) {
         output->swap(officeMathMarks.text);
-    else if (context.format == 0)
+    } else if (context.format == 0) {
+        // Each limit template nests the character two object lists deeper (the template's and its main line's), and
+        // a list can hold any number of marks: past the depth limit the object stays as it was.
+        if (!v3DepthAllows(context, 2 * (v3Marks.lower.size() + v3Marks.upper.size()))) {
+            context.abandoned = true;
+            return 0;
+        }
         *output = composeV3(context, charText, v3Marks);
+    }
     return 0;
 }

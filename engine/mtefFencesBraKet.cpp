@@ -168,7 +168,12 @@ void translateFence(ConverterContext& context, std::string* output, int kind, st
     const uint8_t templateOptions = readMtefValue(context);
 
     TemplateObjects objects(context);
-    const std::string main = objects.slot();
+    std::string main;
+    {
+        // Format 0 puts the main slot of white square brackets inside a second template, on a line of the first.
+        AddedV3Depth nested(context, kind == WhiteSquareBrackets ? 2 : 0);
+        main = objects.slot();
+    }
     std::string fences;
     std::string fence;
     if (objects.next(fence))

@@ -15,6 +15,13 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 // Braces balance (escaped ones aside) and no element marker is left.
@@ -34,6 +41,39 @@ bool isSoundOfficeMath(const std::string& text) {
     }
     return depth == 0;
 }
+
+long processId() {
+#ifdef _WIN32
+    return long(_getpid());
+#else
+    return long(getpid());
+#endif
+}
+
+// The RTF target's two files, named by the process id: parallel fuzzing (-jobs, -fork, several processes) and
+// parallel test runs each write files of their own. They are deleted when the process ends normally.
+class PassFiles {
+public:
+    PassFiles() {
+        std::error_code error;
+        std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+        if (error)
+            folder = std::filesystem::current_path(error);
+        const std::string stem = "veltrim-fuzz-" + std::to_string(processId());
+        input = folder / (stem + ".rtf");
+        output = folder / (stem + ".out");
+    }
+    ~PassFiles() {
+        std::error_code error;
+        std::filesystem::remove(input, error);
+        std::filesystem::remove(output, error);
+    }
+    PassFiles(const PassFiles&) = delete;
+    PassFiles& operator=(const PassFiles&) = delete;
+
+    std::filesystem::path input;
+    std::filesystem::path output;
+};
 
 void check(bool condition, const char* rule) {
     if (!condition) {
@@ -71,9 +111,9 @@ int fuzzConvertEquation(const uint8_t* data, size_t size) {
 int fuzzRtfPass(const uint8_t* data, size_t size) {
     if (size < 1)
         return 0;
-    static const std::filesystem::path folder = std::filesystem::temp_directory_path();
-    static const std::filesystem::path input = folder / ("veltrim-fuzz-" + std::to_string(std::rand()) + ".rtf");
-    static const std::filesystem::path output = folder / ("veltrim-fuzz-" + std::to_string(std::rand()) + ".out");
+    static const PassFiles files;
+    const std::filesystem::path& input = files.input;
+    const std::filesystem::path& output = files.output;
     {
         std::ofstream file(input, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(data + 1), std::streamsize(size - 1));
