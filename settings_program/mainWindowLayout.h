@@ -60,7 +60,7 @@ struct MainControlRow {
 constexpr int32_t kShownFlags = ControlFlags::Visible;
 
 // The maker's web address, shown on the link. The dispatcher opens the pages of that site.
-constexpr wchar_t kMakerSiteCaption[] = L"www.veltrim.example";
+constexpr wchar_t kMakerSiteCaption[] = L"veltrim.example";
 
 constexpr MainControlRow kMainControlRows[] = {
     // kind                        id   x    y    width height caption
@@ -104,7 +104,7 @@ struct MainLabelRow {
 
 // Never localised: the footer with the suite's name and year, and the suite's utilities.
 constexpr wchar_t kFooterText[] = L"Veltrim Sorvanta \u00A9 2026";
-constexpr wchar_t kUtilitiesText[] = L"LaTeX Save As, LaTeX Open, Microsoft Equation";
+constexpr wchar_t kUtilitiesText[] = L"LaTeX Open and Save As, Office Math";
 
 constexpr MainLabelRow kMainLabelRows[] = {
     // kind                  id  x    y    width height text
