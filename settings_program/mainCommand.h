@@ -4,6 +4,8 @@
 // handler of their own in front. UI thread only.
 #pragma once
 
+#include "wordTemplateInstaller.h"
+
 #include <cstdint>
 
 // Ids outside 0-26 (-1 included) do nothing.
@@ -14,3 +16,7 @@ using MainCommandHandler = void (*)(int32_t id);
 void setMainCommandHandler(MainCommandHandler handler);
 // The interim dispatcher itself, so that a test's handler can hand a command on.
 void interimMainCommand(int32_t id);
+
+// The template installer's question and result texts in the current language (entries 962, 963, 922 and 923), for
+// the ribbon's Enable and Disable.
+WordTemplateTexts localisedWordTemplateTexts();

@@ -4,6 +4,7 @@
 #include "mainWindow.h"
 #include "mainWindowLayout.h"
 #include "programSettings.h"
+#include "programTexts.h"
 
 #include "controls.h"
 #include "dropDowns.h"
@@ -67,4 +68,13 @@ void interimMainCommand(int32_t id) {
         // full dispatcher; until then they do nothing.
         return;
     }
+}
+
+WordTemplateTexts localisedWordTemplateTexts() {
+    WordTemplateTexts texts;
+    texts.enableQuestion = languageText(ProgramText::RibbonEnableQuestion);
+    texts.disableQuestion = languageText(ProgramText::RibbonDisableQuestion);
+    texts.moduleNotFound = languageText(ProgramText::ModuleNotFound);
+    texts.takesEffect = languageText(ProgramText::WordRestartNote);
+    return texts;
 }

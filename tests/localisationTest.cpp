@@ -3,6 +3,7 @@
 // captions of 18 and 19 characters, two folders with one display name, a 1000-character display name, the editor
 // choices and their notes, the scale that rebuilds the font at once, the default skin, the reload after a module
 // program, choices that name no folder, and the shipped German translation, complete and shown.
+#include "mainCommand.h"
 #include "mainWindow.h"
 #include "mainWindowLayout.h"
 #include "mainWindowTestSupport.h"
@@ -171,6 +172,16 @@ TEST_F(LocalisationTest, EditorChoices) {
     }
 }
 
+TEST_F(LocalisationTest, MathTypeWhereItIsInstalledNeedsNoNote) {
+    registry_.registerMathType();
+    MainWindowSession session;
+    ASSERT_TRUE(session.started());
+    ASSERT_TRUE(chooseItem(session, kEditorSelector, kEditorList, L"MathType"));
+    EXPECT_TRUE(shownMessageBoxes().empty());
+    EXPECT_EQ(session.call<int32_t>([] { return liveSettings().isEE; }), 0);
+    EXPECT_EQ(session.call<std::wstring>([] { return controlCaption(kEditorSelector); }), L"MathType");
+}
+
 TEST_F(LocalisationTest, ScaleRebuildsTheFontAtOnce) {
     MainWindowSession session;
     ASSERT_TRUE(session.started());
@@ -319,6 +330,9 @@ TEST_F(LocalisationTest, GermanOnTheWindowAndInItsMessages) {
     }
     EXPECT_EQ(session.call<std::wstring>([] { return languageText(ProgramText::UnsavedChanges); }),
               L"Nicht gespeichert! \u00C4nderungen vor dem Beenden speichern?");
+    const WordTemplateTexts ribbon = session.call<WordTemplateTexts>([] { return localisedWordTemplateTexts(); });
+    EXPECT_EQ(ribbon.enableQuestion.rfind(L"Damit wird das optionale Veltrim-Math-Men\u00FCband aktiviert", 0), 0u);
+    EXPECT_EQ(ribbon.moduleNotFound, L"Das Modul wurde nicht gefunden.");
     answerMessageBoxes(IDCANCEL);
     ASSERT_TRUE(session.post(WM_CLOSE));
     const std::vector<ShownMessageBox> boxes = shownMessageBoxes();
@@ -331,6 +345,8 @@ TEST_F(LocalisationTest, GermanOnTheWindowAndInItsMessages) {
     EXPECT_EQ(session.call<std::wstring>([] { return languageText(ProgramText::UnsavedChanges); }),
               L"Not saved! Save changes before quit?");
     EXPECT_EQ(session.call<std::wstring>([] { return liveSettings().languageName; }), L"");
+    EXPECT_EQ(session.call<WordTemplateTexts>([] { return localisedWordTemplateTexts(); }).enableQuestion,
+              WordTemplateTexts().enableQuestion);
 }
 
 // Shows the main window with a list open for a screenshot: VELTRIM_MAIN_HOLD_SECONDS=n, with

@@ -48,9 +48,10 @@ INT_PTR CALLBACK sessionProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
     const INT_PTR result = mainWindowProc(window, message, wParam, lParam);
     if (message == WM_INITDIALOG) {
-        // Away from the screen's centre, where the X pointer of the test display rests: only the test's own mouse
-        // messages may reach the window.
+        // Away from the screen's centre, where the X pointer of the test display rests, and with the pointer taken to
+        // the far corner, wherever the test before left it: only the test's own mouse messages may reach the window.
         SetWindowPos(window, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
         if (gStartedWindow != nullptr)
             *gStartedWindow = window;
         SetEvent(gStartedEvent);
@@ -134,7 +135,8 @@ bool MainWindowSession::run(const std::function<void()>& job) {
 bool MainWindowSession::postTo(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
     if (window_ == nullptr || !PostMessageW(target, message, wParam, lParam))
         return false;
-    return run([] {}) || ended();
+    // A message that ends the window leaves nothing to wait for but the end itself.
+    return run([] {}) || waitForEnd(5000) != -2;
 }
 
 bool MainWindowSession::post(UINT message, WPARAM wParam, LPARAM lParam) {
