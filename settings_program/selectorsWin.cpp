@@ -1,6 +1,8 @@
 // The four selectors of the main window and the MathType style box: lists filled from the fixed items and the
 // language and skin folders on disk, a choice applied to the settings and the window, and the reload after a module
-// window. See mainWindow.h; the portable rules are in selectorRules.h.
+// window. See mainWindow.h; the portable rules are in selectorRules.h. A choice sets its selector's caption before
+// the window is redrawn: the face is not painted again when the list closes (the system keeps the window's pixels
+// under a popup), so a caption set afterwards would show the previous choice until the next repaint.
 #include "mainWindow.h"
 
 #include "mainWindowLayout.h"
@@ -42,16 +44,16 @@ void commitSkin(const std::wstring& text) {
     skinHost().skinName = folder;
     loadBackgroundBitmap();
     loadButtonSkin();
-    redrawWindow(kRedrawFace);
     setControlCaption(kThemeSelector, shortenCaption(text));
+    redrawWindow(kRedrawFace);
 }
 
 void commitScale(const std::wstring& text) {
     liveSettings().textScale = scaleOfItem(text);
     skinHost().textScale = liveSettings().textScale;
     applyLanguageTexts();
-    redrawWindow(kRedrawFace);
     setControlCaption(kScaleSelector, shortenCaption(text));
+    redrawWindow(kRedrawFace);
 }
 
 void commitLanguage(const std::wstring& text) {
@@ -60,8 +62,8 @@ void commitLanguage(const std::wstring& text) {
         return;
     liveSettings().languageName = folder;
     applyLanguageTexts();
-    redrawWindow(kRedrawFace);
     setControlCaption(kLanguageSelector, shortenCaption(text));
+    redrawWindow(kRedrawFace);
 }
 
 void commitEditor(const std::wstring& text) {
@@ -77,8 +79,8 @@ void commitEditor(const std::wstring& text) {
         settings.isEE2007 = text == kMicrosoftEquationItem ? 1 : 0;
     }
     showMathTypeStyle(showsMathTypeStyle(settings.isEE, settings.isEE2007));
-    redrawWindow(kRedrawFace);
     setControlCaption(kEditorSelector, shortenCaption(text));
+    redrawWindow(kRedrawFace);
 }
 
 const DropDownRecord* listAt(int32_t listIndex) {

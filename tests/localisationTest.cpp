@@ -172,6 +172,28 @@ TEST_F(LocalisationTest, EditorChoices) {
     }
 }
 
+TEST_F(LocalisationTest, AChoiceLeavesNothingStaleOnTheWindow) {
+    install_.addShippedLanguages();
+    MainWindowSession session;
+    ASSERT_TRUE(session.started());
+    const struct {
+        int32_t selector;
+        int32_t list;
+        const wchar_t* item;
+    } cases[] = {
+        {kLanguageSelector, kLanguageList, L"Deutsch"},
+        {kScaleSelector, kScaleList, L"75%"},
+        {kThemeSelector, kSkinList, L"Graphite"},
+        {kEditorSelector, kEditorList, L"Equation Editor 3"},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        ASSERT_TRUE(chooseItem(session, cases[row].selector, cases[row].list, cases[row].item)) << "row " << row;
+        const uint32_t shown = session.call<uint32_t>([] { return backBufferChecksum(); });
+        EXPECT_NE(shown, 0u) << "row " << row;
+        EXPECT_EQ(shown, session.call<uint32_t>([] { return repaintedChecksum(); })) << "row " << row;
+    }
+}
+
 TEST_F(LocalisationTest, MathTypeWhereItIsInstalledNeedsNoNote) {
     registry_.registerMathType();
     MainWindowSession session;
@@ -350,7 +372,8 @@ TEST_F(LocalisationTest, GermanOnTheWindowAndInItsMessages) {
 }
 
 // Shows the main window with a list open for a screenshot: VELTRIM_MAIN_HOLD_SECONDS=n, with
-// VELTRIM_MAIN_LANGUAGE=german (else English) and VELTRIM_MAIN_SCALE=125 (else 100).
+// VELTRIM_MAIN_LANGUAGE=german (else English) and VELTRIM_MAIN_SCALE=125 (else 100); VELTRIM_MAIN_PICK=1 picks
+// "Deutsch" from the language list instead of leaving it open.
 TEST_F(LocalisationTest, ShowForScreenshot) {
     const char* hold = std::getenv("VELTRIM_MAIN_HOLD_SECONDS");
     if (hold == nullptr)
@@ -367,8 +390,14 @@ TEST_F(LocalisationTest, ShowForScreenshot) {
     };
     MainWindowSession session(start);
     ASSERT_TRUE(session.started());
-    ASSERT_TRUE(session.clickControl(kLanguageSelector));
-    EXPECT_TRUE(session.call<bool>([] { return anyListOpen(); }));
+    if (std::getenv("VELTRIM_MAIN_PICK") != nullptr) {
+        // The list's pick instead: the window in the chosen language, repainted where the list was.
+        ASSERT_TRUE(chooseItem(session, kLanguageSelector, kLanguageList, L"Deutsch"));
+        EXPECT_FALSE(session.call<bool>([] { return anyListOpen(); }));
+    } else {
+        ASSERT_TRUE(session.clickControl(kLanguageSelector));
+        EXPECT_TRUE(session.call<bool>([] { return anyListOpen(); }));
+    }
     Sleep(DWORD(std::atoi(hold)) * 1000);
 }
 } // namespace

@@ -185,6 +185,31 @@ FontLook windowFont() {
     return look;
 }
 
+uint32_t backBufferChecksum() {
+    const HDC dc = skinHost().backBuffer;
+    const HBITMAP bitmap = static_cast<HBITMAP>(GetCurrentObject(dc, OBJ_BITMAP));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = skinHost().windowWidth;
+    info.bmiHeader.biHeight = skinHost().windowHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<uint32_t> pixels(size_t(skinHost().windowWidth) * size_t(skinHost().windowHeight));
+    if (GetDIBits(dc, bitmap, 0, UINT(skinHost().windowHeight), pixels.data(), &info, DIB_RGB_COLORS) == 0)
+        return 0;
+    uint32_t hash = 2166136261u; // FNV-1a
+    for (uint32_t pixel : pixels) {
+        hash ^= pixel & 0xFFFFFF;
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+uint32_t repaintedChecksum() {
+    redrawWindow(kRedrawFace);
+    return backBufferChecksum();
+}
+
 int32_t expectedHeight(int32_t points, int32_t textScale) {
     return -MulDiv(points * textScale, GetDeviceCaps(skinHost().backBuffer, LOGPIXELSY), 7200);
 }

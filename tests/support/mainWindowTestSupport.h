@@ -50,6 +50,10 @@ struct FontLook {
     int32_t height = 0;
 };
 FontLook windowFont();
+// A checksum of the back buffer's pixels as they are, and after the face is painted afresh (on the window's thread):
+// equal when nothing the window shows is stale.
+uint32_t backBufferChecksum();
+uint32_t repaintedChecksum();
 // The height of a font of that many points at the text scale on the back buffer.
 int32_t expectedHeight(int32_t points, int32_t textScale);
 
