@@ -16,11 +16,10 @@
 #include <memory>
 
 namespace {
-// The font applyLanguageTexts made and keeps selected in the back buffer, its selection (which puts the
-// framework's font back when it ends) and its face. UI thread only.
+// The font applyLanguageTexts made and keeps selected in the back buffer, and its selection (which puts the
+// framework's font back when it ends). UI thread only.
 ScopedGdiObject<HFONT> gLanguageFont;
 std::unique_ptr<ScopedSelectObject> gFontSelection;
-std::wstring gFaceInUse;
 
 // Makes the font and selects it into the back buffer; the font it replaces is deleted once it is out of the DC.
 // A font that cannot be made leaves the one there.
@@ -41,7 +40,6 @@ void selectWindowFont(const std::wstring& face, int32_t points) {
     else
         SelectObject(dc, font.get());
     gLanguageFont = std::move(font);
-    gFaceInUse = face;
 }
 
 void setModuleCaptions(const std::wstring& missing, const std::wstring& found) {
@@ -126,12 +124,7 @@ int32_t applyLanguageTexts() {
     return 0;
 }
 
-std::wstring languageFontFaceInUse() {
-    return gFaceInUse;
-}
-
 void releaseLanguageFont() {
     gFontSelection.reset();
     gLanguageFont.reset();
-    gFaceInUse.clear();
 }

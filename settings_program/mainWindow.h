@@ -45,8 +45,6 @@ void setFirstRunTemplateSetup(FirstRunTemplateSetup setup);
 // Localisation (languageTextsWin.cpp): the UI font and every localised caption, label and message from the chosen
 // language.txt. 1 when the file has no entries (English stays), else 0.
 int32_t applyLanguageTexts();
-// The face and height of the UI font applyLanguageTexts put into the back buffer last.
-std::wstring languageFontFaceInUse();
 // Releases that font (before the back buffer goes).
 void releaseLanguageFont();
 
