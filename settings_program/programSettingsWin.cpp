@@ -2,7 +2,6 @@
 // per-user choices, all in the 32-bit view; MathType's presence through its equation class; Equation Editor 3.x's
 // AutoConvertTo key in both views. Every key is a ScopedRegKey, so each is closed on every path, whatever the close
 // policy of the last read left to do.
-#include "optionsWindowSeam.h"
 #include "programSettings.h"
 #include "programSettingsRegistry.h"
 #include "programTexts.h"
@@ -10,6 +9,7 @@
 #include "messageBox.h"
 #include "registryValues.h"
 #include "settingsText.h"
+#include "skinHost.h"
 
 #include <objbase.h>
 
@@ -130,7 +130,7 @@ bool writeUserMain(const ProgramSettings& settings) {
 }
 
 void showNote(ProgramText entry) {
-    showMessageBox(mainWindowPlaceholder(), languageText(entry), kProgramTitle, MB_ICONINFORMATION);
+    showMessageBox(skinHost().mainWindow, languageText(entry), kProgramTitle, MB_ICONINFORMATION);
 }
 } // namespace
 

@@ -1,14 +1,17 @@
 // The start modes of the settings program; see startup.h.
 #include "startup.h"
 
+#include "mainWindow.h"
 #include "optionsWindowSeam.h"
 #include "programSettings.h"
 #include "programTexts.h"
 
 #include "messageBox.h"
+#include "skinHost.h"
 
 namespace {
 bool gFileProcessingEnabled = false; // UI thread; set at start-up only
+HINSTANCE gInstance = nullptr;       // UI thread; set at start-up only
 
 // A module's option window without an owner, and nothing else: no settings are saved and no main window appears.
 // The message is English, since no language file has been read.
@@ -18,28 +21,33 @@ int32_t runModuleOnly(SuiteModule module, HINSTANCE instance) {
     return kModuleWindowOnly;
 }
 
-int32_t runMainWindow(HWND owner) {
+int32_t runMainWindowFor(HWND owner) {
     // A number that names no window would make the dialog fail and end the program as "not properly installed":
     // such an owner is dropped and the window runs on its own.
     if (owner != nullptr && !IsWindow(owner))
         owner = nullptr;
     copyProgramSettings(savedSettings(), liveSettings());
-    switch (runMainWindowPlaceholder(owner)) {
+    switch (runMainWindow(gInstance, chooseUiFontFace(), owner)) {
     case 1:
         return kClosedThroughOk;
     case 2:
         return kClosedOtherwise;
     default:
-        fatalExitPlaceholder(kFatalDialogFailed);
+        fatalExit(kFatalDialogFailed);
     }
 }
 } // namespace
 
 int32_t startOptionsProgram(HINSTANCE instance, HWND owner, StartMode mode) {
-    setHostInstancePlaceholder(instance);
-    setHostUiFontFacePlaceholder(chooseUiFontFacePlaceholder());
+    gInstance = instance;
+    SkinHost& host = skinHost();
+    host.instance = instance;
+    host.uiFontFace = chooseUiFontFace();
+    // The fatal message's texts, before anything can fail.
+    host.title = kProgramTitle;
+    host.notInstalledMessage = kNotInstalledMessage;
     if (loadProgramSettings() != 0)
-        fatalExitPlaceholder(kFatalSettingsMissing);
+        fatalExit(kFatalSettingsMissing);
     switch (mode) {
     case StartMode::PalvexOptionsOnly:
         return runModuleOnly(SuiteModule::Palvex, instance);
@@ -53,7 +61,7 @@ int32_t startOptionsProgram(HINSTANCE instance, HWND owner, StartMode mode) {
     case StartMode::MainWindow:
         break;
     }
-    return runMainWindow(owner);
+    return runMainWindowFor(owner);
 }
 
 bool fileProcessingEnabled() {

@@ -5,7 +5,8 @@
 // ends with 0 after its note; the main window takes its owner from "-wnd:".
 #include "startup.h"
 
-#include "optionsWindowSeam.h"
+#include "mainWindow.h"
+#include "optionsInstallation.h"
 #include "programSettings.h"
 #include "suiteRegistry.h"
 
@@ -23,6 +24,7 @@
 #include <vector>
 
 namespace {
+using testing_support::OptionsInstallation;
 using testing_support::SuiteKey;
 using testing_support::SuiteRegistry;
 
@@ -42,11 +44,16 @@ int recordBox(HWND owner, const std::wstring& text, const std::wstring& caption,
     return IDOK;
 }
 
-// What a user saw of one dialog window: its owner and the texts of its child windows.
+// What a user saw of one dialog window: its owner, the texts of its child windows, whether it had buttons (a
+// message box) and its client size.
 struct SeenWindow {
     bool found = false;
     HWND owner = nullptr;
     std::vector<std::wstring> texts;
+    bool buttons = false;
+    RECT client{};
+    // The skinned main window: drawn, so without buttons of its own, and 512 x 489.
+    bool isMainWindow() const { return found && !buttons && client.right == 512 && client.bottom == 489; }
     bool shows(const std::wstring& text) const {
         for (const std::wstring& t : texts) {
             if (t == text)
@@ -60,6 +67,10 @@ BOOL CALLBACK collectText(HWND child, LPARAM seen) {
     wchar_t text[1024] = {};
     InternalGetWindowText(child, text, int(std::size(text)));
     reinterpret_cast<SeenWindow*>(seen)->texts.push_back(text);
+    wchar_t className[32] = {};
+    GetClassNameW(child, className, int(std::size(className)));
+    if (lstrcmpiW(className, L"Button") == 0)
+        reinterpret_cast<SeenWindow*>(seen)->buttons = true;
     return TRUE;
 }
 
@@ -92,12 +103,20 @@ HWND visibleDialogOf(DWORD processId) {
     return search.found;
 }
 
-// Records the dialog and presses `answer` on it.
+// Records the dialog and presses `answer` on it: a message box's button, or on the main window a click on its OK
+// (IDOK) or Cancel button (anything else).
 void answer(HWND dialog, int answerId, SeenWindow& seen) {
     seen.found = true;
     seen.owner = GetWindow(dialog, GW_OWNER);
     EnumChildWindows(dialog, collectText, reinterpret_cast<LPARAM>(&seen));
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answerId, BN_CLICKED), 0);
+    GetClientRect(dialog, &seen.client);
+    if (seen.buttons) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answerId, BN_CLICKED), 0);
+        return;
+    }
+    const LPARAM at = answerId == IDOK ? MAKELPARAM(76, 459) : MAKELPARAM(196, 459);
+    PostMessageW(dialog, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(dialog, WM_LBUTTONUP, 0, at);
 }
 
 // A user on another thread: waits for this process's dialog and answers it.
@@ -129,14 +148,20 @@ HWND noWindow() {
     }
 }
 
+void noTemplateSetup(HWND) {}
+
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         gBoxes.clear();
         setMessageBoxHook(recordBox);
-        registry_.setString(SuiteKey::MachineMain, L"path", L"C:\\suite");
+        setFirstRunTemplateSetup(noTemplateSetup);
+        registry_.setString(SuiteKey::MachineMain, L"path", install_.path());
     }
-    void TearDown() override { setMessageBoxHook(nullptr); }
+    void TearDown() override {
+        setMessageBoxHook(nullptr);
+        setFirstRunTemplateSetup(nullptr);
+    }
 
     // Runs start-up here while another thread answers the main window, if one comes.
     int32_t runHere(HWND owner, StartMode mode, int answerId, SeenWindow& seen) {
@@ -148,6 +173,7 @@ protected:
         return result;
     }
 
+    OptionsInstallation install_;
     SuiteRegistry registry_;
 };
 
@@ -207,12 +233,12 @@ TEST_F(StartupTest, MainWindowResultsAndOwner) {
         EXPECT_EQ(runHere(given, c.mode, c.answer, seen), c.result) << "row " << row;
         ASSERT_TRUE(seen.found) << "row " << row;
         EXPECT_EQ(seen.owner, c.owner == Window ? owner.get() : nullptr) << "row " << row;
-        EXPECT_TRUE(seen.shows(L"OK") && seen.shows(L"Cancel")) << "row " << row;
+        EXPECT_TRUE(seen.isMainWindow()) << "row " << row;
         EXPECT_EQ(fileProcessingEnabled(), c.fileProcessing) << "row " << row;
-        EXPECT_EQ(mainWindowPlaceholder(), nullptr) << "row " << row;
+        EXPECT_EQ(mainWindowState().window, nullptr) << "row " << row;
         // Settings loaded again, and the snapshot taken from them before the window ran.
-        EXPECT_EQ(liveSettings().mainFolder, L"C:\\suite\\main\\") << "row " << row;
-        EXPECT_EQ(savedSettings().mainFolder, L"C:\\suite\\main\\") << "row " << row;
+        EXPECT_EQ(liveSettings().mainFolder, install_.mainFolder()) << "row " << row;
+        EXPECT_EQ(savedSettings().mainFolder, install_.mainFolder()) << "row " << row;
         EXPECT_EQ(savedSettings().textScale, liveSettings().textScale) << "row " << row;
         EXPECT_FALSE(areSettingsModified()) << "row " << row;
         EXPECT_TRUE(gBoxes.empty()) << "row " << row;
@@ -292,7 +318,7 @@ TEST(StartupRealRun, WithoutInstallationEndsWithCode12) {
 
 TEST(StartupRealRun, ModuleOnlyEndsWithCode0) {
     SuiteRegistry registry;
-    registry.setString(SuiteKey::MachineMain, L"path", L"C:\\suite");
+    registry.setString(SuiteKey::MachineMain, L"path", L"C:\\suite"); // no main window: no artwork needed
     const ProgramRun run = runProgram(L"-wnd:12 -dnk", IDOK);
     ASSERT_TRUE(run.seen.found);
     EXPECT_TRUE(run.seen.shows(L"The module is not found."));
@@ -301,8 +327,10 @@ TEST(StartupRealRun, ModuleOnlyEndsWithCode0) {
 }
 
 TEST(StartupRealRun, MainWindowOwner) {
+    // An installation with the default artwork and no template: the first run's silent install changes nothing.
+    OptionsInstallation install;
     SuiteRegistry registry;
-    registry.setString(SuiteKey::MachineMain, L"path", L"C:\\suite");
+    registry.setString(SuiteKey::MachineMain, L"path", install.path());
     const ScopedWindow owner = makeOwnerWindow();
     ASSERT_NE(owner.get(), nullptr);
     const std::wstring ownerValue = std::to_wstring(int32_t(reinterpret_cast<intptr_t>(owner.get())));
@@ -320,7 +348,7 @@ TEST(StartupRealRun, MainWindowOwner) {
     for (size_t row = 0; row < std::size(cases); ++row) {
         const ProgramRun run = runProgram(cases[row].arguments, cases[row].answer);
         ASSERT_TRUE(run.seen.found) << "row " << row;
-        EXPECT_TRUE(run.seen.shows(L"OK")) << "row " << row; // the main window, not a message box
+        EXPECT_TRUE(run.seen.isMainWindow()) << "row " << row; // not a message box
         EXPECT_EQ(run.seen.owner, cases[row].owner) << "row " << row;
         EXPECT_EQ(run.exitCode, 0u) << "row " << row;
     }
