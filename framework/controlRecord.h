@@ -84,6 +84,14 @@ inline void setRecordRect(ControlRecord& record, int32_t x, int32_t y, int32_t w
         record.height = height;
 }
 
+// Sets the caption of a record found by id (null: none) and returns the caption now held; empty when there is none.
+inline std::wstring setRecordCaption(ControlRecord* record, const std::wstring& text) {
+    if (record == nullptr)
+        return std::wstring();
+    record->caption = text;
+    return record->caption;
+}
+
 inline bool isTableEnd(const ControlRecord& record) {
     return record.kind == 0;
 }

@@ -227,11 +227,7 @@ void focusPreviousControl() {
 }
 
 std::wstring setControlCaption(int32_t id, const std::wstring& text) {
-    ControlRecord* control = findControl(id);
-    if (control == nullptr)
-        return std::wstring();
-    control->caption = text;
-    return control->caption;
+    return setRecordCaption(findControl(id), text);
 }
 
 void setControlRect(int32_t id, int32_t x, int32_t y, int32_t width, int32_t height) {

@@ -71,11 +71,7 @@ void hideLabel(int32_t id) {
 }
 
 std::wstring setLabelText(int32_t id, const std::wstring& text) {
-    LabelRecord* label = findLabel(id);
-    if (label == nullptr)
-        return std::wstring();
-    label->caption = text;
-    return label->caption;
+    return setRecordCaption(findLabel(id), text);
 }
 
 void setLabelRect(int32_t id, int32_t x, int32_t y, int32_t width, int32_t height) {

@@ -615,10 +615,11 @@ TEST_F(RawMode, ModuleWindowRoad) {
     EXPECT_EQ(countOf(saved, "\\objdata"), 0u);
     for (size_t at = saved.find("{\\*\\moMath "); at != std::string::npos; at = saved.find("{\\*\\moMath ", at + 1))
         EXPECT_EQ(testing_support::checkOfficeMathRtf(groupAt(saved, at)), "") << "equation at " << at;
-    // The status line showed progress on the window and is empty again; nothing is left in the temporary folder.
-    const bool progressShown = std::any_of(shown.begin(), shown.end(),
-                                           [](const std::wstring& text) { return text.rfind(L"Processed: ", 0) == 0; });
-    EXPECT_TRUE(progressShown) << "status texts seen: " << shown.size();
+    // The worker's texts reached the window's status line, and it is empty again; nothing is left in the temporary
+    // folder. The window shows the latest text each time it takes one, so a document this small may go from no
+    // text to "Done." without a "Processed: N%" in between: the job's "Done." is the text that always shows.
+    const bool doneShown = std::find(shown.begin(), shown.end(), L"Done.") != shown.end();
+    EXPECT_TRUE(doneShown) << "status texts seen: " << shown.size();
     EXPECT_EQ(statusLine(), L"");
     EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
     // The window is free again: Close ends it.
