@@ -20,6 +20,8 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using testing_support::fileLines;
+using testing_support::narrowText;
 using testing_support::readFileBytes;
 
 namespace {
@@ -65,18 +67,10 @@ fs::path testProgramFolder() {
     return fs::path(path).parent_path();
 }
 
-std::vector<std::string> logLines(const fs::path& log) {
-    std::vector<std::string> lines;
-    std::istringstream in(readFileBytes(log));
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 bool waitForLine(const fs::path& log, const std::string& wanted) {
     const auto deadline = std::chrono::steady_clock::now() + kStandInLimit;
     while (std::chrono::steady_clock::now() < deadline) {
-        const std::vector<std::string> lines = logLines(log);
+        const std::vector<std::string> lines = fileLines(log);
         if (std::find(lines.begin(), lines.end(), wanted) != lines.end())
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -97,10 +91,6 @@ bool waitUntilNoStandIn() {
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](char c) { return char(tolower(uint8_t(c))); });
     return text;
-}
-
-std::string narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
 }
 
 // {plain} and {spaced} in a registration stand for the stand-in's two copies.
@@ -128,7 +118,7 @@ protected:
         const fs::path spacedFolder = folder_.path() / "Equation Server Stand In";
         fs::create_directories(spacedFolder);
         spacedProgram_ = (spacedFolder / "equationWindowsStandIn.EXE").wstring();
-        ASSERT_TRUE(CopyFileW(plainProgram_.c_str(), spacedProgram_.c_str(), FALSE)) << narrow(plainProgram_);
+        ASSERT_TRUE(CopyFileW(plainProgram_.c_str(), spacedProgram_.c_str(), FALSE)) << narrowText(plainProgram_);
         parent_ = openParentWindow();
         ASSERT_NE(parent_, nullptr);
         gPaints = 0;
@@ -195,7 +185,7 @@ protected:
     // The classes whose windows logged WM_CLOSE, in log order.
     std::vector<std::string> closedClasses() const {
         std::vector<std::string> closed;
-        for (const std::string& line : logLines(logPath_)) {
+        for (const std::string& line : fileLines(logPath_)) {
             if (line.rfind("close ", 0) == 0)
                 closed.push_back(line.substr(6));
         }
@@ -207,8 +197,8 @@ protected:
         size_t expected = 0;
         for (size_t row = 0; row < std::size(standin::kWindowClasses); ++row) {
             const standin::WindowClass& entry = standin::kWindowClasses[row];
-            const bool wasClosed = std::count(closed.begin(), closed.end(), narrow(entry.name)) == 1;
-            EXPECT_EQ(wasClosed, entry.closedByConverter) << "row " << row << " " << narrow(entry.name);
+            const bool wasClosed = std::count(closed.begin(), closed.end(), narrowText(entry.name)) == 1;
+            EXPECT_EQ(wasClosed, entry.closedByConverter) << "row " << row << " " << narrowText(entry.name);
             expected += entry.closedByConverter ? 1 : 0;
         }
         EXPECT_EQ(closed.size(), expected) << "a window outside the table, or one closed twice";
@@ -251,7 +241,7 @@ TEST_F(EquationServer, StartsTheRegisteredProgramHidden) {
         EXPECT_EQ(gSleeps, (std::vector<SleepCall>{{1000, 0}})) << label;
         EXPECT_EQ(gPaints, cases[row].withWindow ? 1 : 0) << label;
         ASSERT_TRUE(waitForLine(logPath_, "ready")) << label << ": the stand-in did not come up";
-        const std::vector<std::string> lines = logLines(logPath_);
+        const std::vector<std::string> lines = fileLines(logPath_);
         ASSERT_FALSE(lines.empty()) << label;
         EXPECT_EQ(lines[0].rfind("started show=0 command=", 0), 0u) << label << ": " << lines[0];
         EXPECT_NE(lowered(lines[0]).find("equationwindowsstandin.exe"), std::string::npos) << label << ": " << lines[0];
@@ -310,8 +300,8 @@ TEST_F(EquationServer, CallbackPostsCloseAndAlwaysContinues) {
     for (size_t row = 0; row < std::size(standin::kWindowClasses); ++row) {
         const standin::WindowClass& entry = standin::kWindowClasses[row];
         HWND window = FindWindowW(entry.name, nullptr);
-        ASSERT_NE(window, nullptr) << "row " << row << " " << narrow(entry.name);
-        EXPECT_EQ(postCloseToEquationWindow(window, LPARAM(row)), TRUE) << "row " << row << " " << narrow(entry.name);
+        ASSERT_NE(window, nullptr) << "row " << row << " " << narrowText(entry.name);
+        EXPECT_EQ(postCloseToEquationWindow(window, LPARAM(row)), TRUE) << "row " << row << " " << narrowText(entry.name);
     }
     // Windows whose class cannot be read, and one of this process: the enumeration goes on all the same.
     HWND gone = CreateWindowExW(0, kParentClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr),

@@ -43,6 +43,7 @@
 
 namespace {
 namespace fs = std::filesystem;
+using testing_support::narrowText;
 using testing_support::readFileBytes;
 using testing_support::SuiteKey;
 using testing_support::SuiteRegistry;
@@ -62,13 +63,6 @@ constexpr auto kDialogSettle = std::chrono::milliseconds(400);
 constexpr auto kTaskLimit = std::chrono::seconds(90);
 constexpr uint32_t kTestWordCallLimitMs = 3000;
 constexpr char kHoldMutexSwitch[] = "--hold-conversion-mutex";
-
-std::string narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text)
-        out += c < 0x80 ? char(c) : '?';
-    return out;
-}
 
 size_t countOf(const std::string& text, const std::string& piece) {
     size_t count = 0;
@@ -442,7 +436,7 @@ protected:
         std::error_code error;
         for (fs::directory_iterator entry(temporaryFolder(), error); !error && entry != fs::directory_iterator();
              entry.increment(error))
-            names.push_back(narrow(entry->path().filename().wstring()) + (entry->is_directory() ? "/" : ""));
+            names.push_back(narrowText(entry->path().filename().wstring()) + (entry->is_directory() ? "/" : ""));
         return names;
     }
 
@@ -491,7 +485,7 @@ TEST_F(RawMode, OfficeMathEndToEnd) {
     EXPECT_EQ(seen.saveDialogs, 1);
     EXPECT_EQ(seen.proposedName, L"Paper_converted.docx");
     EXPECT_EQ(seen.overwritePrompts, 1);
-    EXPECT_TRUE(seen.otherBoxes.empty()) << narrow(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
+    EXPECT_TRUE(seen.otherBoxes.empty()) << narrowText(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
     ASSERT_EQ(seen.suiteBoxes.size(), 1u);
     EXPECT_EQ(seen.suiteBoxes[0], officeMathStatistics(objects));
     const std::vector<std::wstring> openFilters = {
@@ -606,7 +600,7 @@ TEST_F(RawMode, ModuleWindowRoad) {
     EXPECT_EQ(seen.openDialogs, 1);
     EXPECT_EQ(seen.saveDialogs, 1);
     EXPECT_EQ(seen.proposedName, L"Paper_converted.docx");
-    EXPECT_TRUE(seen.otherBoxes.empty()) << narrow(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
+    EXPECT_TRUE(seen.otherBoxes.empty()) << narrowText(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
     ASSERT_EQ(seen.suiteBoxes.size(), 1u);
     EXPECT_EQ(seen.suiteBoxes[0], officeMathStatistics(objects));
     // Every equation of the chosen document converted, as sound Office Math.
@@ -659,7 +653,7 @@ TEST_F(RawMode, EquationEditor3EndToEnd) {
 
     EXPECT_EQ(result, 0);
     EXPECT_EQ(seen.overwritePrompts, 0);
-    EXPECT_TRUE(seen.otherBoxes.empty()) << narrow(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
+    EXPECT_TRUE(seen.otherBoxes.empty()) << narrowText(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
     ASSERT_EQ(seen.suiteBoxes.size(), 1u);
     EXPECT_EQ(seen.suiteBoxes[0], L"Equation format: Equation Editor 3.x [" + std::to_wstring(converted) +
                                       L"];\r\n(+) Force Unicode;\r\n(-) Restore broken equations;\r\n"
@@ -790,7 +784,7 @@ TEST_F(RawMode, OtherEndings) {
         EXPECT_EQ(seen.saveDialogs, entry.saveDialogs) << label;
         EXPECT_EQ(seen.suiteBoxes, entry.boxes) << label;
         EXPECT_TRUE(seen.otherBoxes.empty())
-            << label << ": " << narrow(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
+            << label << ": " << narrowText(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
         EXPECT_EQ(fs::exists(wordLog()), entry.wordStarted) << label;
         if (entry.scene == Scene::JobOutputBlocked) {
             EXPECT_TRUE(seen.jobOutputBlocked) << label;

@@ -26,6 +26,8 @@
 
 namespace {
 namespace fs = std::filesystem;
+using testing_support::fileLines;
+using testing_support::narrowText;
 using testing_support::readFileBytes;
 using testing_support::TempFolder;
 using testing_support::writeFileBytes;
@@ -38,10 +40,6 @@ constexpr auto kHungCallBound = std::chrono::seconds(15);
 // Starting and ending a program under Wine can take seconds on a loaded machine.
 constexpr auto kProcessLimit = std::chrono::seconds(20);
 constexpr char kDocumentBytes[] = "{\\rtf1 stand-in document \\'e9}\r\n";
-
-std::string narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
 
 fs::path testProgramFolder() {
     wchar_t path[MAX_PATH] = {};
@@ -72,14 +70,6 @@ bool waitUntilNoStandIn() {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return true;
-}
-
-std::vector<std::string> logLines(const fs::path& log) {
-    std::vector<std::string> lines;
-    std::istringstream in(readFileBytes(log));
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 void writeDefaultValue(const std::wstring& keyPath, const std::wstring& value) {
@@ -298,13 +288,13 @@ TEST_F(WordAutomation, EveryStepWithTheCallsWordSaw) {
             const LoggedCall& call = kCalls.at(token);
             expected.push_back(call.first);
             if (call.invoke != nullptr) {
-                expected.push_back(replaced(replaced(call.invoke, "{document}", narrow(document.wstring())), "{target}",
-                                            narrow(target.wstring())));
+                expected.push_back(replaced(replaced(call.invoke, "{document}", narrowText(document.wstring())), "{target}",
+                                            narrowText(target.wstring())));
             }
         }
         if (*entry.exit != '\0')
             expected.push_back(entry.exit);
-        EXPECT_EQ(logLines(log), expected) << label;
+        EXPECT_EQ(fileLines(log), expected) << label;
     }
 }
 
@@ -359,7 +349,7 @@ TEST(DocumentFiles, TempBaseNameIsAnUpperCaseGuid) {
                 EXPECT_EQ(unit, L'-') << "call " << call << " at " << at;
             else
                 EXPECT_TRUE((unit >= L'0' && unit <= L'9') || (unit >= L'A' && unit <= L'F'))
-                    << "call " << call << " at " << at << ": " << narrow(name);
+                    << "call " << call << " at " << at << ": " << narrowText(name);
         }
         seen.insert(name);
     }

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <sstream>
 #include <iterator>
 
 namespace fs = std::filesystem;
@@ -48,6 +49,25 @@ void writeFileBytes(const fs::path& path, const std::string& bytes) {
 std::string readFileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> fileLines(const fs::path& path) {
+    std::vector<std::string> lines;
+    std::istringstream in(readFileBytes(path));
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string narrowText(const std::wstring& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (wchar_t c : text)
+        out += c < 0x80 ? char(c) : '?';
+    return out;
 }
 
 std::string hexOf(const std::string& bytes) {

@@ -27,6 +27,10 @@ private:
 
 void writeFileBytes(const std::filesystem::path& path, const std::string& bytes);
 std::string readFileBytes(const std::filesystem::path& path);
+// The lines of a text file (a stand-in's log), without their line ends; none when the file cannot be read.
+std::vector<std::string> fileLines(const std::filesystem::path& path);
+// A wide text as ASCII for messages and logs: every unit above 0x7f becomes "?".
+std::string narrowText(const std::wstring& text);
 
 // Bytes as lowercase hex text, as the engine carries binary data.
 std::string hexOf(const std::string& bytes);
