@@ -205,7 +205,8 @@ INT_PTR onClose(HWND window) {
         switch (showMessageBox(window, languageText(ProgramText::UnsavedChanges), kProgramTitle,
                                MB_YESNOCANCEL | MB_ICONQUESTION)) {
         case IDYES:
-            saveProgramSettings(); // a failure to write is not reported here
+            if (!saveSettingsAndSnapshot())
+                return 1; // told so; the window stays with its changes
             break;
         case IDNO:
             break;
