@@ -162,6 +162,9 @@ TEST_F(MainCommandTest, HelpFilesTheirFallbacksAndWebPages) {
     const fs::path germanHelp = fs::path(install_.mainFolder()) / "language" / "german" / "help";
     fs::create_directories(germanHelp);
     writeFileBytes(germanHelp / "index.html", "<html></html>");
+    // Where a localised file of English would be, if English had a folder: never looked at.
+    fs::create_directories(fs::path(install_.mainFolder()) / "language" / "help");
+    writeFileBytes(fs::path(install_.mainFolder()) / "language" / "help" / "index.html", "<html></html>");
     const std::wstring main = install_.mainFolder();
     const std::wstring german = main + L"language\\german\\help\\";
     const struct {

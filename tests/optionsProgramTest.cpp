@@ -152,7 +152,14 @@ TEST(OptionsProgram, SembrikOptionsOpensTheLibrarysWindowAndTheMainWindowReloads
     ASSERT_NE(module, nullptr) << "the module window did not open";
     EXPECT_EQ(GetWindow(module, GW_OWNER), main);
     EXPECT_FALSE(IsWindowEnabled(main)); // modal
-    // Saved before the module opened.
+    // The settings were written before the module window opened (the key had only "pathSkin"); the per-user
+    // software keys have one view.
+    DWORD scale = 0;
+    DWORD size = sizeof(scale);
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\main", L"textScale", RRF_RT_REG_DWORD, nullptr,
+                           &scale, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(scale, 100u);
     // Another skin while the module window is open: the main window shows it once it reloads.
     registry.setString(SuiteKey::UserMain, L"pathSkin", L"graphite");
     Sleep(500);
