@@ -229,7 +229,9 @@ INT_PTR dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         if (gState.reloadOnActivate && LOWORD(wParam) != WA_INACTIVE) {
             gState.reloadOnActivate = false;
+            // What the module program left in the registry is what is saved now.
             reloadProgramSettings();
+            copyProgramSettings(savedSettings(), liveSettings());
         }
         return 0;
     case WM_MOUSEMOVE:

@@ -606,6 +606,20 @@ TEST_F(MainCommandTest, AModuleCommandTakesANewSnapshot) {
     EXPECT_TRUE(shownMessageBoxes().empty());
 }
 
+TEST_F(MainCommandTest, AStartedModuleProgramIsReadBackWhenTheWindowIsActivated) {
+    installModule(SuiteKey::MachinePalvex, "palvex", 0xAFF, {{"moduleProgramStandIn.exe", "VeltrimPvx.exe"}});
+    answerShell(realForPrograms);
+    MainWindowSession session;
+    ASSERT_TRUE(session.started());
+    ASSERT_TRUE(session.clickControl(7));
+    ASSERT_TRUE(session.call<bool>([] { return mainWindowState().reloadOnActivate; }));
+    registry_.setDword(SuiteKey::UserMain, L"textScale", 125); // what the module program wrote
+    ASSERT_TRUE(session.post(WM_ACTIVATE, WA_ACTIVE));
+    EXPECT_FALSE(session.call<bool>([] { return mainWindowState().reloadOnActivate; }));
+    EXPECT_EQ(session.call<int32_t>([] { return liveSettings().textScale; }), 125);
+    EXPECT_FALSE(session.call<bool>([] { return areSettingsModified(); })); // read back, not an unsaved change
+}
+
 TEST(ModuleLaunchers, ProgramParametersAndFilePaths) {
     EXPECT_EQ(moduleProgramParameters(nullptr), L"-wnd:0");
     EXPECT_EQ(moduleProgramParameters(reinterpret_cast<HWND>(uintptr_t(0x12345))), L"-wnd:74565");
