@@ -526,3 +526,36 @@ public:
 private:
     HDC dc_ = nullptr;
 };
+
+// The clipboard opened for a window (OpenClipboard / CloseClipboard). isOpen() is false when another program holds
+// it; nothing is closed then.
+class ScopedClipboard {
+public:
+    explicit ScopedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    ~ScopedClipboard() {
+        if (open_)
+            CloseClipboard();
+    }
+    ScopedClipboard(const ScopedClipboard&) = delete;
+    ScopedClipboard& operator=(const ScopedClipboard&) = delete;
+    bool isOpen() const { return open_; }
+
+private:
+    bool open_;
+};
+
+// A file search (FindFirstFileW / FindClose). isOpen() is false when nothing was found.
+class ScopedFindHandle {
+public:
+    explicit ScopedFindHandle(HANDLE search) : search_(search) {}
+    ~ScopedFindHandle() {
+        if (isOpen())
+            FindClose(search_);
+    }
+    ScopedFindHandle(const ScopedFindHandle&) = delete;
+    ScopedFindHandle& operator=(const ScopedFindHandle&) = delete;
+    bool isOpen() const { return search_ != INVALID_HANDLE_VALUE && search_ != nullptr; }
+
+private:
+    HANDLE search_;
+};

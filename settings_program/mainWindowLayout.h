@@ -21,6 +21,9 @@ enum MainControl : int32_t {
     kSembrikOptionsControl = 9,
     kPalvexProcessingControl = 10, // 10-12: a module's File Processing
     kSembrikProcessingControl = 12,
+    kPalvexHelpControl = 13, // 13-15: a module's help button
+    kSembrikHelpControl = 15,
+    kUtilitiesHelpControl = 16, // 16 and 24: the utilities' help buttons
     kThemeSelector = 17,
     kScaleSelector = 18,
     kLanguageSelector = 19,
@@ -28,6 +31,7 @@ enum MainControl : int32_t {
     kMathTypeStyleBox = 21,
     kEnableRibbonControl = 22,
     kDisableRibbonControl = 23,
+    kUtilitiesHelpControl2 = 24,
     kUpdateControl = 25,
     kInfoControl = 26,
 };

@@ -205,7 +205,8 @@ INT_PTR onClose(HWND window) {
         switch (showMessageBox(window, languageText(ProgramText::UnsavedChanges), kProgramTitle,
                                MB_YESNOCANCEL | MB_ICONQUESTION)) {
         case IDYES:
-            saveProgramSettings(); // a failure to write is not reported here
+            if (!saveSettingsAndSnapshot())
+                return 1; // told so; the window stays with its changes
             break;
         case IDNO:
             break;
@@ -228,7 +229,9 @@ INT_PTR dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         if (gState.reloadOnActivate && LOWORD(wParam) != WA_INACTIVE) {
             gState.reloadOnActivate = false;
+            // What the module program left in the registry is what is saved now.
             reloadProgramSettings();
+            copyProgramSettings(savedSettings(), liveSettings());
         }
         return 0;
     case WM_MOUSEMOVE:

@@ -24,6 +24,8 @@ int32_t startOptionsProgram(HINSTANCE instance, HWND owner, StartMode mode);
 
 // True once the program started with file processing enabled ("-proc"); read by the main window's commands.
 bool fileProcessingEnabled();
+// Sets it: start-up does, and tests that run the main window without start-up.
+void setFileProcessingEnabled(bool enabled);
 
 // The owner handle the command line names: the 32-bit value sign-extended, as window handles are.
 HWND ownerWindowFromValue(int32_t value);

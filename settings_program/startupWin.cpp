@@ -2,7 +2,7 @@
 #include "startup.h"
 
 #include "mainWindow.h"
-#include "optionsWindowSeam.h"
+#include "moduleLaunchers.h"
 #include "programSettings.h"
 #include "programTexts.h"
 
@@ -16,7 +16,7 @@ HINSTANCE gInstance = nullptr;       // UI thread; set at start-up only
 // A module's option window without an owner, and nothing else: no settings are saved and no main window appears.
 // The message is English, since no language file has been read.
 int32_t runModuleOnly(SuiteModule module, HINSTANCE instance) {
-    if (!showModuleOptionsPlaceholder(module, instance, nullptr))
+    if (!showModuleOptions(module, instance, nullptr))
         showMessageBox(nullptr, englishText(ProgramText::ModuleNotFound), kProgramTitle, MB_ICONINFORMATION);
     return kModuleWindowOnly;
 }
@@ -66,6 +66,10 @@ int32_t startOptionsProgram(HINSTANCE instance, HWND owner, StartMode mode) {
 
 bool fileProcessingEnabled() {
     return gFileProcessingEnabled;
+}
+
+void setFileProcessingEnabled(bool enabled) {
+    gFileProcessingEnabled = enabled;
 }
 
 HWND ownerWindowFromValue(int32_t value) {

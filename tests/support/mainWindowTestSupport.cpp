@@ -5,6 +5,7 @@
 #include "mainWindow.h"
 #include "programSettings.h"
 #include "programSettingsRegistry.h"
+#include "shellOpen.h"
 
 #include "controls.h"
 #include "dropDowns.h"
@@ -20,7 +21,19 @@ std::vector<HWND> gTemplateInstalls;
 
 void recordCommand(int32_t id) {
     gCommands.push_back(id);
-    interimMainCommand(id);
+    dispatchMainCommand(id);
+}
+
+std::vector<ShellCall> gShellCalls;
+intptr_t answerStarted(const std::wstring&) {
+    return 33; // started: nothing leaves the test
+}
+intptr_t (*gShellAnswer)(const std::wstring&) = answerStarted;
+
+intptr_t recordShell(HWND owner, const std::wstring& target, const std::wstring& parameters) {
+    gShellCalls.push_back({target, parameters, owner});
+    const intptr_t answer = gShellAnswer(target);
+    return answer != 0 ? answer : realShellOpen(owner, target, parameters);
 }
 
 void recordTemplateInstall(HWND window) {
@@ -48,6 +61,9 @@ void MainWindowTest::SetUp() {
     answerMessageBoxes(IDOK);
     setMainCommandHandler(recordCommand);
     setFirstRunTemplateSetup(recordTemplateInstall);
+    gShellCalls.clear();
+    gShellAnswer = answerStarted;
+    setShellOpenHook(recordShell);
     registry_.setString(SuiteKey::MachineMain, L"path", install_.path());
     registry_.setDword(SuiteKey::UserMain, L"textScale", 100);
     registry_.removeValue(SuiteKey::UserMain, L"textScale"); // the per-user key, without values
@@ -59,6 +75,15 @@ void MainWindowTest::TearDown() {
     setMessageBoxHook(nullptr);
     setMainCommandHandler(nullptr);
     setFirstRunTemplateSetup(nullptr);
+    setShellOpenHook(nullptr);
+}
+
+void answerShell(intptr_t (*answer)(const std::wstring& target)) {
+    gShellAnswer = answer != nullptr ? answer : answerStarted;
+}
+
+std::vector<ShellCall> shellCalls() {
+    return gShellCalls;
 }
 
 std::wstring controlCaption(int32_t id) {

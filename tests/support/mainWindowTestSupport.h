@@ -23,6 +23,16 @@ protected:
     SuiteRegistry registry_;
 };
 
+// What the window handed to the shell (the session's shell hook records it and answers `shellAnswer`; an answer
+// of 0 hands the call on to the real shell).
+struct ShellCall {
+    std::wstring target;
+    std::wstring parameters;
+    HWND owner;
+};
+void answerShell(intptr_t (*answer)(const std::wstring& target));
+std::vector<ShellCall> shellCalls(); // on the window's thread
+
 // On the window's thread:
 std::wstring controlCaption(int32_t id);
 std::wstring labelText(int32_t id);
