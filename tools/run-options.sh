@@ -74,35 +74,51 @@ mkdir -p "$shots"
 shot="$shots/options${slug:+-$slug}.png"
 rm -f "$shot"
 
-(cd "$prefix/drive_c/Program Files/Veltrim/main" && exec wine "$program" "$@" </dev/null >>"$log" 2>&1) &
-programPid=$!
-
-# The window is up when the display shows a top-level window of the suite ("Veltrim ..."); then it gets a moment to
-# draw itself.
-window=""
-limit=${VELTRIM_RUN_SECONDS:-30}
-for _ in $(seq $((limit * 5))); do
-    if ! kill -0 "$programPid" 2>/dev/null; then
-        echo "run-options: the program ended before its window appeared (see $log)" >&2
+# Starts a Windows program of the prefix, waits until the display shows a top-level window of the suite
+# ("Veltrim ..."), gives it a moment to draw itself and takes the screenshot. Sets `title` to the window's caption.
+showAndShoot() {
+    (cd "$prefix/drive_c/Program Files/Veltrim/main" && exec wine "$@" </dev/null >>"$log" 2>&1) &
+    programPid=$!
+    local window="" limit=${VELTRIM_RUN_SECONDS:-30}
+    for _ in $(seq $((limit * 5))); do
+        if ! kill -0 "$programPid" 2>/dev/null; then
+            echo "run-options: the program ended before its window appeared (see $log)" >&2
+            exit 1
+        fi
+        if command -v xwininfo >/dev/null; then
+            window=$(xwininfo -root -children 2>/dev/null | awk '/"Veltrim[^"]*"/ {print $1; exit}')
+            [ -n "$window" ] && break
+        fi
+        sleep 0.2
+    done
+    if [ -z "$window" ] && command -v xwininfo >/dev/null; then
+        echo "run-options: no window appeared within $limit seconds" >&2
         exit 1
     fi
-    if command -v xwininfo >/dev/null; then
-        window=$(xwininfo -root -children 2>/dev/null | awk '/"Veltrim[^"]*"/ {print $1; exit}')
-        [ -n "$window" ] && break
+    sleep 2
+    if [ "$privateDisplay" -eq 1 ] || [ -z "$window" ]; then
+        import -window root "$shot"
+    else
+        import -window "$window" "$shot"
     fi
-    sleep 0.2
-done
-if [ -z "$window" ] && command -v xwininfo >/dev/null; then
-    echo "run-options: no window appeared within $limit seconds" >&2
-    exit 1
+    title=""
+    [ -z "$window" ] || title=$(xwininfo -id "$window" 2>/dev/null | sed -n 's/^xwininfo: Window id: [^ ]* "\(.*\)"$/\1/p')
+}
+
+showAndShoot "$program" "$@"
+# Until the settings program's module launchers are built, "-sbk" shows its "module is not found" box (captioned like
+# the main window) instead of the module window. Then the module window is opened the way the launcher will open it,
+# through the installed library's export (sembrikHost of the x64 build), and that is the screenshot.
+host="$top/build/x64/tools/sembrikHost.exe"
+if [[ " $* " == *" -sbk "* ]] && [ "$title" = "Veltrim Sorvanta" ]; then
+    echo "run-options: the settings program found no module window yet; opening it through the library" >&2
+    kill "$programPid" 2>/dev/null || true
+    timeout 30 wineserver -k </dev/null >>"$log" 2>&1 || true
+    if [ ! -f "$host" ]; then
+        echo "run-options: $host is missing (tools/build.sh x64 builds it)" >&2
+        exit 1
+    fi
+    showAndShoot "$host"
 fi
-sleep 2
-if [ "$privateDisplay" -eq 1 ] || [ -z "$window" ]; then
-    import -window root "$shot"
-else
-    import -window "$window" "$shot"
-fi
-title=""
-[ -z "$window" ] || title=$(xwininfo -id "$window" 2>/dev/null | sed -n 's/^xwininfo: Window id: [^ ]* "\(.*\)"$/\1/p')
 echo "Window:     ${title:-?} on $DISPLAY"
 echo "Screenshot: $shot"
