@@ -41,8 +41,13 @@ for needed in "$options" "$mainFiles/btmm" "$mainFiles/help/index.html" "$sembri
     fi
 done
 
-# The prefix, made once. A prefix whose making was cut short has no marker and is made again.
+# The prefix, made once. A prefix whose making was cut short has no marker and is made again; a folder that holds
+# something other than a Wine prefix is left alone.
 if [ ! -f "$prefix/.veltrim-ready" ]; then
+    if [ -n "$(ls -A "$prefix")" ] && [ ! -f "$prefix/system.reg" ] && [ ! -d "$prefix/drive_c" ]; then
+        echo "install-wine: $prefix is neither empty nor a Wine prefix" >&2
+        exit 1
+    fi
     find "$prefix" -mindepth 1 -delete
     timeout 240 wineboot --init </dev/null >>"$log" 2>&1
     timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >>"$log" 2>&1
