@@ -86,7 +86,7 @@ showAndShoot() {
             exit 1
         fi
         if command -v xwininfo >/dev/null; then
-            window=$(xwininfo -root -children 2>/dev/null | awk '/"Veltrim[^"]*"/ {print $1; exit}')
+            window=$(xwininfo -root -tree 2>/dev/null | awk '/"Veltrim[^"]*"/ {print $1; exit}')
             [ -n "$window" ] && break
         fi
         sleep 0.2
