@@ -54,7 +54,7 @@ for module in main sembrik; do
     path=$(timeout 60 wine reg query "$key" /v path /reg:32 </dev/null 2>/dev/null | tr -d '\r' |
         sed -n 's/^ *path *REG_SZ *//p')
     [ "$path" = 'C:\Program Files\Veltrim' ] || fail "$module path is '$path'"
-    [ "$(regValue "$key" version)" = 0x15 ] || fail "$module version"
+    [ "$(regValue "$key" version)" = 0xb00 ] || fail "$module version"
     [ "$(regValue "$key" instLanguage)" = 1033 ] || fail "$module instLanguage"
 done
 [ "$(regValue 'HKLM\Software\Veltrim\main' serverMode)" = 0x0 ] || fail "serverMode"

@@ -68,10 +68,11 @@ for font in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf;
     if [ -f "$font" ]; then cp -f "$font" "$prefix/drive_c/windows/Fonts/"; fi
 done
 
-# The registry. Version 0x15 of the main program and the module (the module's id is SBK15x2026); "1033" (English)
-# as the installed language; serverMode 0, since this is a desktop installation.
+# The registry. Version 0xB00 of the main program and the module: from it on the settings program opens the module
+# window through the options library (VeltrimSbk64.dll); below 0xF00 it looks for no processing library, which is not
+# built yet. "1033" (English) as the installed language; serverMode 0, since this is a desktop installation.
 winePath='C:\Program Files\Veltrim'
-version=0x15
+version=0xB00
 reg() { timeout 60 wine reg "$@" /reg:32 </dev/null >>"$log" 2>&1; }
 reg delete 'HKLM\Software\Veltrim' /f || true
 for module in main sembrik; do

@@ -63,6 +63,9 @@ else
         exit 1
     fi
 fi
+# A Wine session of this prefix that is still up (a "wine reg" of a moment ago) has its desktop on the display it
+# started with, or on none: it ends first, so that the program's session belongs to this display.
+timeout 30 wineserver -k </dev/null >>"$log" 2>&1 || true
 # A private display has no window manager, so Wine must not wait for one; on the user's display it manages as usual.
 managed=Y
 [ "$privateDisplay" -eq 0 ] || managed=N
@@ -106,19 +109,5 @@ showAndShoot() {
 }
 
 showAndShoot "$program" "$@"
-# Until the settings program's module launchers are built, "-sbk" shows its "module is not found" box (captioned like
-# the main window) instead of the module window. Then the module window is opened the way the launcher will open it,
-# through the installed library's export (sembrikHost of the x64 build), and that is the screenshot.
-host="$top/build/x64/tools/sembrikHost.exe"
-if [[ " $* " == *" -sbk "* ]] && [ "$title" = "Veltrim Sorvanta" ]; then
-    echo "run-options: the settings program found no module window yet; opening it through the library" >&2
-    kill "$programPid" 2>/dev/null || true
-    timeout 30 wineserver -k </dev/null >>"$log" 2>&1 || true
-    if [ ! -f "$host" ]; then
-        echo "run-options: $host is missing (tools/build.sh x64 builds it)" >&2
-        exit 1
-    fi
-    showAndShoot "$host"
-fi
 echo "Window:     ${title:-?} on $DISPLAY"
 echo "Screenshot: $shot"
