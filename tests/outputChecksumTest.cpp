@@ -1,11 +1,12 @@
-// Whole engine jobs over the benchmark's documents (real objects, built equations, text without equations), in both
-// formats, checked against the FNV-1a checksums of outputs recorded once. Any change to the engine that alters a
-// single output byte fails here, so speed work on the tokeniser, hex handling, compound files or output buffering
-// can be checked for being byte-neutral. A checksum that changes on purpose is recorded again from the new output.
+// Whole engine jobs over the benchmark's documents (real objects, built equations, and without equations text alone
+// or text and pictures), in both formats, checked against the FNV-1a checksums of outputs recorded once. Any change
+// to the engine that alters a single output byte fails here, so speed work on the tokeniser, hex handling, compound
+// files or output buffering can be checked for being byte-neutral. A checksum that changes on purpose is recorded again
+// from the new output.
 #include "benchDocuments.h"
 #include "conversionOptions.h"
-#include "rtfOutput.h"
 #include "rtfJob.h"
+#include "rtfOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,8 @@ const ChecksumRow kRows[] = {
     {benchdoc::DocumentKind::BuiltEquations, EquationEditor3, 234, 0x9277bc53309ccb2aull},
     {benchdoc::DocumentKind::TextOnly, MicrosoftEquation, 0, 0xff438d40be5a698cull},
     {benchdoc::DocumentKind::TextOnly, EquationEditor3, 0, 0xff438d40be5a698cull},
+    {benchdoc::DocumentKind::TextAndPictures, MicrosoftEquation, 0, 0xabe005de8741da95ull},
+    {benchdoc::DocumentKind::TextAndPictures, EquationEditor3, 0, 0xabe005de8741da95ull},
 };
 
 TEST(OutputChecksum, EveryDocumentAndFormatWritesTheRecordedBytes) {

@@ -82,6 +82,25 @@ void appendLe32(std::string& out, uint32_t value) {
         out += char(value & 0xff);
 }
 
+// A picture group of exactly `length` bytes (more than its 70-byte head), as Word writes a metafile: the header words,
+// then the data as hex in lines of 128 characters.
+void appendPicture(std::string& out, Lcg& random, size_t length) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    const size_t end = out.size() + length;
+    out += "{\\pict\\wmetafile8\\picw529\\pich265\\picwgoal300\\pichgoal150 \r\n";
+    size_t lineLength = 0;
+    while (out.size() + 1 < end) {
+        if (lineLength == kHexLineWidth && out.size() + 3 < end) {
+            out += "\r\n";
+            lineLength = 0;
+            continue;
+        }
+        out += kHex[random.next() % 16];
+        ++lineLength;
+    }
+    out += '}';
+}
+
 std::string hexOf(std::string_view bytes) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string hex;
@@ -247,7 +266,7 @@ std::vector<EmbeddedObject> builtObjects() {
     return objects;
 }
 
-std::string equationDocument(const std::vector<EmbeddedObject>& objects, int equationCount, bool withEquations) {
+std::string equationDocument(const std::vector<EmbeddedObject>& objects, int equationCount, ObjectSlot slot) {
     std::string doc = kHeader;
     if (objects.empty())
         return doc + "}\r\n";
@@ -267,11 +286,19 @@ std::string equationDocument(const std::vector<EmbeddedObject>& objects, int equ
         doc += " ({\\i ";
         doc += object.name;
         doc += "}):\\tab ";
-        if (withEquations) {
+        const size_t length = object.objectRtf.size();
+        lineLength = 0;
+        switch (slot) {
+        case ObjectSlot::Equation:
             doc += object.objectRtf;
-        } else {
-            lineLength = 0;
-            appendText(doc, random, object.objectRtf.size(), lineLength);
+            break;
+        case ObjectSlot::Text:
+            appendText(doc, random, length, lineLength);
+            break;
+        case ObjectSlot::TextAndPicture:
+            appendText(doc, random, length / 2, lineLength);
+            appendPicture(doc, random, length - length / 2);
+            break;
         }
         doc += "\\par";
     }
@@ -287,6 +314,8 @@ const char* documentKindName(DocumentKind kind) {
         return "built equations";
     case DocumentKind::TextOnly:
         return "no equations";
+    case DocumentKind::TextAndPictures:
+        return "text, pictures";
     }
     return "?";
 }
@@ -297,6 +326,7 @@ bool makeDocument(DocumentKind kind, int equationCount, const fs::path& objectsF
     switch (kind) {
     case DocumentKind::RealObjects:
     case DocumentKind::TextOnly:
+    case DocumentKind::TextAndPictures:
         if (!loadRealObjects(objectsFolder, objects))
             return false;
         break;
@@ -304,7 +334,10 @@ bool makeDocument(DocumentKind kind, int equationCount, const fs::path& objectsF
         objects = builtObjects();
         break;
     }
-    document = equationDocument(objects, equationCount, kind != DocumentKind::TextOnly);
+    const ObjectSlot slot = kind == DocumentKind::TextOnly          ? ObjectSlot::Text
+                            : kind == DocumentKind::TextAndPictures ? ObjectSlot::TextAndPicture
+                                                                    : ObjectSlot::Equation;
+    document = equationDocument(objects, equationCount, slot);
     return true;
 }
 

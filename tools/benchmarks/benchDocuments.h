@@ -28,22 +28,31 @@ bool loadRealObjects(const std::filesystem::path& objectsFolder, std::vector<Emb
 // embellishments; MTEF 5 and 3), each stored in a compound file beside the streams MathType writes.
 std::vector<EmbeddedObject> builtObjects();
 
+// What stands where a document's equation objects would.
+enum class ObjectSlot {
+    Equation,       // the object group itself
+    Text,           // ordinary text of exactly the group's length
+    TextAndPicture, // text of half the group's length, then a picture group of the other half
+};
+
 // A Word-style document: header and font table, then `equationCount` paragraphs, each an ordinary text paragraph
-// followed by an equation paragraph holding objects[i % objects.size()]. Without equations every object group is
-// replaced by ordinary text of exactly its length, so both documents have the same size and paragraph layout.
-std::string equationDocument(const std::vector<EmbeddedObject>& objects, int equationCount, bool withEquations = true);
+// followed by an equation paragraph holding objects[i % objects.size()], or what `slot` puts in its place. Every slot
+// has the object group's length, so all documents of one count have the same size and paragraph layout.
+std::string equationDocument(const std::vector<EmbeddedObject>& objects, int equationCount,
+                             ObjectSlot slot = ObjectSlot::Equation);
 
 // The documents the benchmark measures.
 enum class DocumentKind {
-    RealObjects,    // the real objects, cycled
-    BuiltEquations, // the built equations, cycled
-    TextOnly,       // the real-object document with every object group replaced by text of the same length
+    RealObjects,     // the real objects, cycled
+    BuiltEquations,  // the built equations, cycled
+    TextOnly,        // the real-object document with every object group replaced by text of the same length
+    TextAndPictures, // the same, with every object group replaced by text and picture data, half and half
 };
 
 const char* documentKindName(DocumentKind kind);
 
-// One of the documents above; false when the real objects cannot be read. `objectsFolder` is only read for
-// RealObjects and TextOnly.
+// One of the documents above; false when the real objects cannot be read. `objectsFolder` is not read for
+// BuiltEquations.
 bool makeDocument(DocumentKind kind, int equationCount, const std::filesystem::path& objectsFolder,
                   std::string& document);
 

@@ -4,8 +4,8 @@
 #include "benchFiles.h"
 #include "conversionOptions.h"
 #include "fileIo.h"
-#include "rtfOutput.h"
 #include "rtfJob.h"
+#include "rtfOutput.h"
 
 #include <algorithm>
 #include <chrono>
