@@ -28,6 +28,8 @@ public:
     bool writeAll(const void* buffer, size_t count);
     // Closes the file; false when the system reported an error (for example a delayed write failure).
     bool close();
+    // The file descriptor (natively) or HANDLE value (on Windows), for the platform's own halves of other seams.
+    intptr_t handle() const { return handle_; }
 
 private:
     static constexpr intptr_t kInvalid = -1;

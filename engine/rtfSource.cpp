@@ -3,8 +3,8 @@
 // which a zero byte inside the document never does.
 #include "rtfSource.h"
 
+#include "fileImage.h"
 #include "fileIo.h"
-#include "pageMemory.h"
 #include "rtfCopyLane.h"
 #include "rtfPass.h"
 #include "rtfTokenizer.h"
@@ -15,12 +15,12 @@
 
 namespace {
 struct SourceRtfBuffer {
-    PageBuffer text;           // the file as read, with one blank in front and a zero byte after it
-    int64_t length = 0;        // bytes of text in use: the file's size and the blank
-    int64_t position = 0;      // index of the byte last handed out
-    bool endReached = false;   // set by the read that passed the end
-    uint64_t lastPercent = 0;  // the whole percentage last reported
-    int64_t nextReportAt = 0;  // the first position whose percentage exceeds lastPercent
+    FileImage image;          // the file, with one blank in front and a zero byte after it
+    int64_t length = 0;       // bytes of text in use: the file's size and the blank
+    int64_t position = 0;     // index of the byte last handed out
+    bool endReached = false;  // set by the read that passed the end
+    uint64_t lastPercent = 0; // the whole percentage last reported
+    int64_t nextReportAt = 0; // the first position whose percentage exceeds lastPercent
 };
 
 SourceRtfBuffer gSource; // conversion job's thread only
@@ -49,7 +49,7 @@ void reportProgress() {
 
 SourceLoadStatus loadSourceRtf(const std::filesystem::path& path, int /*mode*/) {
     gSource.endReached = false;
-    gSource.text.release();
+    gSource.image.release();
     gSource.length = 0;
     gSource.position = 0;
     gSource.lastPercent = 0;
@@ -65,12 +65,13 @@ SourceLoadStatus loadSourceRtf(const std::filesystem::path& path, int /*mode*/) 
         return SourceLoadStatus::ReadFailed;
     if (size > kMaxSourceRtfBytes)
         return SourceLoadStatus::TooLarge;
-    if (!gSource.text.allocate(size_t(size) + 2))
-        return SourceLoadStatus::NoMemory;
-    gSource.text.data()[0] = ' ';
-    if (!file.readExactly(gSource.text.data() + 1, size_t(size))) {
-        gSource.text.release();
+    switch (gSource.image.load(file, size_t(size), ' ')) {
+    case FileImageStatus::Ok:
+        break;
+    case FileImageStatus::ReadFailed:
         return SourceLoadStatus::ReadFailed;
+    case FileImageStatus::NoMemory:
+        return SourceLoadStatus::NoMemory;
     }
     gSource.length = size + 1;
     file.close();
@@ -89,7 +90,7 @@ uint8_t nextSourceByte(int /*mode*/) {
     }
     if (gSource.position >= gSource.nextReportAt)
         reportProgress();
-    return uint8_t(gSource.text.data()[gSource.position]);
+    return uint8_t(gSource.image.text()[gSource.position]);
 }
 
 void ungetSourceByte() {
@@ -101,7 +102,7 @@ std::string_view takeSourceRun(const uint8_t* byteClasses, uint8_t stopMask) {
         return {};
     const int64_t start = gSource.position + 1;
     const int64_t limit = std::min(length(), gSource.nextReportAt);
-    const auto* bytes = reinterpret_cast<const uint8_t*>(gSource.text.data());
+    const auto* bytes = reinterpret_cast<const uint8_t*>(gSource.image.text());
     int64_t end = start;
     // Four bytes a step while they fit: this loop is the copy pass's hottest.
     while (end + 4 <= limit && !((byteClasses[bytes[end]] | byteClasses[bytes[end + 1]] | byteClasses[bytes[end + 2]] |
@@ -113,7 +114,7 @@ std::string_view takeSourceRun(const uint8_t* byteClasses, uint8_t stopMask) {
     if (end <= start)
         return {};
     gSource.position = end - 1;
-    return {gSource.text.data() + start, size_t(end - start)};
+    return {gSource.image.text() + start, size_t(end - start)};
 }
 
 std::string_view takeSourceTextRun() {
@@ -132,11 +133,11 @@ std::string_view takeSourceBytes(size_t maxCount) {
         return {};
     const size_t count = std::min(size_t(limit - start), maxCount);
     gSource.position = start + int64_t(count) - 1;
-    return {gSource.text.data() + start, count};
+    return {gSource.image.text() + start, count};
 }
 
 const char* lastSourceByte() {
-    return gSource.text.data() + std::max<int64_t>(gSource.position, 0);
+    return gSource.image.text() + std::max<int64_t>(gSource.position, 0);
 }
 
 bool sourceRtfEnded() {
@@ -150,7 +151,7 @@ std::string_view sourceRtfAhead() {
     const int64_t limit = std::min(length(), gSource.nextReportAt);
     if (start >= limit)
         return {};
-    return {gSource.text.data() + start, size_t(limit - start)};
+    return {gSource.image.text() + start, size_t(limit - start)};
 }
 
 void skipSourceRtf(size_t count) {

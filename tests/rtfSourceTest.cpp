@@ -91,6 +91,44 @@ TEST_F(SourceTest, LoadingDeletesTheFileAndStartsAfresh) {
     EXPECT_EQ(nextSourceByte(0), 'y');
 }
 
+// Natively the file's pages are mapped: sizes around the page boundaries read back whole, with the end reported after
+// the last byte and a text run that ends exactly at a page's end read without touching past it.
+TEST_F(SourceTest, FilesOfEverySizeAroundAPageReadBackWhole) {
+    const size_t kSizes[] = {1, 15, 16, 17, 4095, 4096, 4097, 8191, 8192, 65536, 65537};
+    for (size_t size : kSizes) {
+        std::string bytes(size, 'a');
+        for (size_t i = 0; i < size; i += 7)
+            bytes[i] = char('b' + i % 20);
+        loadSourceText(bytes);
+        std::string read;
+        for (;;) {
+            const uint8_t byte = nextSourceByte(0);
+            if (byte == 0 && sourceRtfEnded())
+                break;
+            read += char(byte);
+        }
+        EXPECT_EQ(read, bytes) << "size " << size;
+        EXPECT_EQ(sourceRtfBytesRead(), int64_t(size)) << "size " << size;
+
+        loadSourceText(bytes);
+        RtfToken token;
+        readRtfToken({}, token);
+        EXPECT_EQ(token.text, bytes) << "size " << size;
+        readRtfToken({}, token);
+        EXPECT_EQ(token.kind, TokenNone) << "size " << size;
+    }
+}
+
+// A folder cannot be mapped or read: nothing is loaded, and it is left in place.
+TEST_F(SourceTest, AFolderIsNoDocument) {
+    TempFolder folder;
+    const fs::path path = folder.file("folder.rtf");
+    fs::create_directory(path);
+    EXPECT_NE(loadSourceRtf(path, 1), SourceLoadStatus::Ok);
+    EXPECT_TRUE(fs::is_directory(path));
+    EXPECT_EQ(nextSourceByte(0), 0);
+}
+
 TEST_F(SourceTest, MissingFileGivesAnEmptySource) {
     TempFolder folder;
     EXPECT_EQ(loadSourceRtf(folder.file("missing.rtf"), 1), SourceLoadStatus::OpenFailed);

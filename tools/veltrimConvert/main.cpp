@@ -1,8 +1,9 @@
 // veltrimConvert: converts the equations of one RTF file into another with the engine, from the command line.
 // The engine deletes the file it loads, so it is handed a temporary copy: the user's input is never changed.
 #include "conversionOptions.h"
-#include "rtfOutput.h"
+#include "inputGuard.h"
 #include "rtfJob.h"
+#include "rtfOutput.h"
 #include "statusLine.h"
 
 #include <chrono>
@@ -30,13 +31,12 @@ struct DriverOptions {
     fs::path output;
 };
 
-const char kUsage[] =
-    "usage: veltrimConvert [options] INPUT.rtf OUTPUT.rtf\n"
-    "  --format=math|eq3           target: Office Math (default) or Equation Editor 3.x objects\n"
-    "  --force-unicode=0|1         \"Force Unicode\" (default 1)\n"
-    "  --restore-broken=0|1        \"Restore broken equations\" (default 0)\n"
-    "  --allow-mathtype-fonts=0|1  \"Allow MathType fonts\" (default 0)\n"
-    "  --progress                  show the percentage processed\n";
+const char kUsage[] = "usage: veltrimConvert [options] INPUT.rtf OUTPUT.rtf\n"
+                      "  --format=math|eq3           target: Office Math (default) or Equation Editor 3.x objects\n"
+                      "  --force-unicode=0|1         \"Force Unicode\" (default 1)\n"
+                      "  --restore-broken=0|1        \"Restore broken equations\" (default 0)\n"
+                      "  --allow-mathtype-fonts=0|1  \"Allow MathType fonts\" (default 0)\n"
+                      "  --progress                  show the percentage processed\n";
 
 bool parseSwitch(const std::string& argument, const std::string& name, int32_t& value) {
     if (argument == name + "=1" || argument == name + "=on")
@@ -105,7 +105,8 @@ fs::path temporaryCopyName() {
         folder = fs::current_path(error);
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     for (int attempt = 0;; ++attempt) {
-        fs::path candidate = folder / ("veltrimConvert-" + std::to_string(stamp) + "-" + std::to_string(attempt) + ".rtf");
+        fs::path candidate =
+            folder / ("veltrimConvert-" + std::to_string(stamp) + "-" + std::to_string(attempt) + ".rtf");
         if (!fs::exists(candidate, error))
             return candidate;
     }
@@ -142,7 +143,9 @@ int convert(const DriverOptions& options) {
     setConversionOptions(options.conversion);
     if (options.progress)
         setStatusLineHook(printProgress);
+    armInputGuard(options.output, ExitFailed);
     const RtfJobResult job = runRtfJob(copy);
+    disarmInputGuard();
     if (job.status == RtfJobStatus::LoadFailed) {
         closeOutputRtfFile();
         fs::remove(copy, error);
@@ -162,8 +165,8 @@ int convert(const DriverOptions& options) {
     if (options.progress)
         std::fprintf(stderr, "\rDone.            \n");
 
-    std::printf("Equation format: %s\n", writesEquationEditor3(options.conversion) ? "Equation Editor 3.x"
-                                                                                   : "Microsoft Equation");
+    std::printf("Equation format: %s\n",
+                writesEquationEditor3(options.conversion) ? "Equation Editor 3.x" : "Microsoft Equation");
     std::printf("Equations converted: %d\n", int(job.converted));
     std::printf("Force Unicode: %s\n", onOff(options.conversion.isUniPrime));
     std::printf("Restore broken equations: %s\n", onOff(options.conversion.isOleRestore));
