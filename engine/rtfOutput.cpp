@@ -1,7 +1,9 @@
-// Buffered writing of the output RTF file, with the pass's hold on an object's class name. All state belongs to the
-// conversion job's thread.
+// Buffered writing of the output RTF file, with the pass's hold on an object's class name. Two buffers take turns:
+// while the background writer copies a full one into the file, the job fills the other. All state belongs to the
+// conversion job's thread, apart from the buffer in flight, which the writer only reads.
 #include "rtfOutput.h"
 
+#include "backgroundWriter.h"
 #include "fileIo.h"
 
 #include <cstring>
@@ -13,8 +15,10 @@ constexpr size_t kOutputBufferSize = size_t(1) << 20; // large enough that syste
 
 struct OutputRtfFile {
     NativeFile file;
-    std::unique_ptr<char[]> buffer;
+    std::unique_ptr<char[]> buffers[2];
+    char* buffer = nullptr; // the one being filled
     size_t used = 0;
+    BackgroundWriter writer;
     bool failed = false;  // a write failed since the file was opened
     bool holding = false; // pieces go to `held` instead of the buffer
     std::string held;     // pieces held back, in order
@@ -22,10 +26,20 @@ struct OutputRtfFile {
 
 OutputRtfFile gOutput; // written by the conversion job's thread only
 
+// Hands the full buffer to the writer and goes on in the other one, which the writer has finished with once submit
+// returns.
 void flushOutput() {
-    if (gOutput.used > 0 && !gOutput.file.writeAll(gOutput.buffer.get(), gOutput.used))
-        gOutput.failed = true;
+    if (gOutput.used == 0)
+        return;
+    gOutput.writer.submit(gOutput.file, gOutput.buffer, gOutput.used);
+    gOutput.buffer = gOutput.buffer == gOutput.buffers[0].get() ? gOutput.buffers[1].get() : gOutput.buffers[0].get();
     gOutput.used = 0;
+}
+
+// Writes a piece too large for a buffer straight from where it stands, after everything before it.
+void writeDirectly(std::string_view piece) {
+    if (!gOutput.writer.wait() || !gOutput.file.writeAll(piece.data(), piece.size()))
+        gOutput.failed = true;
 }
 
 void writeBuffered(std::string_view piece) {
@@ -34,12 +48,11 @@ void writeBuffered(std::string_view piece) {
     if (piece.size() > kOutputBufferSize - gOutput.used) {
         flushOutput();
         if (piece.size() >= kOutputBufferSize) {
-            if (!gOutput.file.writeAll(piece.data(), piece.size()))
-                gOutput.failed = true;
+            writeDirectly(piece);
             return;
         }
     }
-    std::memcpy(gOutput.buffer.get() + gOutput.used, piece.data(), piece.size());
+    std::memcpy(gOutput.buffer + gOutput.used, piece.data(), piece.size());
     gOutput.used += piece.size();
 }
 } // namespace
@@ -50,8 +63,11 @@ bool openOutputRtfFile(const std::filesystem::path& path) {
     gOutput.used = 0;
     gOutput.holding = false;
     gOutput.held.clear();
-    if (!gOutput.buffer)
-        gOutput.buffer = std::make_unique<char[]>(kOutputBufferSize);
+    for (std::unique_ptr<char[]>& buffer : gOutput.buffers) {
+        if (!buffer)
+            buffer = std::make_unique<char[]>(kOutputBufferSize);
+    }
+    gOutput.buffer = gOutput.buffers[0].get();
     return gOutput.file.createForWriting(path);
 }
 
@@ -73,7 +89,7 @@ char* outputRtfRoom(size_t count) {
         return nullptr;
     if (count > kOutputBufferSize - gOutput.used)
         flushOutput();
-    return gOutput.buffer.get() + gOutput.used;
+    return gOutput.buffer + gOutput.used;
 }
 
 void commitOutputRtf(size_t count) {
@@ -111,9 +127,14 @@ bool closeOutputRtfFile() {
     if (!gOutput.file.isOpen())
         return false;
     releaseOutputRtf();
-    flushOutput();
-    bool closed = gOutput.file.close();
-    return closed && !gOutput.failed;
+    // The last buffer is written here: a document that fits one buffer never starts the writer's thread.
+    if (gOutput.used > 0)
+        writeDirectly({gOutput.buffer, gOutput.used});
+    gOutput.used = 0;
+    const bool written = gOutput.writer.wait();
+    gOutput.writer.stop();
+    const bool closed = gOutput.file.close();
+    return closed && written && !gOutput.failed;
 }
 
 bool isOutputRtfFileOpen() {
