@@ -504,6 +504,63 @@ const char* findTextRunStop(const char* p, const char* end) {
     return findRunStop<true>(p, end);
 }
 
+StopCopyResult copyUpToStop(const char* input, const char* end, char stop, char* output, size_t room) {
+    StopCopyResult result;
+    const char* p = input;
+    char* out = output;
+    char* const outEnd = room >= kStopCopySlack ? output + room - kStopCopySlack : output;
+#if defined(__SSE2__)
+    // Sixteen bytes a step: stored whole, then the stop byte and every byte up to CR (line ends, tabs, and the other
+    // control bytes, which are copied like text) looked for at once.
+    const __m128i stops = _mm_set1_epi8(stop);
+    const __m128i lastControl = _mm_set1_epi8('\r');
+    for (;;) {
+        size_t steps = size_t(end - p) < size_t(outEnd - out) ? size_t(end - p) / 16 : size_t(outEnd - out) / 16;
+        if (outEnd <= out || steps == 0)
+            break;
+        int mask = 0;
+        for (; steps > 0; --steps, p += 16, out += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+            mask = _mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, stops), _mm_cmpeq_epi8(_mm_min_epu8(bytes, lastControl), bytes)));
+            if (mask != 0)
+                break;
+        }
+        if (mask == 0)
+            continue;
+        const int length = __builtin_ctz(unsigned(mask));
+        p += length;
+        out += length;
+        const char c = *p;
+        if (c == stop) {
+            result.foundStop = true;
+            break;
+        }
+        if (c == '\t')
+            *out++ = ' ';
+        else if (c != '\r' && c != '\n')
+            *out++ = c;
+        ++p;
+    }
+#endif
+    while (!result.foundStop && p < end && out < outEnd) {
+        const char c = *p;
+        if (c == stop) {
+            result.foundStop = true;
+            break;
+        }
+        if (c == '\t')
+            *out++ = ' ';
+        else if (c != '\r' && c != '\n')
+            *out++ = c;
+        ++p;
+    }
+    result.consumed = size_t(p - input);
+    result.written = size_t(out - output);
+    return result;
+}
+
 CopyLaneResult copyLane(std::string_view source, size_t startLimit, char* output, bool writing) {
     const char* const begin = source.data();
     const char* const end = begin + source.size();

@@ -18,16 +18,27 @@ inline size_t copyLaneOutputBound(size_t inputBytes) {
 }
 
 struct CopyLaneResult {
-    size_t consumed = 0;           // source bytes taken
-    size_t written = 0;            // output bytes written
-    int32_t openedGroups = 0;      // groups opened and still open where the lane stopped
+    size_t consumed = 0;                  // source bytes taken
+    size_t written = 0;                   // output bytes written
+    int32_t openedGroups = 0;             // groups opened and still open where the lane stopped
     bool endsAfterCarriageReturn = false; // the last byte taken was a CR (the tokeniser's line-end state)
-    bool sawFontWord = false;      // a \f word was copied (it resets the pass's current font number)
+    bool sawFontWord = false;             // a \f word was copied (it resets the pass's current font number)
 };
 
 // The first byte of [p, end) that ends a text run (\ { } CR LF TAB), or end: the vectorised search the lane uses,
 // for the lexer's runs too.
 const char* findTextRunStop(const char* p, const char* end);
+
+// A stop-mode text (an object's data up to its closing brace) copied as the lexer reads it: line ends dropped, tabs
+// made blanks. Copies from [input, end) into [output, output + room) until the `stop` byte, the end of the input, or
+// the output has fewer than kStopCopySlack bytes of room left; stores may reach into that slack.
+constexpr size_t kStopCopySlack = 16;
+struct StopCopyResult {
+    size_t consumed = 0;    // input bytes copied, not counting the stop byte
+    size_t written = 0;     // output bytes
+    bool foundStop = false; // the stop byte stands at input + consumed
+};
+StopCopyResult copyUpToStop(const char* input, const char* end, char stop, char* output, size_t room);
 
 // Copies tokens from `source` (the bytes after the pass's position, none of them past the next progress step) into
 // `output`, which has room for copyLaneOutputBound(startLimit) bytes. Tokens start only in the first `startLimit`

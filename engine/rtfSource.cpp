@@ -154,6 +154,24 @@ std::string_view sourceRtfAhead() {
     return {gSource.image.text() + start, size_t(limit - start)};
 }
 
+std::string_view sourceRtfRest() {
+    if (gSource.endReached)
+        return {};
+    const int64_t start = gSource.position + 1;
+    if (start >= length())
+        return {};
+    return {gSource.image.text() + start, size_t(length() - start)};
+}
+
+void advanceSourceRtf(size_t count) {
+    const int64_t target = gSource.position + int64_t(count);
+    while (gSource.nextReportAt <= target && gSource.position < target) {
+        gSource.position = std::max(gSource.position, gSource.nextReportAt);
+        reportProgress();
+    }
+    gSource.position = target;
+}
+
 void skipSourceRtf(size_t count) {
     gSource.position += int64_t(count);
 }

@@ -12,7 +12,7 @@
 // stay a positive signed 32-bit number.
 constexpr int64_t kMaxSourceRtfBytes = 0x7ffffffe;
 
-enum class [[nodiscard]] SourceLoadStatus {
+enum class [[nodiscard]] SourceLoadStatus{
     Ok = 0,     // the file was read whole and deleted
     OpenFailed, // the file could not be opened; the source is empty and the file is left in place
     TooLarge,   // the file is larger than kMaxSourceRtfBytes; nothing is loaded and the file is left in place
@@ -58,6 +58,13 @@ int64_t sourceRtfBytesRead();
 std::string_view sourceRtfAhead();
 // Hands out the first `count` bytes of sourceRtfAhead() at once.
 void skipSourceRtf(size_t count);
+
+// For reads that look further ahead than the next progress step (an object's data up to its closing brace): every
+// byte after the current position, to the end of the source. Borrowed like the runs.
+std::string_view sourceRtfRest();
+// Hands out the first `count` bytes of sourceRtfRest() at once, reporting every whole percentage on the way as reading
+// them one by one would.
+void advanceSourceRtf(size_t count);
 
 // Statistics of the loaded source, for tests and the driver.
 int64_t sourceRtfLength(); // the buffer's length: the file's size plus the blank in front; 0 when nothing is loaded

@@ -3,8 +3,10 @@
 // whenever they equal its bytes, and into one reused scratch text otherwise, so that a token costs no allocation.
 #include "rtfTokenizer.h"
 
+#include "rtfCopyLane.h"
 #include "rtfSource.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <vector>
@@ -98,10 +100,12 @@ struct ReplacedByte {
     uint8_t byte;  // the byte as read (after the line-end rule)
 };
 
-bool gCrPending = false;  // the byte read before was a carriage return; conversion job's thread only
-std::string gScratch;     // token texts that differ from the source; conversion job's thread only
+bool gCrPending = false;                  // the byte read before was a carriage return; conversion job's thread only
+std::string gScratch;                     // token texts that differ from the source; conversion job's thread only
 std::vector<ReplacedByte> gReplacedBytes; // what gScratch's replacements changed; conversion job's thread only
-std::string gRawScratch;  // a stop-mode text rebuilt as read, when the source ends first; job's thread only
+std::string gRawScratch;     // a stop-mode text rebuilt as read, when the source ends first; job's thread only
+std::vector<char> gStopText; // an object's data read in one sweep; conversion job's thread only
+constexpr size_t kStopTextGrowth = 64 * 1024; // room added at least, so that a sweep rarely stops to grow
 
 // A read gave 0: the end of the source, or a zero byte in the document, which is copied like any other byte. Only the
 // position tells them apart, so it is asked only when a 0 comes.
@@ -387,10 +391,39 @@ void readNormalToken(RtfToken& token) {
     }
 }
 
+// Stop mode with a one-byte stop text, when the stop byte is still to come in the source (an object's data and the
+// brace that closes it): the text is the bytes up to it, copied in one sweep with line ends dropped and tabs made
+// blanks; the bytes are handed out at once, the percentages reported on the way. False when the source ends first:
+// the token is then read byte by byte.
+bool readUpToStopByte(char stop, RtfToken& token) {
+    const std::string_view rest = sourceRtfRest();
+    const char* p = rest.data();
+    const char* const end = p + rest.size();
+    size_t written = 0;
+    for (;;) {
+        if (gStopText.size() - written < kStopTextGrowth)
+            gStopText.resize(std::max(2 * gStopText.size(), written + kStopTextGrowth));
+        const StopCopyResult copy = copyUpToStop(p, end, stop, gStopText.data() + written, gStopText.size() - written);
+        p += copy.consumed;
+        written += copy.written;
+        if (copy.foundStop)
+            break;
+        if (p >= end)
+            return false;
+    }
+    advanceSourceRtf(size_t(p - rest.data()) + 1);
+    gCrPending = false; // the stop byte was the last one read
+    token.kind = TokenText;
+    token.text = {gStopText.data(), written};
+    return true;
+}
+
 // Stop mode. A one-byte stop text that is itself a run-ending byte lets the ordinary bytes between come in runs;
 // any other stop text is matched byte by byte.
 void readUpToStop(std::string_view stopText, RtfToken& token) {
     const bool bulk = stopText.size() == 1 && (stopText[0] == '{' || stopText[0] == '}' || stopText[0] == '\\');
+    if (bulk && readUpToStopByte(stopText[0], token))
+        return;
     // A one-byte stop text is never a byte the replacements change, so in bulk mode they can be applied on the way.
     TokenTextBuilder text(bulk);
     for (;;) {

@@ -67,6 +67,25 @@ TEST_F(SourceTest, EveryWholePercentageIsReportedOnce) {
         EXPECT_EQ(gStatus[size_t(p - 1)], L"Processed: " + std::to_wstring(p) + L"%");
 }
 
+// An object's data is read up to its brace at once: the percentages on the way are still reported one by one, and
+// reading goes on right after the brace.
+TEST_F(SourceTest, AStopModeReadReportsEveryPercentageOnce) {
+    std::string data;
+    while (data.size() < 996)
+        data += (data.size() % 52 == 50) ? "\r\n" : "0a";
+    data.resize(996);
+    loadSourceText(data + "}xy"); // length 1000 with the blank
+    RtfToken token;
+    readRtfToken("}", token);
+    EXPECT_EQ(token.kind, TokenText);
+    EXPECT_EQ(token.text.find_first_of("\r\n}"), std::string_view::npos);
+    ASSERT_EQ(gStatus.size(), 99u);
+    for (int p = 1; p <= 99; ++p)
+        EXPECT_EQ(gStatus[size_t(p - 1)], L"Processed: " + std::to_wstring(p) + L"%");
+    readRtfToken({}, token);
+    EXPECT_EQ(token.text, "xy");
+}
+
 TEST_F(SourceTest, SteppingBack) {
     loadSourceText("ab");
     EXPECT_EQ(nextSourceByte(0), 'a');

@@ -1,6 +1,6 @@
 // The RTF lexer: token sequences for ordinary and stop-mode reads, and its small text helpers.
-#include "rtfSource.h"
 #include "rtfTokenizer.h"
+#include "rtfSource.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +109,8 @@ const TokenCase kStopCases[] = {
     {"empty text before the stop", "}", "T[] N[]"},
     {"zero byte in object data", zeroed("01@ 02}"), zeroed("T[01@ 02] N[]")},
     {"zero byte as the last byte before the end", zeroed("01@"), zeroed("N[01@]")},
+    {"every kind of line end dropped", "a\rb\nc\r\r\nd\r}e", "T[abcd] T[e] N[]"},
+    {"line ends and tabs only", "\r\n\t\r\n}", "T[ ] N[]"},
 };
 
 TEST(RtfTokenizer, StopModeReadsUpToTheStopText) {
@@ -124,6 +126,33 @@ TEST(RtfTokenizer, StopModeReadsUpToTheStopText) {
             got += " N[]";
         EXPECT_EQ(got, c.expected) << "row " << row << ": " << c.name;
     }
+}
+
+// Object data far larger than the lexer's first room for it, in lines as Word writes them, with a tab and a zero byte.
+TEST(RtfTokenizer, LongObjectDataReadsWhole) {
+    std::string source;
+    std::string expected;
+    for (int line = 0; line < 3000; ++line) {
+        std::string hex;
+        for (int i = 0; i < 128; ++i)
+            hex += "0123456789abcdef"[(line * 7 + i) % 16];
+        if (line == 1234)
+            hex[5] = '\t';
+        if (line == 2345)
+            hex[9] = '\0';
+        source += hex + "\r\n";
+        if (line == 1234)
+            hex[5] = ' ';
+        expected += hex;
+    }
+    loadSourceText(source + "}x");
+    RtfToken token;
+    readRtfToken("}", token);
+    EXPECT_EQ(token.kind, TokenText);
+    EXPECT_EQ(token.text.size(), expected.size());
+    EXPECT_TRUE(token.text == expected);
+    readRtfToken({}, token);
+    EXPECT_EQ(token.text, "x");
 }
 
 TEST(RtfTokenizer, StopTextWithBlanksMatchesAnyBlankRun) {
@@ -143,9 +172,9 @@ struct TrailingStopCase {
 
 TEST(RtfTokenizer, FindTrailingStop) {
     const TrailingStopCase cases[] = {
-        {"abc}", "}", 3},  {"abc", "}", -1},    {"", "}", -1},         {"ab  }", " }", 2},
-        {"ab}", " }", 2},  {"a } b", "} b", 2}, {"a }\tb", "} b", 2}, {"x}", "}}", -1},
-        {"}", "}}", -1},   {"a}}", "}}", 1},    {"ab", "", 2},
+        {"abc}", "}", 3}, {"abc", "}", -1},    {"", "}", -1},        {"ab  }", " }", 2},
+        {"ab}", " }", 2}, {"a } b", "} b", 2}, {"a }\tb", "} b", 2}, {"x}", "}}", -1},
+        {"}", "}}", -1},  {"a}}", "}}", 1},    {"ab", "", 2},
     };
     for (size_t row = 0; row < std::size(cases); ++row)
         EXPECT_EQ(findTrailingStop(cases[row].text, cases[row].stop), cases[row].expected) << "row " << row;
