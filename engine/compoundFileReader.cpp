@@ -7,13 +7,20 @@
 // Nothing in the file is trusted: every sector number is checked against the sectors the buffer holds, every chain
 // against the number of sectors it could visit (so a chain that loops is caught before it runs away), every size
 // against the bytes that could hold it before anything is allocated. The tree's colours and order are ignored.
+//
+// Fields are read where they lie, only when needed: the allocation tables one entry at a time as chains are followed,
+// the directory entries' names only when their length matches. So a file held as hex text is never decoded whole:
+// the reader is written once over a source of bytes, which is either the bytes themselves or their hex text. Every
+// check happens before any stream byte is copied, so a read that fails leaves no output behind.
 #include "compoundFileReader.h"
+
+#include "hexText.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
-constexpr uint8_t kSignature[8] = {0xd0, 0xcf, 0x11, 0xe0, 0xa1, 0xb1, 0x1a, 0xe1};
+constexpr uint64_t kSignature = 0xe11ab1a1e011cfd0; // d0 cf 11 e0 a1 b1 1a e1, read as a little-endian number
 
 // Header fields, by byte offset.
 constexpr size_t kHeaderSize = 512;          // the fields; a version 4 header sector is padded to 4096 bytes
@@ -24,10 +31,13 @@ constexpr size_t kHeaderDifatSlots = 109;
 
 // Directory entry fields, by byte offset within the 128-byte entry.
 constexpr size_t kDirectoryEntrySize = 128;
+constexpr uint32_t kDirectoryEntryShift = 7;  // log2 of kDirectoryEntrySize
 constexpr size_t kEntryNameLengthOffset = 64; // 2 bytes: the name's length in bytes, its terminating zero included
+constexpr size_t kEntryChildOffset = 76;      // 4 bytes: a storage's child in the tree below it
 constexpr size_t kEntryClassIdOffset = 80;    // 16 bytes: a storage's class id
 constexpr size_t kEntryStartOffset = 116;     // 4 bytes start sector, then 8 bytes stream size
 constexpr size_t kMaxNameBytes = 64;          // 31 UTF-16 units and the terminating zero
+constexpr size_t kMaxNameUnits = kMaxNameBytes / 2 - 1;
 
 // Sector numbers above kMaxRegularSector are markers (DIFAT, FAT, end of chain, free).
 constexpr uint32_t kMaxRegularSector = 0xfffffffa;
@@ -56,31 +66,61 @@ constexpr LowerCaseRun kLowerCaseRuns[] = {
 };
 // clang-format on
 
-// A bounded reader of little-endian fields. A read past the end clears `ok` and returns 0, so a run of fields is
-// read first and `ok` checked once.
-struct ByteReader {
+// Where the file's bytes come from. number(offset, count) gives the little-endian number of `count` (at most 8) bytes
+// and bytes(offset, count, out) copies `count` bytes out, from an offset that the caller (a ByteReader) has checked
+// against the file's size.
+struct ByteSource { // the bytes themselves
     const uint8_t* data;
+    uint64_t number(size_t offset, size_t count) const {
+        uint64_t value = 0;
+        for (size_t i = 0; i < count; ++i) // low byte first: the compiler makes one load of a fixed count
+            value |= uint64_t(data[offset + i]) << (8 * i);
+        return value;
+    }
+    void bytes(size_t offset, size_t count, uint8_t* out) const { std::memcpy(out, data + offset, count); }
+};
+struct HexSource { // the bytes as hex text, two characters a byte, as decodeHexText reads them
+    const char* text;
+    uint64_t number(size_t offset, size_t count) const { return hexLittleEndianValue(text + 2 * offset, count); }
+    void bytes(size_t offset, size_t count, uint8_t* out) const {
+        decodeHexText(std::string_view(text + 2 * offset, 2 * count), out);
+    }
+};
+
+// A bounded reader of little-endian fields over file bytes [base, base + length). A read past the end clears `ok` and
+// returns 0, so a run of fields is read first and `ok` checked once.
+template <typename Source> struct ByteReader {
+    Source source;
+    size_t base;
     size_t length;
     size_t position;
     bool ok;
 };
 
-uint64_t readLittleEndian(ByteReader& reader, size_t count) {
+template <typename Source> uint64_t readLittleEndian(ByteReader<Source>& reader, size_t count) {
     if (!reader.ok || reader.length < count || reader.position > reader.length - count) {
         reader.ok = false;
         return 0;
     }
-    uint64_t value = 0;
-    for (size_t i = count; i-- > 0;)
-        value = value << 8 | reader.data[reader.position + i];
+    const uint64_t value = reader.source.number(reader.base + reader.position, count);
     reader.position += count;
     return value;
 }
 
-uint16_t readU16(ByteReader& reader) {
+// Reads `count` bytes into `out`, or clears `ok` and leaves `out` alone.
+template <typename Source> void readBytes(ByteReader<Source>& reader, uint8_t* out, size_t count) {
+    if (!reader.ok || reader.length < count || reader.position > reader.length - count) {
+        reader.ok = false;
+        return;
+    }
+    reader.source.bytes(reader.base + reader.position, count, out);
+    reader.position += count;
+}
+
+template <typename Source> uint16_t readU16(ByteReader<Source>& reader) {
     return uint16_t(readLittleEndian(reader, 2));
 }
-uint32_t readU32(ByteReader& reader) {
+template <typename Source> uint32_t readU32(ByteReader<Source>& reader) {
     return uint32_t(readLittleEndian(reader, 4));
 }
 
@@ -91,42 +131,52 @@ struct Header {
     uint32_t firstDifatSector;
 };
 
-struct CompoundFile {
-    const uint8_t* data;
+template <typename Source> struct CompoundFile {
+    Source source;
     size_t size;
+    CompoundFileScratch& lists; // fatSectors and directory hold the file's, once it is open
     bool version4;
     uint32_t sectorShift;
     size_t sectorSize;
-    uint32_t sectorCount;            // sectors that begin inside the buffer; the last one may be cut short
-    std::vector<uint32_t> fat;       // the next sector of each sector's chain
-    std::vector<uint32_t> directory; // the directory's sectors, in order
+    uint32_t sectorCount; // sectors that begin inside the buffer; the last one may be cut short
 };
 
+// A directory entry found whole inside the buffer: where it lies, and the fields the tree walk needs.
 struct DirectoryEntry {
-    char16_t name[kMaxNameBytes / 2];
+    size_t offset;
     uint16_t nameBytes;
     uint8_t type;
     uint32_t left;
     uint32_t right;
-    uint32_t child;
-    uint32_t start;
+};
+
+// Where a stream's bytes are, once every check has passed: `size` bytes in the units of CompoundFileScratch::chain,
+// which are sectors, or mini sectors of the mini stream (whose sectors are CompoundFileScratch::miniStream).
+struct StreamPlace {
     uint64_t size;
-    uint8_t classId[kCompoundFileClassIdSize];
+    bool inMiniStream;
 };
 
 // A reader over one sector; sector 0 follows the header sector. A sector cut short by the end of the buffer gives a
 // reader over what is there, so reads past that fail.
-ByteReader sectorReader(const CompoundFile& file, uint32_t sector) {
+template <typename Source> ByteReader<Source> sectorReader(const CompoundFile<Source>& file, uint32_t sector) {
     if (sector >= file.sectorCount)
-        return {nullptr, 0, 0, false};
+        return {file.source, 0, 0, 0, false};
     const size_t offset = size_t((uint64_t(sector) + 1) << file.sectorShift); // below size: see readHeader
-    return {file.data + offset, std::min(file.sectorSize, file.size - offset), 0, true};
+    return {file.source, offset, std::min(file.sectorSize, file.size - offset), 0, true};
 }
 
-CompoundFileStatus readHeader(CompoundFile& file, Header& header) {
-    if (file.size < kHeaderSize || std::memcmp(file.data, kSignature, sizeof kSignature) != 0)
+template <typename Source> CompoundFileStatus readHeader(CompoundFile<Source>& file, Header& header) {
+    if (file.size < kHeaderSize)
         return CompoundFileStatus::NotCompoundFile;
-    ByteReader reader{file.data, file.size, kMajorVersionOffset, true};
+    // The fields before the DIFAT slots are read from a copy made in one go: decoded once when the file is hex text.
+    uint8_t fields[kHeaderDifatOffset];
+    ByteReader<Source> whole{file.source, 0, file.size, 0, true};
+    readBytes(whole, fields, sizeof fields);
+    ByteReader<ByteSource> reader{ByteSource{fields}, 0, sizeof fields, 0, whole.ok};
+    if (readLittleEndian(reader, sizeof kSignature) != kSignature)
+        return CompoundFileStatus::NotCompoundFile;
+    reader.position = kMajorVersionOffset;
     const uint16_t majorVersion = readU16(reader);
     const uint16_t byteOrder = readU16(reader);
     const uint16_t sectorShift = readU16(reader);
@@ -157,11 +207,15 @@ CompoundFileStatus readHeader(CompoundFile& file, Header& header) {
 // Lists the FAT's sectors: the header's slots first, then the DIFAT sectors, each a run of FAT sector numbers ending
 // with the number of the next DIFAT sector. FAT and DIFAT sectors must all be distinct, which also stops a DIFAT
 // chain that loops.
-CompoundFileStatus readFatSectorList(const CompoundFile& file, const Header& header, std::vector<uint32_t>& list) {
+template <typename Source>
+CompoundFileStatus readFatSectorList(const CompoundFile<Source>& file, const Header& header) {
+    std::vector<uint32_t>& list = file.lists.fatSectors;
+    list.clear();
     if (header.fatSectorCount > file.sectorCount)
         return CompoundFileStatus::Corrupt;
-    std::vector<bool> taken(file.sectorCount);
-    ByteReader slots{file.data, file.size, kHeaderDifatOffset, true};
+    std::vector<uint8_t>& taken = file.lists.marks;
+    taken.assign(file.sectorCount, 0);
+    ByteReader<Source> slots{file.source, 0, file.size, kHeaderDifatOffset, true};
     while (list.size() < header.fatSectorCount && list.size() < kHeaderDifatSlots)
         list.push_back(readU32(slots));
     const size_t numbersPerDifatSector = file.sectorSize / 4 - 1;
@@ -169,8 +223,8 @@ CompoundFileStatus readFatSectorList(const CompoundFile& file, const Header& hea
     while (list.size() < header.fatSectorCount) {
         if (next >= file.sectorCount || taken[next])
             return CompoundFileStatus::Corrupt;
-        taken[next] = true;
-        ByteReader difat = sectorReader(file, next);
+        taken[next] = 1;
+        ByteReader<Source> difat = sectorReader(file, next);
         for (size_t i = 0; i < numbersPerDifatSector && list.size() < header.fatSectorCount; ++i)
             list.push_back(readU32(difat));
         difat.position = numbersPerDifatSector * 4;
@@ -181,126 +235,131 @@ CompoundFileStatus readFatSectorList(const CompoundFile& file, const Header& hea
     for (uint32_t sector : list) {
         if (sector >= file.sectorCount || taken[sector])
             return CompoundFileStatus::Corrupt;
-        taken[sector] = true;
+        taken[sector] = 1;
     }
     return slots.ok ? CompoundFileStatus::Ok : CompoundFileStatus::Corrupt;
 }
 
-// Reads an allocation table (the FAT or the mini FAT) from its sectors, which must be whole.
-CompoundFileStatus readTable(const CompoundFile& file, const std::vector<uint32_t>& sectors,
-                             std::vector<uint32_t>& table) {
-    const size_t numbersPerSector = file.sectorSize / 4;
-    table.resize(sectors.size() * numbersPerSector);
-    uint32_t* write = table.data();
+// An allocation table (the FAT or the mini FAT) is read from its sectors entry by entry as chains are followed, so
+// its sectors are checked to be whole once, here, and its entries then read without a check each.
+template <typename Source>
+CompoundFileStatus checkTableSectors(const CompoundFile<Source>& file, const std::vector<uint32_t>& sectors) {
     for (uint32_t sector : sectors) {
-        // The whole sector is checked once, then decoded without a check per number: tables are the bulk of what
-        // is read per object.
-        const ByteReader reader = sectorReader(file, sector);
-        if (!reader.ok || reader.length < numbersPerSector * 4)
+        const ByteReader<Source> reader = sectorReader(file, sector);
+        if (!reader.ok || reader.length < file.sectorSize)
             return CompoundFileStatus::Corrupt;
-        for (size_t i = 0; i < numbersPerSector; ++i, ++write) {
-            const uint8_t* number = reader.data + 4 * i;
-            *write = uint32_t(number[0]) | uint32_t(number[1]) << 8 | uint32_t(number[2]) << 16 |
-                     uint32_t(number[3]) << 24;
-        }
     }
     return CompoundFileStatus::Ok;
 }
 
-// Follows a chain of `table` from `start` to its end marker. Each link must be below `limit` (the sectors that
-// exist) and have a table entry. A chain without loops visits each sector at most once, so one that grows past
-// `limit` loops.
-CompoundFileStatus followChain(const std::vector<uint32_t>& table, uint32_t start, uint64_t limit,
-                               std::vector<uint32_t>& chain) {
+// Entry `index` of the table kept in `sectors`: index is below the table's size (its sectors' numbers together), and
+// the sectors passed checkTableSectors.
+template <typename Source>
+uint32_t tableEntry(const CompoundFile<Source>& file, const std::vector<uint32_t>& sectors, uint32_t index) {
+    const uint32_t numbersShift = file.sectorShift - 2; // 128 or 1024 numbers a sector
+    const uint64_t sectorStart = (uint64_t(sectors[index >> numbersShift]) + 1) << file.sectorShift;
+    const size_t offset = size_t(sectorStart) + 4 * size_t(index & ((1u << numbersShift) - 1));
+    return uint32_t(file.source.number(offset, 4));
+}
+
+// Follows a chain of the table kept in `tableSectors` from `start` to its end marker. Each link must be below `limit`
+// (the sectors that exist) and have a table entry. A chain without loops visits each sector at most once, so one that
+// grows past `limit` loops.
+template <typename Source>
+CompoundFileStatus followChain(const CompoundFile<Source>& file, const std::vector<uint32_t>& tableSectors,
+                               uint32_t start, uint64_t limit, std::vector<uint32_t>& chain) {
     chain.clear();
-    for (uint32_t sector = start; sector != kEndOfChain; sector = table[sector]) {
-        if (sector >= limit || sector >= table.size() || chain.size() >= limit)
+    const uint64_t tableSize = uint64_t(tableSectors.size()) << (file.sectorShift - 2);
+    for (uint32_t sector = start; sector != kEndOfChain; sector = tableEntry(file, tableSectors, sector)) {
+        if (sector >= limit || sector >= tableSize || chain.size() >= limit)
             return CompoundFileStatus::Corrupt;
         chain.push_back(sector);
     }
     return CompoundFileStatus::Ok;
 }
 
-// Copies `size` bytes stored in the units (sectors or mini sectors) of `chain` out of `source`, where unit n begins
-// at (n + firstUnit) << unitShift. The chain may run on past the data; it may not stop short of it.
-CompoundFileStatus copyChain(const uint8_t* source, size_t sourceSize, uint32_t unitShift, uint64_t firstUnit,
-                             const std::vector<uint32_t>& chain, size_t size, std::vector<uint8_t>& out) {
-    const size_t unitSize = size_t(1) << unitShift;
+// Checks that `size` bytes stored in the units (sectors or mini sectors) of `chain` lie inside a source of
+// `sourceSize` bytes, where unit n begins at (n + firstUnit) << unitShift. The chain may run on past the data; it may
+// not stop short of it.
+CompoundFileStatus checkChainHolds(const std::vector<uint32_t>& chain, uint32_t unitShift, uint64_t firstUnit,
+                                   uint64_t size, uint64_t sourceSize) {
+    const uint64_t unitSize = uint64_t(1) << unitShift;
     if (chain.size() < (size >> unitShift) + ((size & (unitSize - 1)) != 0))
         return CompoundFileStatus::Corrupt;
-    out.resize(size);
-    for (size_t done = 0, i = 0; done < size; done += unitSize, ++i) {
-        const size_t count = std::min(unitSize, size - done);
-        const uint64_t offset = (uint64_t(chain[i]) + firstUnit) << unitShift;
+    for (uint64_t done = 0, i = 0; done < size; done += unitSize, ++i) {
+        const uint64_t count = std::min(unitSize, size - done);
+        const uint64_t offset = (uint64_t(chain[size_t(i)]) + firstUnit) << unitShift;
         if (sourceSize < count || offset > sourceSize - count)
             return CompoundFileStatus::Corrupt;
-        std::memcpy(out.data() + done, source + offset, count);
     }
     return CompoundFileStatus::Ok;
 }
 
-// A stream kept in the file's own sectors: the streams at or above the cutoff, and the mini stream.
-CompoundFileStatus readSectorStream(const CompoundFile& file, uint32_t start, uint64_t size,
-                                    std::vector<uint8_t>& out) {
+// A stream kept in the file's own sectors (the streams at or above the cutoff, and the mini stream): its chain goes
+// into `chain`.
+template <typename Source>
+CompoundFileStatus locateSectorStream(const CompoundFile<Source>& file, uint32_t start, uint64_t size,
+                                      std::vector<uint32_t>& chain) {
     // No larger than all sectors together: checked before anything is allocated, and before the size is narrowed
     // to size_t on 32-bit builds.
     if (size > file.size - file.sectorSize)
         return CompoundFileStatus::Corrupt;
-    std::vector<uint32_t> chain;
-    CompoundFileStatus status = followChain(file.fat, start, file.sectorCount, chain);
+    const CompoundFileStatus status = followChain(file, file.lists.fatSectors, start, file.sectorCount, chain);
     if (status != CompoundFileStatus::Ok)
         return status;
-    return copyChain(file.data, file.size, file.sectorShift, 1, chain, size_t(size), out);
+    return checkChainHolds(chain, file.sectorShift, 1, size, file.size);
 }
 
-// A stream below the cutoff: its mini sectors are found through the mini FAT inside the root entry's stream.
-CompoundFileStatus readMiniStream(const CompoundFile& file, const Header& header, const DirectoryEntry& root,
-                                  const DirectoryEntry& entry, std::vector<uint8_t>& out) {
-    if (entry.size > root.size)
-        return CompoundFileStatus::Corrupt;
-    std::vector<uint8_t> miniStream;
-    std::vector<uint32_t> miniFatSectors;
-    std::vector<uint32_t> miniFat;
-    std::vector<uint32_t> chain;
-    CompoundFileStatus status = readSectorStream(file, root.start, root.size, miniStream);
-    if (status == CompoundFileStatus::Ok)
-        status = followChain(file.fat, header.firstMiniFatSector, file.sectorCount, miniFatSectors);
-    if (status == CompoundFileStatus::Ok)
-        status = readTable(file, miniFatSectors, miniFat);
-    const uint64_t miniSectorCount = (uint64_t(miniStream.size()) + (1u << kMiniSectorShift) - 1) >> kMiniSectorShift;
-    if (status == CompoundFileStatus::Ok)
-        status = followChain(miniFat, entry.start, miniSectorCount, chain);
-    if (status != CompoundFileStatus::Ok)
-        return status;
-    return copyChain(miniStream.data(), miniStream.size(), kMiniSectorShift, 0, chain, size_t(entry.size), out);
-}
-
-bool readDirectoryEntry(const CompoundFile& file, uint32_t id, DirectoryEntry& entry) {
-    const size_t entriesPerSector = file.sectorSize / kDirectoryEntrySize;
-    if (id / entriesPerSector >= file.directory.size())
+// The reader over directory entry `id`, when the directory has that entry and it lies whole inside the buffer.
+template <typename Source> bool entryReader(const CompoundFile<Source>& file, uint32_t id, ByteReader<Source>& entry) {
+    const uint32_t entriesShift = file.sectorShift - kDirectoryEntryShift; // 4 or 32 entries a sector
+    if ((id >> entriesShift) >= file.lists.directory.size())
         return false;
-    ByteReader reader = sectorReader(file, file.directory[id / entriesPerSector]);
-    const size_t base = id % entriesPerSector * kDirectoryEntrySize;
-    reader.position = base;
-    for (char16_t& unit : entry.name)
-        unit = char16_t(readU16(reader));
-    reader.position = base + kEntryNameLengthOffset;
-    entry.nameBytes = readU16(reader);
-    entry.type = uint8_t(readLittleEndian(reader, 1));
-    readLittleEndian(reader, 1); // colour: the tree is walked whole, so balance does not matter
-    entry.left = readU32(reader);
-    entry.right = readU32(reader);
-    entry.child = readU32(reader);
-    reader.position = base + kEntryClassIdOffset;
-    for (uint8_t& byte : entry.classId)
-        byte = uint8_t(readLittleEndian(reader, 1));
-    reader.position = base + kEntryStartOffset;
-    entry.start = readU32(reader);
-    entry.size = readLittleEndian(reader, 8);
+    const ByteReader<Source> sector = sectorReader(file, file.lists.directory[id >> entriesShift]);
+    const size_t base = size_t(id & ((1u << entriesShift) - 1)) << kDirectoryEntryShift;
+    if (!sector.ok || sector.length < kDirectoryEntrySize || base > sector.length - kDirectoryEntrySize)
+        return false;
+    entry = {file.source, sector.base + base, kDirectoryEntrySize, 0, true};
+    return true;
+}
+
+template <typename Source>
+bool readDirectoryEntry(const CompoundFile<Source>& file, uint32_t id, DirectoryEntry& entry) {
+    ByteReader<Source> reader{};
+    if (!entryReader(file, id, reader))
+        return false;
+    entry.offset = reader.base;
+    // The fields the walk needs lie together: they are read from a copy made in one go (decoded once from hex text).
+    uint8_t fields[kEntryChildOffset - kEntryNameLengthOffset];
+    reader.position = kEntryNameLengthOffset;
+    readBytes(reader, fields, sizeof fields);
+    ByteReader<ByteSource> copy{ByteSource{fields}, 0, sizeof fields, 0, reader.ok};
+    entry.nameBytes = readU16(copy);
+    entry.type = uint8_t(readLittleEndian(copy, 1));
+    copy.position += 1; // colour: the tree is walked whole, so balance does not matter
+    entry.left = readU32(copy);
+    entry.right = readU32(copy);
+    return copy.ok;
+}
+
+// The first of a storage entry's children.
+template <typename Source> uint32_t readEntryChild(const CompoundFile<Source>& file, const DirectoryEntry& entry) {
+    ByteReader<Source> reader{file.source, entry.offset, kDirectoryEntrySize, kEntryChildOffset, true};
+    return readU32(reader);
+}
+
+// The start sector and size of an entry's stream.
+template <typename Source>
+void readEntryStream(const CompoundFile<Source>& file, const DirectoryEntry& entry, uint32_t& start, uint64_t& size) {
+    ByteReader<Source> reader{file.source, entry.offset, kDirectoryEntrySize, kEntryStartOffset, true};
+    uint8_t fields[kDirectoryEntrySize - kEntryStartOffset];
+    readBytes(reader, fields, sizeof fields);
+    ByteReader<ByteSource> copy{ByteSource{fields}, 0, sizeof fields, 0, reader.ok};
+    start = readU32(copy);
+    size = readLittleEndian(copy, 8);
     // Version 3 writers may leave garbage in the high half of the size.
     if (!file.version4)
-        entry.size &= 0xffffffff;
-    return reader.ok;
+        size &= 0xffffffff;
 }
 
 char16_t upperCase(char16_t unit) {
@@ -310,25 +369,36 @@ char16_t upperCase(char16_t unit) {
     return unit;
 }
 
-bool nameMatches(const DirectoryEntry& entry, std::u16string_view name) {
+// The entry's name (whose length field has been checked, so at most kMaxNameUnits long) against `name`: lengths first,
+// then the units, which mostly match as they are, so that only the others are upper-cased.
+template <typename Source>
+bool nameMatches(const CompoundFile<Source>& file, const DirectoryEntry& entry, std::u16string_view name) {
     if (size_t(entry.nameBytes / 2 - 1) != name.size())
         return false;
-    for (size_t i = 0; i < name.size(); ++i)
-        if (upperCase(entry.name[i]) != upperCase(name[i]))
+    uint8_t bytes[kMaxNameUnits * 2];
+    ByteReader<Source> reader{file.source, entry.offset, kDirectoryEntrySize, 0, true};
+    readBytes(reader, bytes, 2 * name.size());
+    for (size_t i = 0; reader.ok && i < name.size(); ++i) {
+        const char16_t unit = char16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+        if (unit != name[i] && upperCase(unit) != upperCase(name[i]))
             return false;
-    return true;
+    }
+    return reader.ok;
 }
 
 // Looks for `name` among the root's children. Neither the tree's colours nor its order are trusted: every entry
 // reachable from the root's child is visited once, from an explicit stack, and an entry reached twice (a loop, or an
 // entry with two parents) makes the file corrupt. So does a name found twice: which one Windows opens depends on the
-// tree's order.
-CompoundFileStatus findRootChild(const CompoundFile& file, uint32_t firstChild, std::u16string_view name,
+// tree's order. So the walk goes on after a match.
+template <typename Source>
+CompoundFileStatus findRootChild(const CompoundFile<Source>& file, uint32_t firstChild, std::u16string_view name,
                                  DirectoryEntry& found) {
-    const size_t entryCount = file.directory.size() * (file.sectorSize / kDirectoryEntrySize);
-    std::vector<bool> visited(entryCount);
-    visited[0] = true; // the root is nobody's sibling
-    std::vector<uint32_t> pending{firstChild};
+    const size_t entryCount = file.lists.directory.size() << (file.sectorShift - kDirectoryEntryShift);
+    std::vector<uint8_t>& visited = file.lists.marks;
+    visited.assign(entryCount, 0);
+    visited[0] = 1; // the root is nobody's sibling
+    std::vector<uint32_t>& pending = file.lists.pending;
+    pending.assign(1, firstChild);
     bool matched = false;
     while (!pending.empty()) {
         const uint32_t id = pending.back();
@@ -338,11 +408,11 @@ CompoundFileStatus findRootChild(const CompoundFile& file, uint32_t firstChild, 
         DirectoryEntry entry;
         if (id >= entryCount || visited[id] || !readDirectoryEntry(file, id, entry))
             return CompoundFileStatus::Corrupt;
-        visited[id] = true;
+        visited[id] = 1;
         const bool nameValid = entry.nameBytes % 2 == 0 && entry.nameBytes >= 2 && entry.nameBytes <= kMaxNameBytes;
         if (!nameValid || (entry.type != EntryStorage && entry.type != EntryStream))
             return CompoundFileStatus::Corrupt;
-        if (nameMatches(entry, name)) {
+        if (nameMatches(file, entry, name)) {
             if (matched)
                 return CompoundFileStatus::Corrupt;
             matched = true;
@@ -352,6 +422,100 @@ CompoundFileStatus findRootChild(const CompoundFile& file, uint32_t firstChild, 
         pending.push_back(entry.right);
     }
     return matched && found.type == EntryStream ? CompoundFileStatus::Ok : CompoundFileStatus::StreamNotFound;
+}
+
+// A stream below the cutoff: its mini sectors are found through the mini FAT inside the mini stream, whose sectors
+// are checked to hold all of it although only the stream's mini sectors are read later.
+template <typename Source>
+CompoundFileStatus locateMiniStream(const CompoundFile<Source>& file, const Header& header, const DirectoryEntry& root,
+                                    uint32_t start, uint64_t size) {
+    uint32_t miniStreamStart = 0;
+    uint64_t miniStreamSize = 0;
+    readEntryStream(file, root, miniStreamStart, miniStreamSize);
+    if (size > miniStreamSize)
+        return CompoundFileStatus::Corrupt;
+    CompoundFileScratch& lists = file.lists;
+    CompoundFileStatus status = locateSectorStream(file, miniStreamStart, miniStreamSize, lists.miniStream);
+    if (status == CompoundFileStatus::Ok)
+        status = followChain(file, lists.fatSectors, header.firstMiniFatSector, file.sectorCount, lists.miniFatSectors);
+    if (status == CompoundFileStatus::Ok)
+        status = checkTableSectors(file, lists.miniFatSectors);
+    const uint64_t miniSectorCount = (miniStreamSize + (1u << kMiniSectorShift) - 1) >> kMiniSectorShift;
+    if (status == CompoundFileStatus::Ok)
+        status = followChain(file, lists.miniFatSectors, start, miniSectorCount, lists.chain);
+    if (status == CompoundFileStatus::Ok)
+        status = checkChainHolds(lists.chain, kMiniSectorShift, 0, size, miniStreamSize);
+    return status;
+}
+
+// Reads the header, the FAT's sector list and the directory's chain, and the root entry.
+template <typename Source>
+CompoundFileStatus openCompoundFile(CompoundFile<Source>& file, Header& header, DirectoryEntry& root) {
+    CompoundFileStatus status = readHeader(file, header);
+    if (status == CompoundFileStatus::Ok)
+        status = readFatSectorList(file, header);
+    if (status == CompoundFileStatus::Ok)
+        status = checkTableSectors(file, file.lists.fatSectors);
+    if (status == CompoundFileStatus::Ok)
+        status = followChain(file, file.lists.fatSectors, header.firstDirectorySector, file.sectorCount,
+                             file.lists.directory);
+    if (status == CompoundFileStatus::Ok && (!readDirectoryEntry(file, 0, root) || root.type != EntryRoot))
+        status = CompoundFileStatus::Corrupt;
+    return status;
+}
+
+// Opens the file and finds the stream `name` in it, checking everything about it that copying it out needs.
+template <typename Source>
+CompoundFileStatus locateStream(CompoundFile<Source>& file, std::u16string_view name, StreamPlace& place) {
+    Header header{};
+    DirectoryEntry root{};
+    DirectoryEntry entry{};
+    CompoundFileStatus status = openCompoundFile(file, header, root);
+    if (status == CompoundFileStatus::Ok)
+        status = findRootChild(file, readEntryChild(file, root), name, entry);
+    if (status != CompoundFileStatus::Ok)
+        return status;
+    uint32_t start = 0;
+    readEntryStream(file, entry, start, place.size);
+    place.inMiniStream = place.size < kMiniStreamCutoff;
+    if (place.size == 0)
+        return CompoundFileStatus::Ok;
+    return place.inMiniStream ? locateMiniStream(file, header, root, start, place.size)
+                              : locateSectorStream(file, start, place.size, file.lists.chain);
+}
+
+// Where unit `index` of a located stream begins in the file. A mini sector lies inside one sector of the mini stream
+// (64 divides the sector size), and locateMiniStream checked that sector to hold it.
+template <typename Source>
+uint64_t unitOffset(const CompoundFile<Source>& file, const StreamPlace& place, size_t index) {
+    const uint32_t unit = file.lists.chain[index];
+    if (!place.inMiniStream)
+        return (uint64_t(unit) + 1) << file.sectorShift;
+    const uint64_t inMiniStream = uint64_t(unit) << kMiniSectorShift;
+    const uint32_t sector = file.lists.miniStream[size_t(inMiniStream >> file.sectorShift)];
+    return ((uint64_t(sector) + 1) << file.sectorShift) + (inMiniStream & (file.sectorSize - 1));
+}
+
+// Hands the located stream's bytes to copy(fileOffset, count) in order, in runs: units that follow each other in the
+// file (as a writer usually leaves them) make one run.
+template <typename Source, typename Copy>
+void copyStream(const CompoundFile<Source>& file, const StreamPlace& place, Copy copy) {
+    const uint64_t unitSize = uint64_t(1) << (place.inMiniStream ? kMiniSectorShift : file.sectorShift);
+    uint64_t runStart = 0;
+    uint64_t runSize = 0;
+    for (uint64_t done = 0, i = 0; done < place.size; done += unitSize, ++i) {
+        const uint64_t count = std::min(unitSize, place.size - done);
+        const uint64_t offset = unitOffset(file, place, size_t(i));
+        if (offset != runStart + runSize) {
+            if (runSize != 0)
+                copy(size_t(runStart), size_t(runSize));
+            runStart = offset;
+            runSize = 0;
+        }
+        runSize += count;
+    }
+    if (runSize != 0)
+        copy(size_t(runStart), size_t(runSize));
 }
 } // namespace
 
@@ -371,50 +535,55 @@ const char* compoundFileStatusText(CompoundFileStatus status) {
     return "unknown status";
 }
 
-namespace {
-// Reads the header, the FAT and the directory's chain, and the root entry.
-CompoundFileStatus openCompoundFile(CompoundFile& file, Header& header, DirectoryEntry& root) {
-    std::vector<uint32_t> fatSectors;
-    CompoundFileStatus status = readHeader(file, header);
-    if (status == CompoundFileStatus::Ok)
-        status = readFatSectorList(file, header, fatSectors);
-    if (status == CompoundFileStatus::Ok)
-        status = readTable(file, fatSectors, file.fat);
-    if (status == CompoundFileStatus::Ok)
-        status = followChain(file.fat, header.firstDirectorySector, file.sectorCount, file.directory);
-    if (status == CompoundFileStatus::Ok && (!readDirectoryEntry(file, 0, root) || root.type != EntryRoot))
-        status = CompoundFileStatus::Corrupt;
-    return status;
-}
-} // namespace
-
 CompoundFileStatus readCompoundFileRootClass(const uint8_t* data, size_t size,
                                              std::array<uint8_t, kCompoundFileClassIdSize>& classId) {
     classId.fill(0);
-    CompoundFile file{data, size, false, 0, 0, 0, {}, {}};
+    CompoundFileScratch lists;
+    CompoundFile<ByteSource> file{ByteSource{data}, size, lists, false, 0, 0, 0};
     Header header{};
     DirectoryEntry root{};
     const CompoundFileStatus status = openCompoundFile(file, header, root);
     if (status == CompoundFileStatus::Ok)
-        std::copy(std::begin(root.classId), std::end(root.classId), classId.begin());
+        std::memcpy(classId.data(), data + root.offset + kEntryClassIdOffset, kCompoundFileClassIdSize);
     return status;
 }
 
 CompoundFileStatus readCompoundFileStream(const uint8_t* data, size_t size, std::u16string_view streamName,
                                           std::vector<uint8_t>& out) {
+    CompoundFileScratch lists;
+    return readCompoundFileStream(data, size, streamName, out, lists);
+}
+
+CompoundFileStatus readCompoundFileStream(const uint8_t* data, size_t size, std::u16string_view streamName,
+                                          std::vector<uint8_t>& out, CompoundFileScratch& scratch) {
     out.clear();
-    CompoundFile file{data, size, false, 0, 0, 0, {}, {}};
-    Header header{};
-    DirectoryEntry root{};
-    DirectoryEntry entry{};
-    CompoundFileStatus status = openCompoundFile(file, header, root);
-    if (status == CompoundFileStatus::Ok)
-        status = findRootChild(file, root.child, streamName, entry);
-    if (status == CompoundFileStatus::Ok && entry.size != 0) {
-        status = entry.size < kMiniStreamCutoff ? readMiniStream(file, header, root, entry, out)
-                                                : readSectorStream(file, entry.start, entry.size, out);
-    }
+    CompoundFile<ByteSource> file{ByteSource{data}, size, scratch, false, 0, 0, 0};
+    StreamPlace place{};
+    const CompoundFileStatus status = locateStream(file, streamName, place);
     if (status != CompoundFileStatus::Ok)
-        out.clear();
-    return status;
+        return status;
+    // The size is below the buffer's: locateSectorStream and locateMiniStream checked it.
+    out.resize(size_t(place.size));
+    uint8_t* write = out.data();
+    copyStream(file, place, [&](size_t offset, size_t count) {
+        std::memcpy(write, data + offset, count);
+        write += count;
+    });
+    return CompoundFileStatus::Ok;
+}
+
+CompoundFileStatus readCompoundFileStreamHex(std::string_view hex, std::u16string_view streamName, std::string& outHex,
+                                             CompoundFileScratch& scratch) {
+    CompoundFile<HexSource> file{HexSource{hex.data()}, hex.size() / 2, scratch, false, 0, 0, 0};
+    StreamPlace place{};
+    const CompoundFileStatus status = locateStream(file, streamName, place);
+    if (status != CompoundFileStatus::Ok)
+        return status;
+    outHex.reserve(outHex.size() + 2 * size_t(place.size));
+    copyStream(file, place, [&](size_t offset, size_t count) {
+        const size_t at = outHex.size();
+        outHex.append(hex.data() + 2 * offset, 2 * count);
+        writeLowercaseHex(&outHex[at], count, &outHex[at]);
+    });
+    return CompoundFileStatus::Ok;
 }

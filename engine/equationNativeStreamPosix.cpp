@@ -1,26 +1,18 @@
-// The native build has no COM: it reads compound files with the engine's own reader.
+// The native build has no COM: it reads compound files with the engine's own reader, straight from the hex text, so
+// that only the fields it reads and the stream's own bytes are ever decoded.
 #include "equationObjectUnwrap.h"
 
 #include "compoundFileReader.h"
-#include "hexText.h"
-
-#include <vector>
 
 namespace {
-// Decoded compound files and their streams, kept from object to object so that a document of many equations does
-// not allocate and zero fresh buffers for each. Conversion job's thread only.
-std::vector<uint8_t> gFileBytes;
-std::vector<uint8_t> gStreamBytes;
+// The reader's lists, kept from object to object so that a document of many equations does not allocate fresh ones
+// for each. Conversion job's thread only.
+CompoundFileScratch gScratch;
 } // namespace
 
 StreamReadStatus readEquationNativeStream(std::string_view compoundFileHex, std::string& outputHex) {
-    std::vector<uint8_t>& file = gFileBytes;
-    file.resize(compoundFileHex.size() / 2);
-    decodeHexText(compoundFileHex, file.data());
-    std::vector<uint8_t>& stream = gStreamBytes;
-    switch (readCompoundFileStream(file.data(), file.size(), u"Equation Native", stream)) {
+    switch (readCompoundFileStreamHex(compoundFileHex, u"Equation Native", outputHex, gScratch)) {
     case CompoundFileStatus::Ok:
-        appendHexText(outputHex, stream.data(), stream.size());
         return StreamReadStatus::Ok;
     case CompoundFileStatus::NotCompoundFile:
     case CompoundFileStatus::Unsupported:

@@ -75,8 +75,10 @@ struct UnwrapCase {
 };
 
 TEST(Unwrap, KindsFailuresAndTheRestorePath) {
-    const std::string mtef3 = "0301010300" "0a0100";
-    const std::string mtef4 = "0401010300" "0a0100";
+    const std::string mtef3 = "0301010300"
+                              "0a0100";
+    const std::string mtef4 = "0401010300"
+                              "0a0100";
     const UnwrapCase cases[] = {
         {"empty input", "", ObjectStorage, 1, 0, ""},
         {"bare MTEF passes through", std::string(56, '0') + mtef3, ObjectBareMtef, 0, 0, std::string(56, '0') + mtef3},
@@ -86,7 +88,10 @@ TEST(Unwrap, KindsFailuresAndTheRestorePath) {
         {"Equation.3 restored too", mtef3, ObjectEquation3, 1, 0, std::string(56, '0') + mtef3},
         {"version 4 is not restored", mtef4, ObjectStorage, 1, 1, ""},
         {"too short to restore", "0301010300", ObjectStorage, 1, 1, ""},
-        {"upper nibble of the product version must be 0", "0301011300" "0a", ObjectStorage, 1, 1, ""},
+        {"upper nibble of the product version must be 0",
+         "0301011300"
+         "0a",
+         ObjectStorage, 1, 1, ""},
         {"missing stream", hexOf(patchedObject(true, false)), ObjectStorage, 1, 1, ""},
         {"empty stream", hexOf(patchedObject(false, true)), ObjectStorage, 0, 0, ""},
         {"odd length", hexOf(readFileBytes(testDataPath("mtef-objects/mathtype3/frac.bin"))) + "a", ObjectStorage, 0, 0,
@@ -96,8 +101,8 @@ TEST(Unwrap, KindsFailuresAndTheRestorePath) {
     for (size_t row = 0; row < std::size(cases); ++row) {
         const UnwrapCase& c = cases[row];
         std::string output = "left over";
-        EXPECT_EQ(unwrapEquationObject(output, c.input, c.kind, c.restore), c.expectedResult) << "row " << row << ": "
-                                                                                               << c.name;
+        EXPECT_EQ(unwrapEquationObject(output, c.input, c.kind, c.restore), c.expectedResult)
+            << "row " << row << ": " << c.name;
         if (c.expectedOutput != "<any>")
             EXPECT_EQ(output, c.expectedOutput) << "row " << row << ": " << c.name;
         else
@@ -135,6 +140,45 @@ TEST(HexText, BlockDecodingMatchesPairRules) {
         for (size_t i = 0; i < hex.size() / 2; ++i)
             ASSERT_EQ(decoded[i], hexPairValue(hex[2 * i], hex[2 * i + 1])) << "round " << round << ", byte " << i;
         EXPECT_EQ(decoded.back(), 0xee) << "round " << round << ": wrote past the end";
+    }
+}
+} // namespace
+
+namespace {
+// Compound file fields are read straight from hex text, four bytes a word where the eight characters are clean hex,
+// and stream bytes are copied as lowercase hex sixteen characters at a time where they are clean: every mix, length
+// and alignment gives what the pair rules give. The text is exactly sized, so the sanitizer sees any read past it.
+TEST(HexText, FieldReadsAndLowercaseCopiesMatchPairRules) {
+    const char alphabet[] = "0123456789abcdefABCDEF g\x80/:@`G\x10\x19";
+    uint32_t seed = 7;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 16; };
+    for (int round = 0; round < 2000; ++round) {
+        const size_t length = next() % 80;
+        const bool clean = round % 3 != 0;
+        std::vector<char> hex(length);
+        for (char& c : hex)
+            c = alphabet[next() % (clean ? 22 : sizeof alphabet - 1)];
+        const size_t count = length / 2;
+        std::vector<uint8_t> bytes(count);
+        for (size_t i = 0; i < count; ++i)
+            bytes[i] = hexPairValue(hex[2 * i], hex[2 * i + 1]);
+
+        std::string expected;
+        appendHexText(expected, bytes.data(), bytes.size());
+        std::string copied(2 * count + 1, '#');
+        writeLowercaseHex(hex.data(), count, copied.data());
+        EXPECT_EQ(copied.substr(0, 2 * count), expected) << "round " << round;
+        EXPECT_EQ(copied.back(), '#') << "round " << round << ": wrote past the end";
+
+        for (size_t size : {1, 2, 4, 8}) {
+            for (size_t at = 0; at + size <= count; ++at) {
+                uint64_t value = 0;
+                for (size_t i = size; i-- > 0;)
+                    value = value << 8 | bytes[at + i];
+                ASSERT_EQ(hexLittleEndianValue(hex.data() + 2 * at, size), value)
+                    << "round " << round << ", " << size << " bytes at " << at;
+            }
+        }
     }
 }
 } // namespace
