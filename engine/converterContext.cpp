@@ -33,7 +33,8 @@ constexpr size_t kMaxCbObject = 0xffff;
 
 void resetObjectState(ConverterContext& context) {
     context.endOfData = false;
-    context.readPosition = -1;
+    context.readIndex = -1;
+    context.currentByte = 0;
     context.sizeRecord = "0a";
     context.encodings.assign(4, 0);
     context.fonts.clear();
@@ -43,6 +44,7 @@ void resetObjectState(ConverterContext& context) {
     context.typefaces.fill(TypefaceSlot{});
     context.output.clear();
     context.sourceHex.clear();
+    context.source.clear();
     context.equationNative.clear();
     context.depth = 0;
     context.addedV3Depth = 0;
@@ -134,7 +136,6 @@ void initConverterContext(ConverterContext& context, int32_t format, int32_t all
     context.allowMathTypeFonts = allowMathTypeFonts;
     context.restoreBroken = restoreBroken;
     context.forceUnicode = forceUnicode;
-    context.currentByte = {{'0', '0'}};
     context.v3HeaderTemplate = std::string(kV3HeaderTemplate);
 }
 
@@ -146,7 +147,10 @@ const std::string& convertEquationObject(ConverterContext& context, std::string_
         return context.output;
     }
     context.mtefVersion = hexPairValue(context.sourceHex[kNativeHeaderHex], context.sourceHex[kNativeHeaderHex + 1]);
-    context.sourceHex.erase(0, kNativeHeaderHex + kMtefHeaderHex);
+    // The records read the data as bytes, decoded once here; an odd last hex character is half a byte and not read.
+    const std::string_view mtefHex = std::string_view(context.sourceHex).substr(kNativeHeaderHex + kMtefHeaderHex);
+    context.source.resize(mtefHex.size() / 2);
+    decodeHexText(mtefHex, context.source.data());
 
     const std::string body = translateTopLevel(context);
     if (body.empty() || context.abandoned)

@@ -35,9 +35,10 @@ struct ConverterContext {
     int32_t restoreBroken = 0;      // "Restore broken equations" (isOleRestore)
     int32_t allowMathTypeFonts = 0; // "Allow MathType fonts" (isEuclid)
     int32_t mtefVersion = 0;        // 2, 3, 4 or 5 for the object being translated
-    std::string sourceHex;          // the object's MTEF data as hex, both headers removed
-    int64_t readPosition = -1;      // index of the second hex character of the byte last read; -1 before the first
-    std::array<char, 2> currentByte{{'0', '0'}}; // hex text of the byte last read; "00" once the data is exhausted
+    std::string sourceHex;          // the object's "Equation Native" stream as hex, as unwrapped
+    std::vector<uint8_t> source;    // the object's MTEF data after both headers, decoded once from sourceHex
+    int64_t readIndex = -1;         // index in `source` of the byte last read; -1 before the first
+    uint8_t currentByte = 0;        // the byte last read; 0 once the data is exhausted
     std::string output;             // the replacement of the current object; empty when it was not converted
     std::string v3HeaderTemplate;   // fixed start of an Equation Editor 3.x "Equation Native" stream (cbObject missing)
     bool topLevelOpen = false;      // set before the top-level records; cleared by the first LINE or PILE
@@ -47,13 +48,13 @@ struct ConverterContext {
     std::vector<FontEntry> fonts;   // one entry per font definition
     int32_t fontDefCount = 0;       // font definitions read while topLevelOpen was set
     std::array<TypefaceSlot, 128> typefaces{}; // explicit typeface number 0-127 -> font and style
-    int32_t pendingFont = -1;       // font of the last font-style definition, still to be bound to a typeface
+    int32_t pendingFont = -1; // font of the last font-style definition, still to be bound to a typeface
     int32_t pendingStyle = -1;
     // Kept beside the translation state:
-    int32_t depth = 0;              // records being translated, one inside the other
-    int32_t addedV3Depth = 0;       // format 0: object lists the output adds around the records being read
-    bool abandoned = false;         // the object cannot be translated soundly: leave it unconverted
-    std::string equationNative;     // format 0: the last "Equation Native" stream assembled (hex), for wrapping
+    int32_t depth = 0;          // records being translated, one inside the other
+    int32_t addedV3Depth = 0;   // format 0: object lists the output adds around the records being read
+    bool abandoned = false;     // the object cannot be translated soundly: leave it unconverted
+    std::string equationNative; // format 0: the last "Equation Native" stream assembled (hex), for wrapping
     // Where the line being translated starts in its output, so that a script never takes its base from text before
     // its own line (a pile row's or matrix cell's opening RTF, or the previous row).
     const std::string* lineOutput = nullptr;

@@ -1,7 +1,6 @@
 // The MTEF record dispatcher and byte reader.
 #include "mtefDispatcher.h"
 
-#include "hexText.h"
 #include "mtefRecords.h"
 
 namespace {
@@ -56,44 +55,11 @@ private:
 };
 } // namespace
 
-bool isMtef5(const ConverterContext& context) {
-    return context.mtefVersion == 5;
-}
-
-bool readMtefByte(ConverterContext& context) {
-    context.readPosition += 2;
-    if (context.endOfData || context.readPosition >= int64_t(context.sourceHex.size())) {
-        context.currentByte = {{'0', '0'}};
-        context.endOfData = true;
-        return false;
-    }
-    context.currentByte = {{context.sourceHex[size_t(context.readPosition - 1)],
-                            context.sourceHex[size_t(context.readPosition)]}};
-    return true;
-}
-
-uint8_t currentByteValue(const ConverterContext& context) {
-    return hexPairValue(context.currentByte[0], context.currentByte[1]);
-}
-
-void stepBackMtefByte(ConverterContext& context) {
-    context.readPosition -= 2;
-}
-
-uint8_t readMtefValue(ConverterContext& context) {
-    readMtefByte(context);
-    return currentByteValue(context);
-}
-
 uint8_t copyMtefByte(ConverterContext& context, std::string* output) {
     const uint8_t value = readMtefValue(context);
     if (context.format == 0)
         appendHexByte(context, output, value);
     return value;
-}
-
-bool mtefBytesFollow(const ConverterContext& context, int64_t count) {
-    return int64_t(context.sourceHex.size()) - (context.readPosition + 1) >= 2 * count;
 }
 
 uint8_t readRecordOptions(ConverterContext& context) {
