@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,15 @@ struct TypefaceSlot {
 // 3 output nests no deeper either: where it wraps records in object lists the input does not have, those lists count
 // too (addedV3Depth), so that Equation Editor 3.x never gets a stream nested deeper than the input may be.
 constexpr int32_t kMaxRecordDepth = 200;
+
+// Texts lent to the record translators for the lifetime of a scope (ScratchText): slot texts and the other pieces a
+// record's text is put together from. They keep their capacity from one record and object to the next, so that the
+// translation hardly allocates once the first objects are done. Scopes nest, so texts are lent and returned in stack
+// order.
+struct ScratchTexts {
+    std::deque<std::string> texts; // a deque: lent texts stay where they are when more are added
+    size_t lent = 0;               // texts[0, lent) are lent
+};
 
 struct ConverterContext {
     int32_t format = 1;             // EquationFormat of the current job: 0 MTEF version 3, 1 Office Math
@@ -60,6 +70,9 @@ struct ConverterContext {
     const std::string* lineOutput = nullptr;
     size_t lineStart = 0;
     bool embellishingCharacter = false; // a CHAR record is reading its embellishment list
+    size_t embellishedRunStart = 0;     // where that character's text starts in the output handed to the list
+    ScratchTexts scratch;               // kept from object to object, for their capacity
+    std::string body;                   // the translated records of the current object, before wrapping
 };
 
 // The one process-wide context, used on the conversion job's thread only.
@@ -113,6 +126,32 @@ public:
 private:
     ConverterContext& context_;
     int32_t levels_;
+};
+
+// An empty text lent by the context for the scope's lifetime.
+class ScratchText {
+public:
+    explicit ScratchText(ConverterContext& context) : texts_(context.scratch), index_(texts_.lent), text_(lend()) {}
+    ~ScratchText() { texts_.lent = index_; }
+    ScratchText(const ScratchText&) = delete;
+    ScratchText& operator=(const ScratchText&) = delete;
+
+    std::string& operator*() const { return text_; }
+    std::string* operator->() const { return &text_; }
+
+private:
+    std::string& lend() {
+        if (index_ == texts_.texts.size())
+            texts_.texts.emplace_back();
+        ++texts_.lent;
+        std::string& text = texts_.texts[index_];
+        text.clear();
+        return text;
+    }
+
+    ScratchTexts& texts_;
+    size_t index_;
+    std::string& text_;
 };
 
 // Marks the start of a line's own text in its output for the scope's lifetime (lines, pile rows, matrix cells).

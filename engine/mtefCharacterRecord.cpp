@@ -10,8 +10,64 @@
 #include "rtfPass.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace {
+// A character's run is short: it is composed here and handed to the output in one append, instead of one append a
+// piece. A piece that would not fit goes to the output directly, after what was composed; the bytes are the same
+// either way.
+class RunText {
+public:
+    explicit RunText(std::string& target) : target_(target) {}
+    ~RunText() { flush(); }
+    RunText(const RunText&) = delete;
+    RunText& operator=(const RunText&) = delete;
+
+    RunText& operator+=(std::string_view text) {
+        if (text.size() > kCapacity - size_) {
+            flush();
+            target_.append(text.data(), text.size());
+        } else {
+            std::memcpy(bytes_ + size_, text.data(), text.size());
+            size_ += text.size();
+        }
+        return *this;
+    }
+    RunText& operator+=(char c) {
+        if (size_ == kCapacity)
+            flush();
+        bytes_[size_++] = c;
+        return *this;
+    }
+    // "%0.2x" of a byte value.
+    void addHexByte(uint32_t value) {
+        static constexpr char kHex[] = "0123456789abcdef";
+        *this += kHex[(value >> 4) & 15];
+        *this += kHex[value & 15];
+    }
+    // Takes back the last `count` bytes written (the caller wrote at least that many).
+    void dropLast(size_t count) {
+        if (count <= size_) {
+            size_ -= count;
+            return;
+        }
+        flush();
+        target_.resize(target_.size() - count);
+    }
+    // Hands what was composed to the output, which then holds the whole run so far.
+    std::string& flush() {
+        target_.append(bytes_, size_);
+        size_ = 0;
+        return target_;
+    }
+
+private:
+    static constexpr size_t kCapacity = 192; // above every run but those with a long font reference
+    std::string& target_;
+    char bytes_[kCapacity];
+    size_t size_ = 0;
+};
+
 // How the character of a record is stored, from its options.
 enum class EncodingKind { None, NoMtcode, Position16, Position8 };
 
@@ -33,7 +89,7 @@ enum StyleTypeface : uint8_t {
 };
 
 constexpr std::string_view kEuclidFrakturHex = "4575636c6964204672616b74757200"; // "Euclid Fraktur", exactly
-constexpr std::string_view kEuclidHex = "4575636c6964";                         // "Euclid" anywhere in the name
+constexpr std::string_view kEuclidHex = "4575636c6964";                          // "Euclid" anywhere in the name
 
 CharOptions decodeCharOptions(uint8_t value, bool mtef5) {
     CharOptions options;
@@ -65,14 +121,19 @@ CharOptions decodeCharOptions(uint8_t value, bool mtef5) {
     return options;
 }
 
-void appendEscape(std::string& run, uint32_t codePoint) {
+// The decimal digits of a value.
+void appendNumber(RunText& run, uint32_t value) {
     char digits[12];
+    run += std::string_view(digits, size_t(std::to_chars(digits, digits + sizeof digits, value).ptr - digits));
+}
+
+void appendEscape(RunText& run, uint32_t codePoint) {
     run += "{\\uc1\\u";
-    run.append(digits, size_t(std::to_chars(digits, digits + sizeof digits, codePoint).ptr - digits));
+    appendNumber(run, codePoint);
     run += "\\'3f}";
 }
 
-void appendForm(std::string& run, const CharacterForm& form) {
+void appendForm(RunText& run, const CharacterForm& form) {
     switch (form.kind) {
     case CharacterForm::Escape:
         appendEscape(run, form.value);
@@ -81,9 +142,8 @@ void appendForm(std::string& run, const CharacterForm& form) {
         run += form.text;
         return;
     case CharacterForm::Symbol: {
-        char digits[12];
         run += "{\\field{\\*\\fldinst SYMBOL ";
-        run.append(digits, size_t(std::to_chars(digits, digits + sizeof digits, form.value).ptr - digits));
+        appendNumber(run, form.value);
         run += " \\\\f \"";
         run += form.text;
         run += "\"}{\\fldrslt }}";
@@ -95,7 +155,7 @@ void appendForm(std::string& run, const CharacterForm& form) {
 }
 
 // "Written escaped": backslash and braces get a backslash in front; every other byte stands as it is.
-void appendEscapedByte(std::string& run, uint8_t byte) {
+void appendEscapedByte(RunText& run, uint8_t byte) {
     if (byte == '\\' || byte == '{' || byte == '}')
         run += '\\';
     run += char(byte);
@@ -103,7 +163,7 @@ void appendEscapedByte(std::string& run, uint8_t byte) {
 
 // A byte of 33 or more without a mapping: the multiplication and division signs as escapes, backslash and braces
 // escaped, bytes from 127 on through code page 1252 (U+003F when the code page has no character there).
-void appendAsciiRule(std::string& run, uint8_t byte) {
+void appendAsciiRule(RunText& run, uint8_t byte) {
     if (byte == 215 || byte == 247) {
         appendEscape(run, byte);
     } else if (byte >= 127) {
@@ -122,7 +182,7 @@ struct SlotFont {
 };
 
 // Binds typeface slot t (0-127) and finds its font; appends the run's style words in format 1.
-SlotFont bindSlot(ConverterContext& context, uint8_t t, std::string& run) {
+SlotFont bindSlot(ConverterContext& context, uint8_t t, RunText& run) {
     TypefaceSlot& slot = context.typefaces[t];
     if (context.pendingFont != -1) {
         slot = {context.pendingFont, context.pendingStyle};
@@ -154,26 +214,40 @@ struct CharRecord {
     bool onFontPath = false; // explicit font whose encoding class is 0
 };
 
-void appendV3Character(ConverterContext& context, std::string& run, uint8_t low, uint8_t high) {
-    appendHexByte(context, &run, low);
-    appendHexByte(context, &run, high);
+void appendV3Character(RunText& run, uint8_t low, uint8_t high) {
+    run.addHexByte(low);
+    run.addHexByte(high);
 }
 
 // Greek letters (high byte 3) under an 8-bit position, Office Math: code-page 1253 bytes in the document's Greek font.
-void appendGreek(std::string& run, uint8_t low, uint8_t position) {
+void appendGreek(RunText& run, uint8_t low, uint8_t position) {
     const std::string& greek = cambriaMathGreekFont();
     const bool inGreekFont = (low >= 145 && low <= 161) || low == 163 || low == 164 || (low >= 166 && low <= 169) ||
                              (low >= 177 && low <= 197) || (low >= 199 && low <= 201);
     static constexpr char kHex[] = "0123456789abcdef";
     if (inGreekFont) {
         const uint8_t byte = uint8_t(low + 0x30);
-        run += greek + "\\'" + kHex[byte >> 4] + kHex[byte & 15];
+        run += greek;
+        run += "\\'";
+        run += kHex[byte >> 4];
+        run += kHex[byte & 15];
     } else if (low == 210) {
-        run += greek + "\\'d5";
+        run += greek;
+        run += "\\'d5";
     } else if (low == 198) {
-        run += position == 106 ? greek + "\\'f6" : std::string("\\i{\\uc1\\u981\\'3f}");
+        if (position == 106) {
+            run += greek;
+            run += "\\'f6";
+        } else {
+            run += "\\i{\\uc1\\u981\\'3f}";
+        }
     } else if (low == 213) {
-        run += position == 102 ? std::string("{\\uc1\\u981\\'3f}") : greek + "\\'f6";
+        if (position == 102) {
+            run += "{\\uc1\\u981\\'3f}";
+        } else {
+            run += greek;
+            run += "\\'f6";
+        }
     } else if (low == 209) {
         appendEscape(run, 977);
     } else if (low == 214) {
@@ -184,7 +258,7 @@ void appendGreek(std::string& run, uint8_t low, uint8_t position) {
 }
 
 // An 8-bit font position follows the MTCode.
-void translatePosition8(ConverterContext& context, const CharRecord& record, std::string& run) {
+void translatePosition8(ConverterContext& context, const CharRecord& record, RunText& run) {
     const uint8_t low = readMtefValue(context);
     const uint8_t high = readMtefValue(context);
     const uint8_t position = readMtefValue(context);
@@ -192,20 +266,22 @@ void translatePosition8(ConverterContext& context, const CharRecord& record, std
     const bool officeMath = context.format == 1;
     if (record.onFontPath) {
         if (!officeMath) {
-            appendHexByte(context, &run, position);
+            run.addHexByte(position);
             run += record.slot.zeroHighByte ? "00" : "f7";
-        } else if (record.slot.scriptLetters && ((position >= 65 && position <= 90) || (position >= 97 && position <= 122))) {
+        } else if (record.slot.scriptLetters &&
+                   ((position >= 65 && position <= 90) || (position >= 97 && position <= 122))) {
             run += char(position); // the run's script gives the letter its alphabet
         } else {
             CharacterForm form;
-            appendForm(run, fontPathForm(code, position, context.allowMathTypeFonts, form) ? form
-                                                                                            : CharacterForm{CharacterForm::Escape, code, {}});
+            appendForm(run, fontPathForm(code, position, context.allowMathTypeFonts, form)
+                                ? form
+                                : CharacterForm{CharacterForm::Escape, code, {}});
         }
         return;
     }
     if (record.typeface == TypefaceMtExtra) {
         if (!officeMath)
-            run.resize(run.size() - 2); // the typeface byte: the table or the record below writes its own
+            run.dropLast(2); // the typeface byte: the table or the record below writes its own
         MtExtraForms forms;
         if (mtExtraForms(code, forms)) {
             if (officeMath)
@@ -213,8 +289,8 @@ void translatePosition8(ConverterContext& context, const CharRecord& record, std
             else
                 run += context.allowMathTypeFonts ? forms.v3Allowed : forms.v3NotAllowed;
         } else if (!officeMath) {
-            appendHexByte(context, &run, TypefaceMtExtra);
-            appendV3Character(context, run, low, high);
+            run.addHexByte(TypefaceMtExtra);
+            appendV3Character(run, low, high);
         } else if (high != 0) {
             appendForm(run, mtExtraOtherForm(code, context.allowMathTypeFonts));
         } else if (low >= 33) {
@@ -236,11 +312,11 @@ void translatePosition8(ConverterContext& context, const CharRecord& record, std
     else if (high == 3 && low == 0xD5 && position == 0x66)
         run += "c603";
     else
-        appendV3Character(context, run, low, high);
+        appendV3Character(run, low, high);
 }
 
 // A 16-bit font position follows the MTCode.
-void translatePosition16(ConverterContext& context, const CharRecord& record, std::string& run) {
+void translatePosition16(ConverterContext& context, const CharRecord& record, RunText& run) {
     const uint8_t low = readMtefValue(context);
     const uint8_t high = readMtefValue(context);
     const uint8_t positionLow = readMtefValue(context);
@@ -254,15 +330,15 @@ void translatePosition16(ConverterContext& context, const CharRecord& record, st
     }
     // A position above 255 has no one-byte form: the character is written by its MTCode instead.
     if (record.onFontPath && positionHigh == 0) {
-        appendHexByte(context, &run, positionLow);
+        run.addHexByte(positionLow);
         run += record.slot.zeroHighByte ? "00" : "f7";
     } else {
-        appendV3Character(context, run, low, high);
+        appendV3Character(run, low, high);
     }
 }
 
 // No position: versions 2 and 4 store a font position, the others an MTCode.
-void translateCharacterCode(ConverterContext& context, const CharRecord& record, std::string& run) {
+void translateCharacterCode(ConverterContext& context, const CharRecord& record, RunText& run) {
     uint8_t low = readMtefValue(context);
     uint8_t high = 0;
     if (context.mtefVersion == 2 || context.mtefVersion == 4) {
@@ -286,13 +362,13 @@ void translateCharacterCode(ConverterContext& context, const CharRecord& record,
             appendAsciiRule(run, low);
         return;
     }
-    appendHexByte(context, &run, low);
+    run.addHexByte(low);
     if (record.typeface == TypefaceMarker && low == 9)
         run += "00";
     else if (record.typeface == TypefaceMarker || record.typeface == TypefaceSpace)
         run += "eb";
     else
-        appendHexByte(context, &run, high);
+        run.addHexByte(high);
 }
 
 // The embellishment list follows only when the next record really is one; otherwise the character is written as
@@ -308,18 +384,21 @@ bool nextRecordIsEmbellishment(ConverterContext& context) {
 
 int translateChar(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {
     const CharOptions options = decodeCharOptions(readRecordOptions(context), isMtef5(context));
-    std::string nudge;
-    if (options.nudge)
-        skipNudge(context, &nudge);
     const bool officeMath = context.format == 1;
-    std::string run;
+    // The run is written straight into the output. A discarded one is still built in full, embellishments and all,
+    // so that the record is read exactly as when it is kept.
+    std::string discarded;
+    std::string& target = output != nullptr ? *output : discarded;
+    const size_t runStart = target.size();
+    RunText run(target);
     if (officeMath) {
         run += kElementStart;
         run += "{\\mr";
     } else {
-        appendHexByte(context, &run, uint32_t(options.outputOptions) * 16 + TagChar);
-        run += nudge;
+        run.addHexByte(uint32_t(options.outputOptions) * 16 + TagChar);
     }
+    if (options.nudge)
+        readNudge(context, &run.flush()); // format 0 keeps its bytes after the tag byte
 
     CharRecord record;
     record.typeface = readMtefValue(context);
@@ -327,11 +406,11 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
         if (officeMath)
             run += styleTextOfTypeface(record.typeface);
         else
-            appendHexByte(context, &run,
-                          record.typeface == TypefaceUser1 || record.typeface == TypefaceUser2 ? 0x87 : record.typeface);
+            run.addHexByte(record.typeface == TypefaceUser1 || record.typeface == TypefaceUser2 ? 0x87
+                                                                                                : record.typeface);
     } else {
         if (!officeMath)
-            appendHexByte(context, &run, record.typeface);
+            run.addHexByte(record.typeface);
         record.slot = bindSlot(context, record.typeface, run);
         record.onFontPath = record.slot.font != nullptr && record.slot.font->encodingClass == 0;
     }
@@ -351,21 +430,23 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
 
     if (options.embellished) {
         if (nextRecordIsEmbellishment(context)) {
+            // The list rewrites the character's text, which it finds in the output from runStart on.
             context.embellishingCharacter = true;
-            dispatchMtefRecord(context, &run, OneRecord);
+            context.embellishedRunStart = runStart;
+            dispatchMtefRecord(context, &run.flush(), OneRecord);
             context.embellishingCharacter = false;
+        } else if (!officeMath) {
+            // Not embellished after all: the tag byte that starts the run loses its embellishment option.
+            static constexpr char kHex[] = "0123456789abcdef";
+            const uint32_t tagByte = uint32_t(options.outputOptions - 2) * 16 + TagChar;
+            run.flush();
+            target[runStart] = kHex[(tagByte >> 4) & 15];
+            target[runStart + 1] = kHex[tagByte & 15];
         }
-        else if (!officeMath)
-            run.replace(0, 2, [&] {
-                std::string tagByte;
-                appendHexByte(context, &tagByte, uint32_t(options.outputOptions - 2) * 16 + TagChar);
-                return tagByte;
-            }());
     }
     if (officeMath) {
         run += '}';
         run += kElementEnd;
     }
-    appendText(context, output, run);
     return 0;
 }

@@ -13,13 +13,13 @@ struct EncodingRow {
     int32_t encodingClass;
 };
 constexpr EncodingRow kEncodings[] = {
-    {"57696e414e534900", 1},                             // WinANSI
-    {"57696e416c6c4261736963436f6465506167657300", 1},   // WinAllBasicCodePages
-    {"57696e456173744575726f706500", -1},                // WinEastEurope
+    {"57696e414e534900", 1},                           // WinANSI
+    {"57696e416c6c4261736963436f6465506167657300", 1}, // WinAllBasicCodePages
+    {"57696e456173744575726f706500", -1},              // WinEastEurope
 };
 
 // Fonts whose characters are looked up in fonts of their own, whatever their encoding.
-constexpr std::string_view kSymbolFontHex = "53796d626f6c00";     // Symbol
+constexpr std::string_view kSymbolFontHex = "53796d626f6c00";      // Symbol
 constexpr std::string_view kMtExtraFontHex = "4d5420457874726100"; // MT Extra
 
 int pullNextRecord(ConverterContext& context, std::string* output, bool pullNext) {
@@ -70,18 +70,25 @@ int readSizeRecord(ConverterContext& context, std::string* output, bool pullNext
     // A record cut short by the end of the data is copied whole or not at all.
     const bool copy = context.format == 0 && mtefBytesFollow(context, 2);
     // The tag alone: option bits of the nibble layout mean nothing to a size record and are not valid in MTEF 3.
-    std::string record;
-    appendHexByte(context, &record, uint32_t(tag));
+    // At most five bytes: written in place, without a text of its own.
+    static constexpr char kHex[] = "0123456789abcdef";
+    char record[10];
+    size_t length = 0;
+    auto add = [&](uint32_t value) {
+        record[length++] = kHex[(value >> 4) & 15];
+        record[length++] = kHex[value & 15];
+    };
+    add(uint32_t(tag));
     if (tag == TagSize) {
         const uint8_t size = readMtefValue(context);
-        appendHexByte(context, &record, size);
+        add(size);
         const int more = size == 100 ? 3 : size == 101 ? 2 : 1;
         for (int i = 0; i < more; ++i)
-            appendHexByte(context, &record, readMtefValue(context));
+            add(readMtefValue(context));
     }
-    context.sizeRecord = record;
+    context.sizeRecord.assign(record, length);
     if (copy)
-        appendText(context, output, record);
+        appendText(context, output, context.sizeRecord);
     return pullNextRecord(context, output, pullNext);
 }
 
@@ -109,7 +116,8 @@ int readFontDef(ConverterContext& context, std::string* output, bool pullNext, i
         font.encodingClass = 1;
     } else {
         const int32_t index = encoding - 1;
-        font.encodingClass = index >= 0 && index < int32_t(context.encodings.size()) ? context.encodings[size_t(index)] : 0;
+        font.encodingClass =
+            index >= 0 && index < int32_t(context.encodings.size()) ? context.encodings[size_t(index)] : 0;
     }
     context.fonts.push_back(std::move(font));
     if (context.topLevelOpen)
@@ -118,7 +126,7 @@ int readFontDef(ConverterContext& context, std::string* output, bool pullNext, i
 }
 
 int skipEquationPrefs(ConverterContext& context, std::string* output, bool pullNext, int32_t /*tag*/) {
-    readMtefByte(context); // options
+    readMtefByte(context);                                // options
     if (!skipNibbleList(context, readMtefValue(context))) // sizes
         return 1;
     if (!skipNibbleList(context, readMtefValue(context))) // spacings

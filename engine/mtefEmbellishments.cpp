@@ -13,6 +13,7 @@
 #include "mtefDispatcher.h"
 #include "mtefRecords.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <vector>
@@ -127,7 +128,7 @@ const EmbellRow& rowOfKind(uint8_t kind) {
 
 // Working state of one list in format 1.
 struct OfficeMathMarks {
-    std::string text; // the character's text with the marks applied so far; one group still open
+    std::string text;    // the character's text with the marks applied so far; one group still open
     bool runOpen = true; // that open group is still the character's run (no mark has wrapped or closed it)
     bool midBarDone = false;
     bool strikeDone = false;
@@ -369,7 +370,9 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
         output = nullptr;
     context.embellishingCharacter = false;
     const bool officeMath = context.format == 1;
-    const std::string charText = output != nullptr ? *output : std::string();
+    // The character's text is the end of the output, from where its run started.
+    const size_t charStart = output != nullptr ? std::min(context.embellishedRunStart, output->size()) : 0;
+    const std::string charText = output != nullptr ? output->substr(charStart) : std::string();
     OfficeMathMarks officeMathMarks;
     officeMathMarks.text = charText;
     V3Marks v3Marks;
@@ -389,7 +392,8 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
     if (output == nullptr)
         return 0;
     if (officeMath) {
-        output->swap(officeMathMarks.text);
+        output->resize(charStart);
+        *output += officeMathMarks.text;
     } else if (context.format == 0) {
         // Each limit template nests the character two object lists deeper (the template's and its main line's), and
         // a list can hold any number of marks: past the depth limit the object stays as it was.
@@ -397,7 +401,9 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
             context.abandoned = true;
             return 0;
         }
-        *output = composeV3(context, charText, v3Marks);
+        const std::string composed = composeV3(context, charText, v3Marks);
+        output->resize(charStart);
+        *output += composed;
     }
     return 0;
 }
