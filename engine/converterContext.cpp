@@ -8,6 +8,8 @@
 #include "mtefDispatcher.h"
 #include "rtfPass.h"
 
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -264,10 +266,27 @@ void skipNudge(ConverterContext& context, std::string* target) {
 }
 
 int readZeroTerminatedBytes(ConverterContext& context, std::string* target) {
-    do {
-        readMtefByte(context); // ends: past the data every byte reads as zero
+    // The bytes up to the zero are found and copied in one go; the reading state ends as if they had been read one
+    // by one. Past the data every byte reads as zero, so the data's end ends the text too, with one zero appended.
+    const int64_t first = context.readIndex + 1;
+    if (context.endOfData || first < 0 || uint64_t(first) >= context.source.size()) {
+        readMtefByte(context); // fails: the end of the data reads as zero
         if (target != nullptr)
-            appendHexByte(context, target, currentByteValue(context));
-    } while (currentByteValue(context) != 0);
+            *target += "00";
+        return 0;
+    }
+    const uint8_t* const begin = context.source.data() + first;
+    const size_t left = context.source.size() - size_t(first);
+    const void* const zero = std::memchr(begin, 0, left);
+    const size_t count = zero != nullptr ? size_t(static_cast<const uint8_t*>(zero) - begin) + 1 : left;
+    if (target != nullptr)
+        appendHexText(*target, begin, count);
+    context.readIndex = first + int64_t(count) - 1;
+    context.currentByte = begin[count - 1];
+    if (zero == nullptr) {
+        readMtefByte(context); // fails: the end of the data reads as zero
+        if (target != nullptr)
+            *target += "00";
+    }
     return 0;
 }

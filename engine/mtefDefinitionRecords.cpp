@@ -35,14 +35,24 @@ void skipBytes(ConverterContext& context, int count) {
 
 // Reads bytes until `count` hex digits F have been seen, high digit first. False when the data ran out.
 bool skipNibbleList(ConverterContext& context, int count) {
+    // Scanned in the data itself; the reading state ends as if the bytes had been read one by one.
+    const std::vector<uint8_t>& data = context.source;
+    int64_t index = context.readIndex;
     int seen = 0;
     while (seen < count) {
-        if (!readMtefByte(context))
-            return false;
-        const uint8_t value = currentByteValue(context);
+        ++index;
+        if (context.endOfData || index < 0 || uint64_t(index) >= data.size()) {
+            context.readIndex = index - 1;
+            return readMtefByte(context); // fails at the end of the data
+        }
+        const uint8_t value = data[size_t(index)];
         seen += (value >> 4) == 15;
         if (seen < count)
             seen += (value & 15) == 15;
+    }
+    if (index != context.readIndex) {
+        context.readIndex = index;
+        context.currentByte = data[size_t(index)];
     }
     return true;
 }
