@@ -23,17 +23,16 @@ public:
     RunText(const RunText&) = delete;
     RunText& operator=(const RunText&) = delete;
 
-    RunText& operator+=(std::string_view text) {
-        if (text.size() > kCapacity - size_) {
-            flush();
-            target_.append(text.data(), text.size());
-        } else {
+    [[gnu::always_inline]] RunText& operator+=(std::string_view text) {
+        if (text.size() <= kCapacity - size_) {
             std::memcpy(bytes_ + size_, text.data(), text.size());
             size_ += text.size();
+        } else {
+            spill(text);
         }
         return *this;
     }
-    RunText& operator+=(char c) {
+    [[gnu::always_inline]] RunText& operator+=(char c) {
         if (size_ == kCapacity)
             flush();
         bytes_[size_++] = c;
@@ -62,6 +61,12 @@ public:
     }
 
 private:
+    // A piece longer than the room left goes to the output after what was composed.
+    void spill(std::string_view text) {
+        flush();
+        target_.append(text.data(), text.size());
+    }
+
     static constexpr size_t kCapacity = 192; // above every run but those with a long font reference
     std::string& target_;
     char bytes_[kCapacity];
@@ -91,10 +96,10 @@ enum StyleTypeface : uint8_t {
 constexpr std::string_view kEuclidFrakturHex = "4575636c6964204672616b74757200"; // "Euclid Fraktur", exactly
 constexpr std::string_view kEuclidHex = "4575636c6964";                          // "Euclid" anywhere in the name
 
-CharOptions decodeCharOptions(uint8_t value, bool mtef5) {
+constexpr CharOptions decodeCharOptions(uint8_t value, bool mtef5) {
     CharOptions options;
-    static constexpr uint32_t kFlags[] = {32, 16, 8, 4, 2, 1};
-    bool set[6];
+    constexpr uint32_t kFlags[] = {32, 16, 8, 4, 2, 1};
+    bool set[6] = {};
     decodeOptionFlags(value, kFlags, set, 6);
     if (set[0])
         options.kind = EncodingKind::NoMtcode;
@@ -120,6 +125,21 @@ CharOptions decodeCharOptions(uint8_t value, bool mtef5) {
     }
     return options;
 }
+
+// Every character record decodes its options: the options of every value, in both layouts, are decoded once, at
+// compile time.
+struct CharOptionTable {
+    CharOptions byValue[2][256]; // [version 5 layout][options value]
+};
+constexpr CharOptionTable makeCharOptionTable() {
+    CharOptionTable table{};
+    for (int mtef5 = 0; mtef5 < 2; ++mtef5) {
+        for (int value = 0; value < 256; ++value)
+            table.byValue[mtef5][value] = decodeCharOptions(uint8_t(value), mtef5 != 0);
+    }
+    return table;
+}
+constexpr CharOptionTable kCharOptionTable = makeCharOptionTable();
 
 // The decimal digits of a value.
 void appendNumber(RunText& run, uint32_t value) {
@@ -383,7 +403,7 @@ bool nextRecordIsEmbellishment(ConverterContext& context) {
 } // namespace
 
 int translateChar(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {
-    const CharOptions options = decodeCharOptions(readRecordOptions(context), isMtef5(context));
+    const CharOptions& options = kCharOptionTable.byValue[isMtef5(context)][readRecordOptions(context)];
     const bool officeMath = context.format == 1;
     // The run is written straight into the output. A discarded one is still built in full, embellishments and all,
     // so that the record is read exactly as when it is kept.
@@ -392,8 +412,8 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
     const size_t runStart = target.size();
     RunText run(target);
     if (officeMath) {
-        run += kElementStart;
-        run += "{\\mr";
+        static constexpr char kRunHead[] = {kElementStart, '{', '\\', 'm', 'r'};
+        run += std::string_view(kRunHead, sizeof kRunHead);
     } else {
         run.addHexByte(uint32_t(options.outputOptions) * 16 + TagChar);
     }
@@ -445,8 +465,8 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
         }
     }
     if (officeMath) {
-        run += '}';
-        run += kElementEnd;
+        static constexpr char kRunTail[] = {'}', kElementEnd};
+        run += std::string_view(kRunTail, sizeof kRunTail);
     }
     return 0;
 }

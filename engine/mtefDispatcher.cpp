@@ -68,15 +68,6 @@ uint8_t readRecordOptions(ConverterContext& context) {
     return uint8_t(currentByteValue(context) >> 4);
 }
 
-uint32_t decodeOptionFlags(uint32_t value, const uint32_t* flags, bool* set, int count) {
-    for (int i = 0; i < count; ++i) {
-        set[i] = value >= flags[i];
-        if (set[i])
-            value -= flags[i];
-    }
-    return value;
-}
-
 RecordResult dispatchMtefRecord(ConverterContext& context, std::string* output, int32_t mode) {
     if (context.abandoned)
         return HandlerFailed;

@@ -65,7 +65,7 @@ RecordResult dispatchMtefRecord(ConverterContext& context, std::string* output, 
 inline bool readMtefByte(ConverterContext& context) {
     ++context.readIndex;
     // A negative index (a step back before the first byte) counts as past the end, like any index outside the data.
-    if (context.endOfData || uint64_t(context.readIndex) >= context.source.size()) {
+    if (context.endOfData || uint64_t(context.readIndex) >= context.sourceSize) {
         context.currentByte = 0;
         context.endOfData = true;
         return false;
@@ -90,7 +90,7 @@ inline uint8_t readMtefValue(ConverterContext& context) {
 uint8_t copyMtefByte(ConverterContext& context, std::string* output);
 // True while at least `count` more bytes follow the byte last read.
 inline bool mtefBytesFollow(const ConverterContext& context, int64_t count) {
-    return int64_t(context.source.size()) - (context.readIndex + 1) >= count;
+    return int64_t(context.sourceSize) - (context.readIndex + 1) >= count;
 }
 
 // The options of a LINE, CHAR, TMPL, PILE, MATRIX or EMBELL record whose tag byte was just read: the next byte in
@@ -104,4 +104,11 @@ inline bool isMtef5(const ConverterContext& context) {
 // Decodes option flags: each flag value, from the highest down, counts as set when the remaining value is at least
 // the flag value, which is then subtracted. `flags` lists the values in descending order; `set` receives one bool a
 // flag. Returns what remains.
-uint32_t decodeOptionFlags(uint32_t value, const uint32_t* flags, bool* set, int count);
+constexpr uint32_t decodeOptionFlags(uint32_t value, const uint32_t* flags, bool* set, int count) {
+    for (int i = 0; i < count; ++i) {
+        set[i] = value >= flags[i];
+        if (set[i])
+            value -= flags[i];
+    }
+    return value;
+}
