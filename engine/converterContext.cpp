@@ -48,7 +48,7 @@ void resetObjectState(ConverterContext& context) {
     context.typefaces.fill(TypefaceSlot{});
     context.output.clear();
     context.sourceHex.clear();
-    context.source.clear();
+    context.sourceSize = 0;
     context.equationNative.clear();
     context.body.clear();
     context.depth = 0;
@@ -185,7 +185,9 @@ const std::string& convertEquationObject(ConverterContext& context, std::string_
     context.mtefVersion = hexPairValue(context.sourceHex[kNativeHeaderHex], context.sourceHex[kNativeHeaderHex + 1]);
     // The records read the data as bytes, decoded once here; an odd last hex character is half a byte and not read.
     const std::string_view mtefHex = std::string_view(context.sourceHex).substr(kNativeHeaderHex + kMtefHeaderHex);
-    context.source.resize(mtefHex.size() / 2);
+    context.sourceSize = mtefHex.size() / 2;
+    if (context.source.size() < context.sourceSize)
+        context.source.resize(context.sourceSize);
     decodeHexText(mtefHex, context.source.data());
 
     translateTopLevel(context);
@@ -209,49 +211,6 @@ bool v3DepthAllows(const ConverterContext& context, size_t levels) {
     return levels <= size_t(kMaxRecordDepth) && nesting + int64_t(levels) <= kMaxRecordDepth;
 }
 
-int appendText(ConverterContext& /*context*/, std::string* target, std::string_view value, bool clearFirst) {
-    if (target == nullptr)
-        return 1;
-    if (clearFirst)
-        target->clear();
-    target->append(value.data(), value.size());
-    return 0;
-}
-
-int appendLiteral(ConverterContext& context, std::string* target, const char* text, bool clearFirst) {
-    if (text == nullptr)
-        return 1;
-    return appendText(context, target, text, clearFirst);
-}
-
-int appendChar(ConverterContext& /*context*/, std::string* target, char value, bool clearFirst) {
-    if (target == nullptr)
-        return 1;
-    if (clearFirst)
-        target->clear();
-    target->push_back(value);
-    return 0;
-}
-
-int appendHexByte(ConverterContext& /*context*/, std::string* target, uint32_t value, bool clearFirst) {
-    if (target == nullptr)
-        return 1;
-    if (clearFirst)
-        target->clear();
-    static constexpr char kHex[] = "0123456789abcdef";
-    target->push_back(kHex[(value >> 4) & 15]);
-    target->push_back(kHex[value & 15]);
-    return 0;
-}
-
-std::string_view pickByFormat(const ConverterContext& context, std::string_view hexText, std::string_view rtfText) {
-    if (context.format == 0)
-        return hexText;
-    if (context.format == 1)
-        return rtfText;
-    return {};
-}
-
 void readNudge(ConverterContext& context, std::string* target) {
     const uint8_t dx = copyMtefByte(context, target);
     const uint8_t dy = copyMtefByte(context, target);
@@ -269,14 +228,14 @@ int readZeroTerminatedBytes(ConverterContext& context, std::string* target) {
     // The bytes up to the zero are found and copied in one go; the reading state ends as if they had been read one
     // by one. Past the data every byte reads as zero, so the data's end ends the text too, with one zero appended.
     const int64_t first = context.readIndex + 1;
-    if (context.endOfData || first < 0 || uint64_t(first) >= context.source.size()) {
+    if (context.endOfData || first < 0 || uint64_t(first) >= context.sourceSize) {
         readMtefByte(context); // fails: the end of the data reads as zero
         if (target != nullptr)
             *target += "00";
         return 0;
     }
     const uint8_t* const begin = context.source.data() + first;
-    const size_t left = context.source.size() - size_t(first);
+    const size_t left = context.sourceSize - size_t(first);
     const void* const zero = std::memchr(begin, 0, left);
     const size_t count = zero != nullptr ? size_t(static_cast<const uint8_t*>(zero) - begin) + 1 : left;
     if (target != nullptr)

@@ -46,7 +46,9 @@ struct ConverterContext {
     int32_t allowMathTypeFonts = 0; // "Allow MathType fonts" (isEuclid)
     int32_t mtefVersion = 0;        // 2, 3, 4 or 5 for the object being translated
     std::string sourceHex;          // the object's "Equation Native" stream as hex, as unwrapped
-    std::vector<uint8_t> source;    // the object's MTEF data after both headers, decoded once from sourceHex
+    std::vector<uint8_t> source;    // the object's MTEF data after both headers, decoded once from sourceHex, in
+                                    // source[0, sourceSize); the buffer keeps its size from object to object
+    size_t sourceSize = 0;
     int64_t readIndex = -1;         // index in `source` of the byte last read; -1 before the first
     uint8_t currentByte = 0;        // the byte last read; 0 once the data is exhausted
     std::string output;             // the replacement of the current object; empty when it was not converted
@@ -88,15 +90,50 @@ void initConverterContext(ConverterContext& context, int32_t format, int32_t all
 const std::string& convertEquationObject(ConverterContext& context, std::string_view hex, EquationObjectKind kind);
 
 // Writers: with `clearFirst` the target is emptied first. A null target makes the call do nothing and return 1;
-// otherwise they return 0.
-int appendText(ConverterContext& context, std::string* target, std::string_view value, bool clearFirst = false);
-int appendLiteral(ConverterContext& context, std::string* target, const char* text, bool clearFirst = false);
-int appendChar(ConverterContext& context, std::string* target, char value, bool clearFirst = false);
+// otherwise they return 0. They are inline: every record writes its text through them, piece by piece.
+inline int appendText(ConverterContext& /*context*/, std::string* target, std::string_view value,
+                      bool clearFirst = false) {
+    if (target == nullptr)
+        return 1;
+    if (clearFirst)
+        target->clear();
+    target->append(value.data(), value.size());
+    return 0;
+}
+inline int appendLiteral(ConverterContext& context, std::string* target, const char* text, bool clearFirst = false) {
+    if (text == nullptr)
+        return 1;
+    return appendText(context, target, text, clearFirst);
+}
+inline int appendChar(ConverterContext& /*context*/, std::string* target, char value, bool clearFirst = false) {
+    if (target == nullptr)
+        return 1;
+    if (clearFirst)
+        target->clear();
+    target->push_back(value);
+    return 0;
+}
 // Appends "%0.2x" of a byte value (callers pass 0-255).
-int appendHexByte(ConverterContext& context, std::string* target, uint32_t value, bool clearFirst = false);
+inline int appendHexByte(ConverterContext& /*context*/, std::string* target, uint32_t value, bool clearFirst = false) {
+    if (target == nullptr)
+        return 1;
+    if (clearFirst)
+        target->clear();
+    static constexpr char kHex[] = "0123456789abcdef";
+    target->push_back(kHex[(value >> 4) & 15]);
+    target->push_back(kHex[value & 15]);
+    return 0;
+}
 
 // The text of the job's format: hexText for Equation Editor 3.x, rtfText for Office Math, nothing otherwise.
-std::string_view pickByFormat(const ConverterContext& context, std::string_view hexText, std::string_view rtfText);
+inline std::string_view pickByFormat(const ConverterContext& context, std::string_view hexText,
+                                     std::string_view rtfText) {
+    if (context.format == 0)
+        return hexText;
+    if (context.format == 1)
+        return rtfText;
+    return {};
+}
 
 // Reads a nudge (dx + 128 and dy + 128; when both are 128, four more bytes of 16-bit offsets) and appends its bytes
 // as hex to the target in format 0 only. The offsets are not used.
