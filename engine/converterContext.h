@@ -97,7 +97,8 @@ inline int appendText(ConverterContext& /*context*/, std::string* target, std::s
         return 1;
     if (clearFirst)
         target->clear();
-    target->append(value.data(), value.size());
+    if (!value.empty()) // half the texts offered are empty in the job's format (pickByFormat)
+        target->append(value.data(), value.size());
     return 0;
 }
 inline int appendLiteral(ConverterContext& context, std::string* target, const char* text, bool clearFirst = false) {

@@ -391,6 +391,45 @@ void translateCharacterCode(ConverterContext& context, const CharRecord& record,
         run.addHexByte(high);
 }
 
+// The character most equations are made of: a style typeface (128 and above) and an MTCode from 33 to 126 (not the
+// apostrophe, which has a form of its own), without position, nudge or embellishment, in version 3 or 5, for Office
+// Math. For it the general path below comes down to a run of fixed pieces, written here in one append. Returns false,
+// having read nothing, for any other character.
+bool translatePlainCharacter(ConverterContext& context, const CharOptions& options, std::string& target) {
+    if (context.format != 1 || options.nudge || options.embellished ||
+        (options.kind != EncodingKind::None && options.kind != EncodingKind::NoMtcode) ||
+        (context.mtefVersion != 3 && context.mtefVersion != 5) || context.endOfData)
+        return false;
+    const int64_t first = context.readIndex + 1; // typeface, MTCode low byte, MTCode high byte
+    if (first < 0 || int64_t(context.sourceSize) - first < 3)
+        return false;
+    const uint8_t* const bytes = context.source.data() + first;
+    const uint8_t typeface = bytes[0];
+    const uint8_t low = bytes[1];
+    if (typeface < 128 || bytes[2] != 0 || low < 33 || low >= 127 || low == '\'')
+        return false;
+    const std::string_view style = styleTextOfTypeface(typeface);
+    static constexpr char kRunHead[] = {kElementStart, '{', '\\', 'm', 'r'};
+    static constexpr char kRunTail[] = {'}', kElementEnd};
+    char run[sizeof kRunHead + 32 + 2 + sizeof kRunTail];
+    if (style.size() > 32)
+        return false;
+    size_t size = 0;
+    std::memcpy(run, kRunHead, sizeof kRunHead);
+    size += sizeof kRunHead;
+    std::memcpy(run + size, style.data(), style.size());
+    size += style.size();
+    if (low == '\\' || low == '{' || low == '}') // written escaped, as appendEscapedByte does
+        run[size++] = '\\';
+    run[size++] = char(low);
+    std::memcpy(run + size, kRunTail, sizeof kRunTail);
+    size += sizeof kRunTail;
+    target.append(run, size);
+    context.readIndex = first + 2;
+    context.currentByte = 0;
+    return true;
+}
+
 // The embellishment list follows only when the next record really is one; otherwise the character is written as
 // not embellished (format 0 clears the flag in its tag byte) and the next record is left to the caller.
 bool nextRecordIsEmbellishment(ConverterContext& context) {
@@ -409,10 +448,12 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
     // so that the record is read exactly as when it is kept.
     std::string discarded;
     std::string& target = output != nullptr ? *output : discarded;
+    if (translatePlainCharacter(context, options, target))
+        return 0;
     const size_t runStart = target.size();
     RunText run(target);
     if (officeMath) {
-        static constexpr char kRunHead[] = {kElementStart, '{', '\\', 'm', 'r'};
+        static constexpr char kRunHead[] = {kElementStart, '{', '\\', 'm', 'r'}; // as translatePlainCharacter's
         run += std::string_view(kRunHead, sizeof kRunHead);
     } else {
         run.addHexByte(uint32_t(options.outputOptions) * 16 + TagChar);
