@@ -39,10 +39,13 @@ public:
         return *this;
     }
     // "%0.2x" of a byte value.
-    void addHexByte(uint32_t value) {
+    [[gnu::always_inline]] void addHexByte(uint32_t value) {
         static constexpr char kHex[] = "0123456789abcdef";
-        *this += kHex[(value >> 4) & 15];
-        *this += kHex[value & 15];
+        if (kCapacity - size_ < 2)
+            flush();
+        bytes_[size_] = kHex[(value >> 4) & 15];
+        bytes_[size_ + 1] = kHex[value & 15];
+        size_ += 2;
     }
     // Takes back the last `count` bytes written (the caller wrote at least that many).
     void dropLast(size_t count) {
