@@ -41,7 +41,7 @@ void resetObjectState(ConverterContext& context) {
     context.currentByte = 0;
     context.sizeRecord = "0a";
     context.encodings.assign(4, 0);
-    context.fonts.clear();
+    context.fontCount = 0;
     context.fontDefCount = 0;
     context.pendingFont = -1;
     context.pendingStyle = -1;
@@ -126,15 +126,13 @@ void appendFontRecords(ConverterContext& context, std::string& records) {
         records += kEuclidExtraFontRecord;
     for (int slot = 127; slot >= 0; --slot) {
         const TypefaceSlot& typeface = context.typefaces[size_t(slot)];
-        if (typeface.font < 0 || typeface.font >= int32_t(context.fonts.size()))
-            continue;
-        const FontEntry& font = context.fonts[size_t(typeface.font)];
-        if (font.name.empty())
+        const FontEntry* font = fontDefinition(context, typeface.font);
+        if (font == nullptr || font->name.empty())
             continue;
         records += "08";
         appendHexByte(context, &records, uint32_t(128 - slot));
         appendHexByte(context, &records, uint32_t(typeface.style) & 0xff);
-        records += font.name;
+        records += font->name;
     }
 }
 

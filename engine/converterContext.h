@@ -57,7 +57,8 @@ struct ConverterContext {
     bool endOfData = false;         // a read found no more data
     std::string sizeRecord;         // hex text of the last size record read (tag and data bytes)
     std::vector<int32_t> encodings; // one entry per encoding definition, after four built-in ones
-    std::vector<FontEntry> fonts;   // one entry per font definition
+    std::vector<FontEntry> fonts;   // fonts[0, fontCount): one entry per font definition; the entries after them are
+    int32_t fontCount = 0;          // kept from earlier objects, for the capacity of their names
     int32_t fontDefCount = 0;       // font definitions read while topLevelOpen was set
     std::array<TypefaceSlot, 128> typefaces{}; // explicit typeface number 0-127 -> font and style
     int32_t pendingFont = -1; // font of the last font-style definition, still to be bound to a typeface
@@ -76,6 +77,11 @@ struct ConverterContext {
     ScratchTexts scratch;               // kept from object to object, for their capacity
     std::string body;                   // the translated records of the current object, before wrapping
 };
+
+// The font definition of that number, or null when the object defines none of it.
+inline const FontEntry* fontDefinition(const ConverterContext& context, int32_t font) {
+    return font >= 0 && font < context.fontCount ? &context.fonts[size_t(font)] : nullptr;
+}
 
 // The one process-wide context, used on the conversion job's thread only.
 ConverterContext& converterContext();

@@ -215,11 +215,11 @@ SlotFont bindSlot(ConverterContext& context, uint8_t t, RunText& run) {
     }
     SlotFont result;
     SlotStyle style;
-    if (slot.font < 0 || slot.font >= int32_t(context.fonts.size())) {
+    result.font = fontDefinition(context, slot.font);
+    if (result.font == nullptr) {
         result.zeroHighByte = false;
         style = styleOfSlot(nullptr, slot.style);
     } else {
-        result.font = &context.fonts[size_t(slot.font)];
         const std::string_view name = result.font->name;
         result.zeroHighByte = name == kEuclidFrakturHex || result.font->encodingClass == -1 ||
                               (!context.allowMathTypeFonts && name.find(kEuclidHex) != std::string_view::npos);

@@ -138,7 +138,11 @@ int skipColorDef(ConverterContext& context, std::string* output, bool pullNext, 
 
 int readFontDef(ConverterContext& context, std::string* output, bool pullNext, int32_t /*tag*/) {
     const int32_t encoding = readMtefValue(context);
-    FontEntry font;
+    // The next entry is reused with its name's capacity (see ConverterContext::fonts).
+    if (size_t(context.fontCount) == context.fonts.size())
+        context.fonts.emplace_back();
+    FontEntry& font = context.fonts[size_t(context.fontCount)];
+    font.name.clear();
     readZeroTerminatedBytes(context, &font.name);
     if (font.name == kSymbolFontHex || font.name == kMtExtraFontHex) {
         font.encodingClass = 1;
@@ -147,7 +151,7 @@ int readFontDef(ConverterContext& context, std::string* output, bool pullNext, i
         font.encodingClass =
             index >= 0 && index < int32_t(context.encodings.size()) ? context.encodings[size_t(index)] : 0;
     }
-    context.fonts.push_back(std::move(font));
+    ++context.fontCount;
     if (context.topLevelOpen)
         ++context.fontDefCount;
     return pullNextRecord(context, output, pullNext);
