@@ -128,8 +128,10 @@ const EmbellRow& rowOfKind(uint8_t kind) {
 
 // Working state of one list in format 1.
 struct OfficeMathMarks {
-    std::string text;    // the character's text with the marks applied so far; one group still open
-    bool runOpen = true; // that open group is still the character's run (no mark has wrapped or closed it)
+    std::string& text;    // the character's text with the marks applied so far; one group still open
+    std::string& spare;   // where a mark writes the text it wraps around `text`, then swapped with it
+    std::string& opening; // a mark's opening words
+    bool runOpen = true;  // that open group is still the character's run (no mark has wrapped or closed it)
     bool midBarDone = false;
     bool strikeDone = false;
 };
@@ -140,8 +142,8 @@ struct OfficeMathMarks {
 void wrapWith(OfficeMathMarks& marks, std::string_view prefix, std::string_view opening) {
     std::string& text = marks.text;
     marks.runOpen = false;
-    std::string wrapped;
-    wrapped.reserve(text.size() + prefix.size() + opening.size() + 4);
+    std::string& wrapped = marks.spare;
+    wrapped.clear();
     wrapped += kElementStart;
     wrapped += prefix;
     wrapped += opening;
@@ -166,7 +168,8 @@ void appendBorderBox(std::string& out, std::string_view strikes) {
 }
 
 void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const EmbellRow& row) {
-    std::string opening;
+    std::string& opening = marks.opening;
+    opening.clear();
     switch (row.officeMath) {
     case M::Nothing:
         return;
@@ -197,7 +200,8 @@ void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const Em
         // group as a run of its own: left inside an accent's group it would stand outside every part of the
         // accent, where readers that take the parts by position drop it.
         const bool ownRun = !marks.runOpen || (context.forceUnicode != 0 && row.kind == 5);
-        std::string primed;
+        std::string& primed = marks.spare;
+        primed.clear();
         primed += kElementStart;
         primed += '{';
         primed += marks.text;
@@ -216,7 +220,8 @@ void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const Em
         return;
     }
     case M::ReversedPrime: {
-        std::string primed;
+        std::string& primed = marks.spare;
+        primed.clear();
         primed += kElementStart;
         primed += "{`";
         primed += marks.text;
@@ -372,9 +377,14 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
     const bool officeMath = context.format == 1;
     // The character's text is the end of the output, from where its run started.
     const size_t charStart = output != nullptr ? std::min(context.embellishedRunStart, output->size()) : 0;
-    const std::string charText = output != nullptr ? output->substr(charStart) : std::string();
-    OfficeMathMarks officeMathMarks;
-    officeMathMarks.text = charText;
+    const ScratchText charText(context);
+    if (output != nullptr)
+        charText->assign(*output, charStart, std::string::npos);
+    const ScratchText markedText(context);
+    const ScratchText spareText(context);
+    const ScratchText openingText(context);
+    *markedText = *charText;
+    OfficeMathMarks officeMathMarks{*markedText, *spareText, *openingText};
     V3Marks v3Marks;
     do {
         const uint8_t options = readRecordOptions(context);
@@ -401,7 +411,7 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
             context.abandoned = true;
             return 0;
         }
-        const std::string composed = composeV3(context, charText, v3Marks);
+        const std::string composed = composeV3(context, *charText, v3Marks);
         output->resize(charStart);
         *output += composed;
     }
