@@ -394,13 +394,36 @@ void translateCharacterCode(ConverterContext& context, const CharRecord& record,
         run.addHexByte(high);
 }
 
+// The fixed head of an Office Math run in each style typeface (128 and above): element start, "{\mr" and the style
+// words, in a field of constant size so that it is copied in one move.
+struct RunHead {
+    char text[32];
+    size_t size;
+};
+struct RunHeadTable {
+    RunHead byTypeface[128]; // [typeface - 128]
+};
+constexpr RunHeadTable makeRunHeadTable() {
+    RunHeadTable table{};
+    constexpr char kRunHead[] = {kElementStart, '{', '\\', 'm', 'r'};
+    for (size_t i = 0; i < 128; ++i) {
+        RunHead& head = table.byTypeface[i];
+        for (const char c : kRunHead)
+            head.text[head.size++] = c;
+        for (const char c : styleTextOfTypeface(uint8_t(128 + i)))
+            head.text[head.size++] = c; // more than the field holds is not a constant expression
+    }
+    return table;
+}
+constexpr RunHeadTable kRunHeads = makeRunHeadTable();
+
 // The character most equations are made of: a style typeface (128 and above) and an MTCode from 33 to 126 (not the
 // apostrophe, which has a form of its own), without position, nudge or embellishment, in version 3 or 5, for Office
 // Math. For it the general path below comes down to a run of fixed pieces, written here in one append. Returns false,
 // having read nothing, for any other character.
 bool translatePlainCharacter(ConverterContext& context, const CharOptions& options, std::string& target) {
-    if (context.format != 1 || options.nudge || options.embellished ||
-        (options.kind != EncodingKind::None && options.kind != EncodingKind::NoMtcode) ||
+    if (options.nudge || options.embellished ||
+        (options.kind != EncodingKind::None && options.kind != EncodingKind::NoMtcode) || context.format != 1 ||
         (context.mtefVersion != 3 && context.mtefVersion != 5) || context.endOfData)
         return false;
     const int64_t first = context.readIndex + 1; // typeface, MTCode low byte, MTCode high byte
@@ -411,22 +434,15 @@ bool translatePlainCharacter(ConverterContext& context, const CharOptions& optio
     const uint8_t low = bytes[1];
     if (typeface < 128 || bytes[2] != 0 || low < 33 || low >= 127 || low == '\'')
         return false;
-    const std::string_view style = styleTextOfTypeface(typeface);
-    static constexpr char kRunHead[] = {kElementStart, '{', '\\', 'm', 'r'};
-    static constexpr char kRunTail[] = {'}', kElementEnd};
-    char run[sizeof kRunHead + 32 + 2 + sizeof kRunTail];
-    if (style.size() > 32)
-        return false;
-    size_t size = 0;
-    std::memcpy(run, kRunHead, sizeof kRunHead);
-    size += sizeof kRunHead;
-    std::memcpy(run + size, style.data(), style.size());
-    size += style.size();
+    const RunHead& head = kRunHeads.byTypeface[typeface - 128];
+    char run[sizeof head.text + 4];
+    std::memcpy(run, head.text, sizeof head.text);
+    size_t size = head.size;
     if (low == '\\' || low == '{' || low == '}') // written escaped, as appendEscapedByte does
         run[size++] = '\\';
     run[size++] = char(low);
-    std::memcpy(run + size, kRunTail, sizeof kRunTail);
-    size += sizeof kRunTail;
+    run[size++] = '}';
+    run[size++] = kElementEnd;
     target.append(run, size);
     context.readIndex = first + 2;
     context.currentByte = 0;
