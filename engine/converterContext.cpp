@@ -39,7 +39,7 @@ void resetObjectState(ConverterContext& context) {
     context.endOfData = false;
     context.readIndex = -1;
     context.currentByte = 0;
-    context.sizeRecord = "0a";
+    context.sizeRecord = {{'0', 'a'}, 2}; // FULL
     context.encodings.assign(4, 0);
     context.fontCount = 0;
     context.fontDefCount = 0;

@@ -18,6 +18,14 @@ struct FontEntry {
     int32_t encodingClass = 0; // 1 Symbol, MT Extra and WinANSI-like encodings; -1 WinEastEurope; 0 otherwise
 };
 
+// A size record as MTEF version 3 hex text: the tag and up to four data bytes. Kept in place: it is set by every
+// size record, and its text is needed only where format 0 repeats it.
+struct SizeRecordText {
+    std::array<char, 10> hex{};
+    size_t length = 0;
+    std::string_view text() const { return {hex.data(), length}; }
+};
+
 // A typeface slot: the font entry and style an explicit typeface number stands for; -1 = unset.
 struct TypefaceSlot {
     int32_t font = -1;
@@ -55,7 +63,7 @@ struct ConverterContext {
     std::string v3HeaderTemplate;   // fixed start of an Equation Editor 3.x "Equation Native" stream (cbObject missing)
     bool topLevelOpen = false;      // set before the top-level records; cleared by the first LINE or PILE
     bool endOfData = false;         // a read found no more data
-    std::string sizeRecord;         // hex text of the last size record read (tag and data bytes)
+    SizeRecordText sizeRecord;      // the last size record read
     std::vector<int32_t> encodings; // one entry per encoding definition, after four built-in ones
     std::vector<FontEntry> fonts;   // fonts[0, fontCount): one entry per font definition; the entries after them are
     int32_t fontCount = 0;          // kept from earlier objects, for the capacity of their names

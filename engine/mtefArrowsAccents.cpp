@@ -151,7 +151,7 @@ void writeSingleArrow(ConverterContext& context, std::string* output, const Arro
         appendHexByte(context, output, sizeTag);
         appendText(context, output, "01");
         appendText(context, output, *lower);
-        appendText(context, output, context.sizeRecord);
+        appendText(context, output, context.sizeRecord.text());
         appendText(context, output, "00");
         // The limit template has three slots: the main line, the lower limit and the upper limit. Without the empty
         // upper slot a reader takes the template's END for it and the next record's tag for the END.
@@ -193,7 +193,7 @@ void writeDoubleArrow(ConverterContext& context, std::string* output, const Arro
     if (context.format == 0) {
         appendHexByte(context, output, closingSizeTag);
         appendText(context, output, kDoubleArrowOperators[shape.form == Harpoons][shape.direction]);
-        appendText(context, output, context.sizeRecord);
+        appendText(context, output, context.sizeRecord.text());
         appendText(context, output, "00");
     }
 }

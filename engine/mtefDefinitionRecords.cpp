@@ -97,26 +97,23 @@ int readSizeRecord(ConverterContext& context, std::string* output, bool pullNext
     // A record cut short by the end of the data is copied whole or not at all.
     const bool copy = context.format == 0 && mtefBytesFollow(context, 2);
     // The tag alone: option bits of the nibble layout mean nothing to a size record and are not valid in MTEF 3.
-    // At most five bytes: written in place, without a text of its own.
     static constexpr char kHex[] = "0123456789abcdef";
-    char record[10];
-    size_t length = 0;
-    auto add = [&](uint32_t value) {
-        record[length++] = kHex[(value >> 4) & 15];
-        record[length++] = kHex[value & 15];
+    SizeRecordText& record = context.sizeRecord;
+    record.length = 0;
+    auto add = [&record](uint32_t value) {
+        record.hex[record.length++] = kHex[(value >> 4) & 15];
+        record.hex[record.length++] = kHex[value & 15];
     };
     add(uint32_t(tag));
     if (tag == TagSize) {
         const uint8_t size = readMtefValue(context);
         add(size);
-        const int more = size == 100 ? 3 : size == 101 ? 2 : 1;
+        const int more = size == 100 ? 3 : size == 101 ? 2 : 1; // at most five bytes in all
         for (int i = 0; i < more; ++i)
             add(readMtefValue(context));
     }
-    context.sizeRecord.clear(); // then append: cheaper than assign for a few bytes
-    context.sizeRecord.append(record, length);
     if (copy)
-        appendText(context, output, context.sizeRecord);
+        appendText(context, output, record.text());
     return pullNextRecord(context, output, pullNext);
 }
 

@@ -332,14 +332,17 @@ std::string composeV3(ConverterContext& context, std::string charRecord, const V
         // TMPL limit (selector 39), variation 1 (lower), options 0; main slot; SUB; lower slot; size; null upper slot.
         std::string wrapped = "0327010001" + text + "000b01";
         appendGlyphRecords(context, wrapped, mark);
-        wrapped += "00" + context.sizeRecord + "1100";
+        wrapped += "00";
+        wrapped += context.sizeRecord.text();
+        wrapped += "1100";
         text.swap(wrapped);
     }
     for (const TemplateMark& mark : marks.upper) {
         // TMPL limit (selector 39), variation 0 (upper), options 0; main slot; SUB; null lower slot; upper slot.
         std::string wrapped = "0327000001" + text + "000b1101";
         appendGlyphRecords(context, wrapped, mark);
-        wrapped += context.sizeRecord + "0000";
+        wrapped += context.sizeRecord.text();
+        wrapped += "0000";
         text.swap(wrapped);
     }
     return text;
