@@ -13,6 +13,9 @@
 #include <algorithm>
 #include <iterator>
 
+// Literals appended to texts as views: appending a plain literal measures it first.
+using namespace std::string_view_literals;
+
 namespace {
 constexpr std::string_view kBoxedGroupHead = "{\\mbox{\\mboxPr{\\mopEmu on}}{\\me{\\mgroupChr{\\mgroupChrPr{\\mchr ";
 constexpr std::string_view kTextBelowArrow = "{\\mpos top}}{\\me ";
@@ -159,9 +162,9 @@ void writeSingleArrow(ConverterContext& context, std::string* output, const Arro
     } else if (context.format == 1 && output != nullptr && !lower->empty()) {
         // The lower text goes under the arrow group as the lower limit, so that no text of the arrow is lost.
         output->insert(groupStart, "{\\mlimLow{\\mlimLowPr }{\\me ");
-        *output += "}{\\mlim ";
+        *output += "}{\\mlim "sv;
         *output += *lower;
-        *output += "}}";
+        *output += "}}"sv;
     }
 }
 

@@ -18,6 +18,9 @@
 #include <string_view>
 #include <vector>
 
+// Literals appended to texts as views: appending a plain literal measures it first.
+using namespace std::string_view_literals;
+
 namespace {
 // What a kind becomes in Office Math.
 enum class OfficeMathMark : uint8_t {
@@ -148,23 +151,23 @@ void wrapWith(OfficeMathMarks& marks, std::string_view prefix, std::string_view 
     wrapped += prefix;
     wrapped += opening;
     wrapped += text;
-    wrapped += "}}";
+    wrapped += "}}"sv;
     wrapped += kElementEnd;
     text.swap(wrapped);
 }
 
 void appendAccent(std::string& out, uint16_t accent) {
     char digits[8];
-    out += "{\\uc1\\u";
+    out += "{\\uc1\\u"sv;
     out.append(digits, size_t(std::to_chars(digits, digits + sizeof digits, accent).ptr - digits));
-    out += "\\'3f}}}{\\me";
+    out += "\\'3f}}}{\\me"sv;
 }
 
 // Borders hidden, so that only the strike of the row shows (Office Math has no plain strike-through).
 void appendBorderBox(std::string& out, std::string_view strikes) {
-    out += "\\mborderBox{\\mborderBoxPr{\\mhideTop on}{\\mhideBot on}{\\mhideLeft on}{\\mhideRight on}";
+    out += "\\mborderBox{\\mborderBoxPr{\\mhideTop on}{\\mhideBot on}{\\mhideLeft on}{\\mhideRight on}"sv;
     out += strikes;
-    out += "}{\\me";
+    out += "}{\\me"sv;
 }
 
 void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const EmbellRow& row) {
@@ -208,7 +211,7 @@ void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const Em
         if (!marks.runOpen)
             primed += '}';
         if (ownRun)
-            primed += "{\\mr\\mscr0\\msty2\\i ";
+            primed += "{\\mr\\mscr0\\msty2\\i "sv;
         primed += row.prime;
         if (ownRun)
             primed += '}';
@@ -223,7 +226,7 @@ void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const Em
         std::string& primed = marks.spare;
         primed.clear();
         primed += kElementStart;
-        primed += "{`";
+        primed += "{`"sv;
         primed += marks.text;
         primed += '}';
         primed += kElementEnd;
@@ -259,7 +262,7 @@ void appendV3Embell(ConverterContext& context, std::string& out, const std::stri
     out += nudge.empty() ? "06" : "86";
     out += nudge;
     appendHexByte(context, &out, kind);
-    out += "00";
+    out += "00"sv;
 }
 
 void applyV3(ConverterContext& context, V3Marks& marks, const EmbellRow& row, uint8_t kind, std::string& nudge) {
@@ -327,14 +330,14 @@ std::string composeV3(ConverterContext& context, std::string charRecord, const V
     if (text.size() == recordsAt)
         clearEmbellishmentOption(context, text); // no record kept: no list may follow the character
     else
-        text += "00";
+        text += "00"sv;
     for (const TemplateMark& mark : marks.lower) {
         // TMPL limit (selector 39), variation 1 (lower), options 0; main slot; SUB; lower slot; size; null upper slot.
         std::string wrapped = "0327010001" + text + "000b01";
         appendGlyphRecords(context, wrapped, mark);
-        wrapped += "00";
+        wrapped += "00"sv;
         wrapped += context.sizeRecord.text();
-        wrapped += "1100";
+        wrapped += "1100"sv;
         text.swap(wrapped);
     }
     for (const TemplateMark& mark : marks.upper) {
@@ -342,7 +345,7 @@ std::string composeV3(ConverterContext& context, std::string charRecord, const V
         std::string wrapped = "0327000001" + text + "000b1101";
         appendGlyphRecords(context, wrapped, mark);
         wrapped += context.sizeRecord.text();
-        wrapped += "0000";
+        wrapped += "0000"sv;
         text.swap(wrapped);
     }
     return text;

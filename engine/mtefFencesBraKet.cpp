@@ -6,6 +6,9 @@
 
 #include <iterator>
 
+// Literals appended to texts as views: appending a plain literal measures it first.
+using namespace std::string_view_literals;
+
 namespace {
 // Which fences a template shows. The values are the MTEF version 3 fence variations.
 enum FenceSides : uint8_t { BothFences = 0, LeftFence = 1, RightFence = 2 };
@@ -96,10 +99,10 @@ FenceShape fenceShape(FenceKind kind, uint8_t selector, uint8_t variation) {
 }
 
 void appendDelimiterProperties(std::string& rtf, const FenceShape& shape) {
-    rtf += "{\\mbegChr ";
+    rtf += "{\\mbegChr "sv;
     if (shape.sides != RightFence)
         rtf += shape.pair->left;
-    rtf += "}{\\mendChr ";
+    rtf += "}{\\mendChr "sv;
     if (shape.sides != LeftFence)
         rtf += shape.pair->right;
     rtf += '}';
@@ -152,12 +155,12 @@ void appendWhiteBracketCharacters(std::string& hex, FenceSides sides, const std:
     if (sides != RightFence) {
         hex += tag;
         hex += nudge;
-        hex += "965b00";
+        hex += "965b00"sv;
     }
     if (sides != LeftFence) {
         hex += tag;
         hex += nudge;
-        hex += "965d00";
+        hex += "965d00"sv;
     }
 }
 } // namespace
@@ -189,11 +192,11 @@ void translateFence(ConverterContext& context, std::string* output, int kind, st
     std::string& out = *output;
     if (context.format == 1) {
         out += kElementStart;
-        out += "{\\md{\\mdPr";
+        out += "{\\md{\\mdPr"sv;
         appendDelimiterProperties(out, shape);
-        out += "}{\\me ";
+        out += "}{\\me "sv;
         out += *main;
-        out += "}}";
+        out += "}}"sv;
         out += kElementEnd;
         return;
     }
@@ -207,25 +210,25 @@ void translateFence(ConverterContext& context, std::string* output, int kind, st
     if (kind != WhiteSquareBrackets) {
         out += *main;
         out += *fences;
-        out += "00";
+        out += "00"sv;
         return;
     }
     // The outer square-bracket template's slot is a line holding the inner one; the fence records read are
     // replaced by square brackets of the expanding typeface.
     if (nudge.empty()) {
-        out += "0103";
+        out += "0103"sv;
     } else {
-        out += "81";
+        out += "81"sv;
         out += nudge;
-        out += "83";
+        out += "83"sv;
         out += nudge;
     }
     out += head;
     out += *main;
     appendWhiteBracketCharacters(out, shape.sides, nudge);
-    out += "0000";
+    out += "0000"sv;
     appendWhiteBracketCharacters(out, shape.sides, nudge);
-    out += "00";
+    out += "00"sv;
 }
 
 namespace {
@@ -273,27 +276,27 @@ void translateBraKet(ConverterContext& context, std::string* output, int, std::s
     std::string& out = *output;
     if (context.format == 1) {
         out += kElementStart;
-        out += "{\\md{\\mdPr";
+        out += "{\\md{\\mdPr"sv;
         out += row.properties;
         if (row.showBra) {
-            out += "{\\me ";
+            out += "{\\me "sv;
             out += *bra;
-            out += "}";
+            out += "}"sv;
         }
         if (row.showKet) {
-            out += "{\\me ";
+            out += "{\\me "sv;
             out += *ket;
-            out += "}";
+            out += "}"sv;
         }
         out += row.tail;
         out += kElementEnd;
     } else if (context.format == 0) {
-        out += "2d";
+        out += "2d"sv;
         out += row.v3Variation;
-        out += "00";
+        out += "00"sv;
         out += *bra;
         out += *ket;
         out += *fences;
-        out += "00";
+        out += "00"sv;
     }
 }

@@ -3,6 +3,9 @@
 #include "mtefDispatcher.h"
 #include "mtefTemplates.h"
 
+// Literals appended to texts as views: appending a plain literal measures it first.
+using namespace std::string_view_literals;
+
 namespace {
 // A fraction's version 3 selector and variation, and its Office Math type, by variation.
 struct FractionRow {
@@ -86,25 +89,25 @@ void writeScripts(ConverterContext& context, std::string* output, const std::str
     out += kElementStart;
     if (before) {
         out += base;
-        out += "{\\msPre{\\msPrePr}{\\msub ";
+        out += "{\\msPre{\\msPrePr}{\\msub "sv;
         out += kind == Superscript ? std::string_view(" ") : std::string_view(*sub);
-        out += "}{\\msup ";
+        out += "}{\\msup "sv;
         out += kind == Subscript ? std::string_view(" ") : std::string_view(*sup);
-        out += "}{\\me  }}";
+        out += "}{\\me  }}"sv;
     } else {
         static constexpr std::string_view kHeads[] = {"{\\msSup{\\msSupPr}{\\me ", "{\\msSub{\\msSubPr}{\\me ",
                                                       "{\\msSubSup{\\msSubSupPr}{\\me "};
         out += kHeads[kind];
         out += base.empty() ? std::string_view(" ") : std::string_view(base);
         if (kind != Superscript) {
-            out += "}{\\msub ";
+            out += "}{\\msub "sv;
             out += *sub;
         }
         if (kind != Subscript) {
-            out += "}{\\msup ";
+            out += "}{\\msup "sv;
             out += *sup;
         }
-        out += "}}";
+        out += "}}"sv;
     }
     out += kElementEnd;
 }
@@ -207,25 +210,25 @@ void writeLimitTail(std::string& out, LimitsPresent limits, bool integralStyle, 
                     const std::string& upper) {
     if (integralStyle) {
         if (limits != UpperOnly) {
-            out += "}{\\msub ";
+            out += "}{\\msub "sv;
             out += lower;
         }
         if (limits != LowerOnly) {
-            out += "}{\\msup ";
+            out += "}{\\msup "sv;
             out += upper;
         }
-        out += "}}";
+        out += "}}"sv;
         return;
     }
-    out += "}{\\mlim ";
+    out += "}{\\mlim "sv;
     if (limits == LowerAndUpper) {
         out += lower;
-        out += "}}}{\\mlim ";
+        out += "}}}{\\mlim "sv;
         out += upper;
     } else {
         out += limits == LowerOnly ? lower : upper;
     }
-    out += "}}";
+    out += "}}"sv;
 }
 } // namespace
 

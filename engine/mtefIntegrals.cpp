@@ -7,6 +7,9 @@
 
 #include <string>
 
+// Literals appended to texts as views: appending a plain literal measures it first.
+using namespace std::string_view_literals;
+
 namespace {
 // \mchr texts, closing \mchr: the integral signs by count (plain, then contour), then the big operators.
 constexpr std::string_view kIntegralChars[2][3] = {
@@ -59,13 +62,13 @@ void writeNarySlots(ConverterContext& context, std::string* output) {
         appendText(context, output, *upper);
     } else if (context.format == 1 && output != nullptr) {
         std::string& out = *output;
-        out += "{\\mctrlPr }}{\\msub ";
+        out += "{\\mctrlPr }}{\\msub "sv;
         out += *lower;
-        out += "}{\\msup ";
+        out += "}{\\msup "sv;
         out += *upper;
-        out += "}{\\me ";
+        out += "}{\\me "sv;
         out += operand->empty() ? std::string_view("\\zwnbo") : std::string_view(*operand);
-        out += "}}";
+        out += "}}"sv;
     }
 }
 
