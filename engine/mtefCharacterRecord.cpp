@@ -417,13 +417,14 @@ constexpr RunHeadTable makeRunHeadTable() {
 }
 constexpr RunHeadTable kRunHeads = makeRunHeadTable();
 
-// The character most equations are made of: a style typeface (128 and above) and an MTCode from 33 to 126 (not the
-// apostrophe, which has a form of its own), without position, nudge or embellishment, in version 3 or 5, for Office
-// Math. For it the general path below comes down to a run of fixed pieces, written here in one append. Returns false,
-// having read nothing, for any other character.
+// The character most equations are made of: a style typeface (128 and above) and an MTCode, without position, nudge
+// or embellishment, in version 3 or 5; for Office Math an MTCode from 33 to 126 but the apostrophe (which has a form
+// of its own), for MTEF version 3 any MTCode but in the marker and space typefaces. For it the general path below
+// comes down to a run of fixed pieces, written here in one append. Returns false, having read nothing, for any other
+// character.
 bool translatePlainCharacter(ConverterContext& context, const CharOptions& options, std::string& target) {
     if (options.nudge || options.embellished ||
-        (options.kind != EncodingKind::None && options.kind != EncodingKind::NoMtcode) || context.format != 1 ||
+        (options.kind != EncodingKind::None && options.kind != EncodingKind::NoMtcode) ||
         (context.mtefVersion != 3 && context.mtefVersion != 5) || context.endOfData)
         return false;
     const int64_t first = context.readIndex + 1; // typeface, MTCode low byte, MTCode high byte
@@ -432,20 +433,39 @@ bool translatePlainCharacter(ConverterContext& context, const CharOptions& optio
     const uint8_t* const bytes = context.source.data() + first;
     const uint8_t typeface = bytes[0];
     const uint8_t low = bytes[1];
-    if (typeface < 128 || bytes[2] != 0 || low < 33 || low >= 127 || low == '\'')
+    const uint8_t high = bytes[2];
+    if (typeface < 128)
         return false;
-    const RunHead& head = kRunHeads.byTypeface[typeface - 128];
-    char run[sizeof head.text + 4];
-    std::memcpy(run, head.text, sizeof head.text);
-    size_t size = head.size;
-    if (low == '\\' || low == '{' || low == '}') // written escaped, as appendEscapedByte does
-        run[size++] = '\\';
-    run[size++] = char(low);
-    run[size++] = '}';
-    run[size++] = kElementEnd;
+    char run[sizeof RunHead::text + 4];
+    size_t size = 0;
+    if (context.format == 1) {
+        if (high != 0 || low < 33 || low >= 127 || low == '\'')
+            return false;
+        const RunHead& head = kRunHeads.byTypeface[typeface - 128];
+        std::memcpy(run, head.text, sizeof head.text);
+        size = head.size;
+        if (low == '\\' || low == '{' || low == '}') // written escaped, as appendEscapedByte does
+            run[size++] = '\\';
+        run[size++] = char(low);
+        run[size++] = '}';
+        run[size++] = kElementEnd;
+    } else if (context.format == 0) {
+        if (typeface == TypefaceMarker || typeface == TypefaceSpace)
+            return false;
+        static constexpr char kHex[] = "0123456789abcdef";
+        const uint8_t record[4] = {uint8_t(options.outputOptions * 16 + TagChar),
+                                   typeface == TypefaceUser1 || typeface == TypefaceUser2 ? uint8_t(0x87) : typeface,
+                                   low, high};
+        for (const uint8_t byte : record) {
+            run[size++] = kHex[byte >> 4];
+            run[size++] = kHex[byte & 15];
+        }
+    } else {
+        return false;
+    }
     target.append(run, size);
     context.readIndex = first + 2;
-    context.currentByte = 0;
+    context.currentByte = high;
     return true;
 }
 
