@@ -54,8 +54,9 @@ struct ConverterContext {
     int32_t allowMathTypeFonts = 0; // "Allow MathType fonts" (isEuclid)
     int32_t mtefVersion = 0;        // 2, 3, 4 or 5 for the object being translated
     std::string sourceHex;          // the object's "Equation Native" stream as hex, as unwrapped
-    std::vector<uint8_t> source;    // the object's MTEF data after both headers, decoded once from sourceHex, in
-                                    // source[0, sourceSize); the buffer keeps its size from object to object
+    // The object's MTEF data after both headers, decoded once from sourceHex into source[0, sourceSize). The buffer
+    // keeps its size from object to object.
+    std::vector<uint8_t> source;
     size_t sourceSize = 0;
     int64_t readIndex = -1;         // index in `source` of the byte last read; -1 before the first
     uint8_t currentByte = 0;        // the byte last read; 0 once the data is exhausted
@@ -65,9 +66,11 @@ struct ConverterContext {
     bool endOfData = false;         // a read found no more data
     SizeRecordText sizeRecord;      // the last size record read
     std::vector<int32_t> encodings; // one entry per encoding definition, after four built-in ones
-    std::vector<FontEntry> fonts;   // fonts[0, fontCount): one entry per font definition; the entries after them are
-    int32_t fontCount = 0;          // kept from earlier objects, for the capacity of their names
-    int32_t fontDefCount = 0;       // font definitions read while topLevelOpen was set
+    // One entry per font definition in fonts[0, fontCount); the entries after those are kept from earlier objects,
+    // for the capacity of their names. fontDefinition() looks them up.
+    std::vector<FontEntry> fonts;
+    int32_t fontCount = 0;
+    int32_t fontDefCount = 0;                  // font definitions read while topLevelOpen was set
     std::array<TypefaceSlot, 128> typefaces{}; // explicit typeface number 0-127 -> font and style
     int32_t pendingFont = -1; // font of the last font-style definition, still to be bound to a typeface
     int32_t pendingStyle = -1;
