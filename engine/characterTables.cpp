@@ -205,23 +205,6 @@ std::string_view styleByNumber(const SlotRow& row, int32_t style) {
 }
 } // namespace
 
-std::string_view styleTextOfTypeface(uint8_t typeface) {
-    switch (typeface) {
-    case 129: // text
-    case 130: // function
-    case 133: // upper-case Greek
-    case 136: // number
-        return "\\mscr0\\msty0 ";
-    case 135: // vector
-        return "\\mscr0\\msty1\\b ";
-    case 137: // user 1
-    case 138: // user 2
-        return "\\mscr0\\msty3\\b\\i ";
-    default: // variable, lower-case Greek, symbol, MT Extra, expanding and the rest
-        return "\\mscr0\\msty2\\i ";
-    }
-}
-
 SlotStyle styleOfSlot(const std::string_view* fontNameHex, int32_t style) {
     if (fontNameHex == nullptr)
         return {styleByNumber(kNoUsableFont, style), kNoUsableFont.scriptLetters};

@@ -19,8 +19,24 @@ struct CharacterForm {
     std::string_view text;
 };
 
-// Typeface styles 128 and above: the run's script and style words (each ends in a blank).
-std::string_view styleTextOfTypeface(uint8_t typeface);
+// Typeface styles 128 and above: the run's script and style words (each ends in a blank). Constant, so that the
+// character translation can build its runs' fixed heads from it at compile time.
+constexpr std::string_view styleTextOfTypeface(uint8_t typeface) {
+    switch (typeface) {
+    case 129: // text
+    case 130: // function
+    case 133: // upper-case Greek
+    case 136: // number
+        return "\\mscr0\\msty0 ";
+    case 135: // vector
+        return "\\mscr0\\msty1\\b ";
+    case 137: // user 1
+    case 138: // user 2
+        return "\\mscr0\\msty3\\b\\i ";
+    default: // variable, lower-case Greek, symbol, MT Extra, expanding and the rest
+        return "\\mscr0\\msty2\\i ";
+    }
+}
 
 // Explicit-font slots: style words by the slot's font name (hex with its zero byte; null for no usable font) and
 // style, and whether letters of that font take the run's script instead of a mapping.

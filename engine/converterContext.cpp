@@ -8,7 +8,11 @@
 #include "mtefDispatcher.h"
 #include "rtfPass.h"
 
-#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 ConverterContext gConverterContext; // conversion job's thread only
@@ -33,17 +37,20 @@ constexpr size_t kMaxCbObject = 0xffff;
 
 void resetObjectState(ConverterContext& context) {
     context.endOfData = false;
-    context.readPosition = -1;
-    context.sizeRecord = "0a";
+    context.readIndex = -1;
+    context.currentByte = 0;
+    context.sizeRecord = {{'0', 'a'}, 2}; // FULL
     context.encodings.assign(4, 0);
-    context.fonts.clear();
+    context.fontCount = 0;
     context.fontDefCount = 0;
     context.pendingFont = -1;
     context.pendingStyle = -1;
     context.typefaces.fill(TypefaceSlot{});
     context.output.clear();
     context.sourceHex.clear();
+    context.sourceSize = 0;
     context.equationNative.clear();
+    context.body.clear();
     context.depth = 0;
     context.addedV3Depth = 0;
     context.abandoned = false;
@@ -51,17 +58,20 @@ void resetObjectState(ConverterContext& context) {
     context.lineOutput = nullptr;
     context.lineStart = 0;
     context.embellishingCharacter = false;
+    context.embellishedRunStart = 0;
     // Greek letters go into the document's Cambria Math Greek font, or else into its Greek font.
     if (cambriaMathGreekFont().empty())
         setCambriaMathGreekFont(greekFont());
 }
 
-// The top-level records. Versions 2 to 4 keep the text of every record up to the first LINE or PILE; version 5
-// keeps only that of the last one read (its main LINE or PILE), after the application key and equation options.
-std::string translateTopLevel(ConverterContext& context) {
-    std::string body;
+// The top-level records into context.body. Versions 2 to 4 keep the text of every record up to the first LINE or
+// PILE; version 5 keeps only that of the last one read (its main LINE or PILE), after the application key and
+// equation options.
+void translateTopLevel(ConverterContext& context) {
+    std::string& body = context.body;
+    body.clear();
     if (context.mtefVersion < 2 || context.mtefVersion > 5)
-        return body;
+        return;
     if (isMtef5(context)) {
         readZeroTerminatedBytes(context, nullptr);
         dispatchMtefRecord(context, nullptr, ByteOnly);
@@ -73,53 +83,79 @@ std::string translateTopLevel(ConverterContext& context) {
             body.clear();
         result = dispatchMtefRecord(context, &body, TopLevel);
     } while (result == RecordDone && context.topLevelOpen);
-    return body;
 }
 
-// The body without its element markers, between the head and the tail; copied in one sweep into room made first
-// (appending byte by byte costs a call a byte).
-std::string wrapOfficeMath(const std::string& body) {
-    std::string result(kOfficeMathHead.size() + body.size() + kOfficeMathTail.size(), '\0');
-    char* out = std::copy(kOfficeMathHead.begin(), kOfficeMathHead.end(), result.data());
-    out = std::remove_copy_if(body.begin(), body.end(), out,
-                              [](char c) { return c == kElementStart || c == kElementEnd; });
-    out = std::copy(kOfficeMathTail.begin(), kOfficeMathTail.end(), out);
-    result.resize(size_t(out - result.data()));
-    return result;
+// Appends the text without its element markers. Office Math text has a marker about every dozen bytes, so it is
+// copied sixteen bytes at a time where SSE2 is at hand: each block is stored whole and the write position then moves
+// only past the bytes before its first marker, whose successor the next block starts with. The write position never
+// overtakes the read position, so every store stays inside the room made for the whole text.
+void appendWithoutMarkers(std::string& out, std::string_view text) {
+    const size_t start = out.size();
+    out.resize(start + text.size());
+    char* write = &out[start];
+    const char* read = text.data();
+    const char* const end = read + text.size();
+#if defined(__SSE2__)
+    const __m128i elementStart = _mm_set1_epi8(kElementStart);
+    const __m128i elementEnd = _mm_set1_epi8(kElementEnd);
+    while (end - read >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(read));
+        const int markers =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, elementStart), _mm_cmpeq_epi8(block, elementEnd)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(write), block);
+        if (markers == 0) {
+            read += 16;
+            write += 16;
+        } else {
+            const int kept = __builtin_ctz(unsigned(markers));
+            read += kept + 1;
+            write += kept;
+        }
+    }
+#endif
+    for (; read != end; ++read) {
+        *write = *read;
+        write += *read != kElementStart && *read != kElementEnd;
+    }
+    out.resize(size_t(write - out.data()));
 }
 
 // The FONT records of format 0: Euclid Extra when allowed, then every bound typeface slot from 127 down.
-std::string fontRecords(ConverterContext& context) {
-    std::string records;
+void appendFontRecords(ConverterContext& context, std::string& records) {
     if (context.allowMathTypeFonts)
         records += kEuclidExtraFontRecord;
     for (int slot = 127; slot >= 0; --slot) {
         const TypefaceSlot& typeface = context.typefaces[size_t(slot)];
-        if (typeface.font < 0 || typeface.font >= int32_t(context.fonts.size()))
-            continue;
-        const FontEntry& font = context.fonts[size_t(typeface.font)];
-        if (font.name.empty())
+        const FontEntry* font = fontDefinition(context, typeface.font);
+        if (font == nullptr || font->name.empty())
             continue;
         records += "08";
         appendHexByte(context, &records, uint32_t(128 - slot));
         appendHexByte(context, &records, uint32_t(typeface.style) & 0xff);
-        records += font.name;
+        records += font->name;
     }
-    return records;
 }
 
-// Builds the MTEF version 3 "Equation Native" stream around the body; empty when it is too large to describe.
-std::string assembleEquationNative(ConverterContext& context, const std::string& body) {
-    std::string mtef = fontRecords(context) + body + "00";
-    const size_t cbObject = mtef.size() / 2 + 6; // the MTEF header and the template's FULL record
-    if (cbObject > kMaxCbObject)
-        return {};
-    std::string header(kV3HeaderTemplate);
+// Builds the MTEF version 3 "Equation Native" stream around the body into context.equationNative; empty when it is
+// too large to describe.
+void assembleEquationNative(ConverterContext& context) {
+    std::string& stream = context.equationNative;
+    stream.assign(kV3HeaderTemplate.substr(0, kCbObjectOffset));
+    stream += "0000"; // cbObject's two low bytes, filled in below
+    stream += kV3HeaderTemplate.substr(kCbObjectOffset);
+    const size_t mtefStart = stream.size();
+    appendFontRecords(context, stream);
+    stream += context.body;
+    stream += "00";
+    const size_t cbObject = (stream.size() - mtefStart) / 2 + 6; // the MTEF header and the template's FULL record
+    if (cbObject > kMaxCbObject) {
+        stream.clear();
+        return;
+    }
     std::string low;
     appendHexByte(context, &low, uint32_t(cbObject % 256));
     appendHexByte(context, &low, uint32_t(cbObject / 256));
-    header.insert(kCbObjectOffset, low);
-    return header + mtef;
+    stream.replace(kCbObjectOffset, low.size(), low);
 }
 } // namespace
 
@@ -134,7 +170,6 @@ void initConverterContext(ConverterContext& context, int32_t format, int32_t all
     context.allowMathTypeFonts = allowMathTypeFonts;
     context.restoreBroken = restoreBroken;
     context.forceUnicode = forceUnicode;
-    context.currentByte = {{'0', '0'}};
     context.v3HeaderTemplate = std::string(kV3HeaderTemplate);
 }
 
@@ -146,15 +181,23 @@ const std::string& convertEquationObject(ConverterContext& context, std::string_
         return context.output;
     }
     context.mtefVersion = hexPairValue(context.sourceHex[kNativeHeaderHex], context.sourceHex[kNativeHeaderHex + 1]);
-    context.sourceHex.erase(0, kNativeHeaderHex + kMtefHeaderHex);
+    // The records read the data as bytes, decoded once here; an odd last hex character is half a byte and not read.
+    const std::string_view mtefHex = std::string_view(context.sourceHex).substr(kNativeHeaderHex + kMtefHeaderHex);
+    context.sourceSize = mtefHex.size() / 2;
+    if (context.source.size() < context.sourceSize)
+        context.source.resize(context.sourceSize);
+    decodeHexText(mtefHex, context.source.data());
 
-    const std::string body = translateTopLevel(context);
-    if (body.empty() || context.abandoned)
+    translateTopLevel(context);
+    if (context.body.empty() || context.abandoned)
         return context.output;
     if (context.format == 1) {
-        context.output = wrapOfficeMath(body);
+        context.output.reserve(kOfficeMathHead.size() + context.body.size() + kOfficeMathTail.size());
+        context.output += kOfficeMathHead;
+        appendWithoutMarkers(context.output, context.body);
+        context.output += kOfficeMathTail;
     } else if (context.format == 0) {
-        context.equationNative = assembleEquationNative(context, body);
+        assembleEquationNative(context);
         if (!context.equationNative.empty())
             wrapEquationObject(context.output, context.equationNative, kWrapObjectDataOnly);
     }
@@ -164,49 +207,6 @@ const std::string& convertEquationObject(ConverterContext& context, std::string_
 bool v3DepthAllows(const ConverterContext& context, size_t levels) {
     const int64_t nesting = int64_t(context.depth) + context.addedV3Depth;
     return levels <= size_t(kMaxRecordDepth) && nesting + int64_t(levels) <= kMaxRecordDepth;
-}
-
-int appendText(ConverterContext& /*context*/, std::string* target, std::string_view value, bool clearFirst) {
-    if (target == nullptr)
-        return 1;
-    if (clearFirst)
-        target->clear();
-    target->append(value.data(), value.size());
-    return 0;
-}
-
-int appendLiteral(ConverterContext& context, std::string* target, const char* text, bool clearFirst) {
-    if (text == nullptr)
-        return 1;
-    return appendText(context, target, text, clearFirst);
-}
-
-int appendChar(ConverterContext& /*context*/, std::string* target, char value, bool clearFirst) {
-    if (target == nullptr)
-        return 1;
-    if (clearFirst)
-        target->clear();
-    target->push_back(value);
-    return 0;
-}
-
-int appendHexByte(ConverterContext& /*context*/, std::string* target, uint32_t value, bool clearFirst) {
-    if (target == nullptr)
-        return 1;
-    if (clearFirst)
-        target->clear();
-    static constexpr char kHex[] = "0123456789abcdef";
-    target->push_back(kHex[(value >> 4) & 15]);
-    target->push_back(kHex[value & 15]);
-    return 0;
-}
-
-std::string_view pickByFormat(const ConverterContext& context, std::string_view hexText, std::string_view rtfText) {
-    if (context.format == 0)
-        return hexText;
-    if (context.format == 1)
-        return rtfText;
-    return {};
 }
 
 void readNudge(ConverterContext& context, std::string* target) {
@@ -223,10 +223,27 @@ void skipNudge(ConverterContext& context, std::string* target) {
 }
 
 int readZeroTerminatedBytes(ConverterContext& context, std::string* target) {
-    do {
-        readMtefByte(context); // ends: past the data every byte reads as zero
+    // The bytes up to the zero are found and copied in one go; the reading state ends as if they had been read one
+    // by one. Past the data every byte reads as zero, so the data's end ends the text too, with one zero appended.
+    const int64_t first = context.readIndex + 1;
+    if (context.endOfData || first < 0 || uint64_t(first) >= context.sourceSize) {
+        readMtefByte(context); // fails: the end of the data reads as zero
         if (target != nullptr)
-            appendHexByte(context, target, currentByteValue(context));
-    } while (currentByteValue(context) != 0);
+            *target += "00";
+        return 0;
+    }
+    const uint8_t* const begin = context.source.data() + first;
+    const size_t left = context.sourceSize - size_t(first);
+    const void* const zero = std::memchr(begin, 0, left);
+    const size_t count = zero != nullptr ? size_t(static_cast<const uint8_t*>(zero) - begin) + 1 : left;
+    if (target != nullptr)
+        appendHexText(*target, begin, count);
+    context.readIndex = first + int64_t(count) - 1;
+    context.currentByte = begin[count - 1];
+    if (zero == nullptr) {
+        readMtefByte(context); // fails: the end of the data reads as zero
+        if (target != nullptr)
+            *target += "00";
+    }
     return 0;
 }

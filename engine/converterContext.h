@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,14 @@
 struct FontEntry {
     std::string name;          // the font name as hex text, with its zero byte
     int32_t encodingClass = 0; // 1 Symbol, MT Extra and WinANSI-like encodings; -1 WinEastEurope; 0 otherwise
+};
+
+// A size record as MTEF version 3 hex text: the tag and up to four data bytes. Kept in place: it is set by every
+// size record, and its text is needed only where format 0 repeats it.
+struct SizeRecordText {
+    std::array<char, 10> hex{};
+    size_t length = 0;
+    std::string_view text() const { return {hex.data(), length}; }
 };
 
 // A typeface slot: the font entry and style an explicit typeface number stands for; -1 = unset.
@@ -29,37 +38,61 @@ struct TypefaceSlot {
 // too (addedV3Depth), so that Equation Editor 3.x never gets a stream nested deeper than the input may be.
 constexpr int32_t kMaxRecordDepth = 200;
 
+// Texts lent to the record translators for the lifetime of a scope (ScratchText): slot texts and the other pieces a
+// record's text is put together from. They keep their capacity from one record and object to the next, so that the
+// translation hardly allocates once the first objects are done. Scopes nest, so texts are lent and returned in stack
+// order.
+struct ScratchTexts {
+    std::deque<std::string> texts; // a deque: lent texts stay where they are when more are added
+    size_t lent = 0;               // texts[0, lent) are lent
+};
+
 struct ConverterContext {
     int32_t format = 1;             // EquationFormat of the current job: 0 MTEF version 3, 1 Office Math
     int32_t forceUnicode = 0;       // "Force Unicode" (isUniPrime)
     int32_t restoreBroken = 0;      // "Restore broken equations" (isOleRestore)
     int32_t allowMathTypeFonts = 0; // "Allow MathType fonts" (isEuclid)
     int32_t mtefVersion = 0;        // 2, 3, 4 or 5 for the object being translated
-    std::string sourceHex;          // the object's MTEF data as hex, both headers removed
-    int64_t readPosition = -1;      // index of the second hex character of the byte last read; -1 before the first
-    std::array<char, 2> currentByte{{'0', '0'}}; // hex text of the byte last read; "00" once the data is exhausted
+    std::string sourceHex;          // the object's "Equation Native" stream as hex, as unwrapped
+    // The object's MTEF data after both headers, decoded once from sourceHex into source[0, sourceSize). The buffer
+    // keeps its size from object to object.
+    std::vector<uint8_t> source;
+    size_t sourceSize = 0;
+    int64_t readIndex = -1;         // index in `source` of the byte last read; -1 before the first
+    uint8_t currentByte = 0;        // the byte last read; 0 once the data is exhausted
     std::string output;             // the replacement of the current object; empty when it was not converted
     std::string v3HeaderTemplate;   // fixed start of an Equation Editor 3.x "Equation Native" stream (cbObject missing)
     bool topLevelOpen = false;      // set before the top-level records; cleared by the first LINE or PILE
     bool endOfData = false;         // a read found no more data
-    std::string sizeRecord;         // hex text of the last size record read (tag and data bytes)
+    SizeRecordText sizeRecord;      // the last size record read
     std::vector<int32_t> encodings; // one entry per encoding definition, after four built-in ones
-    std::vector<FontEntry> fonts;   // one entry per font definition
-    int32_t fontDefCount = 0;       // font definitions read while topLevelOpen was set
+    // One entry per font definition in fonts[0, fontCount); the entries after those are kept from earlier objects,
+    // for the capacity of their names. fontDefinition() looks them up.
+    std::vector<FontEntry> fonts;
+    int32_t fontCount = 0;
+    int32_t fontDefCount = 0;                  // font definitions read while topLevelOpen was set
     std::array<TypefaceSlot, 128> typefaces{}; // explicit typeface number 0-127 -> font and style
-    int32_t pendingFont = -1;       // font of the last font-style definition, still to be bound to a typeface
+    int32_t pendingFont = -1; // font of the last font-style definition, still to be bound to a typeface
     int32_t pendingStyle = -1;
     // Kept beside the translation state:
-    int32_t depth = 0;              // records being translated, one inside the other
-    int32_t addedV3Depth = 0;       // format 0: object lists the output adds around the records being read
-    bool abandoned = false;         // the object cannot be translated soundly: leave it unconverted
-    std::string equationNative;     // format 0: the last "Equation Native" stream assembled (hex), for wrapping
+    int32_t depth = 0;          // records being translated, one inside the other
+    int32_t addedV3Depth = 0;   // format 0: object lists the output adds around the records being read
+    bool abandoned = false;     // the object cannot be translated soundly: leave it unconverted
+    std::string equationNative; // format 0: the last "Equation Native" stream assembled (hex), for wrapping
     // Where the line being translated starts in its output, so that a script never takes its base from text before
     // its own line (a pile row's or matrix cell's opening RTF, or the previous row).
     const std::string* lineOutput = nullptr;
     size_t lineStart = 0;
     bool embellishingCharacter = false; // a CHAR record is reading its embellishment list
+    size_t embellishedRunStart = 0;     // where that character's text starts in the output handed to the list
+    ScratchTexts scratch;               // kept from object to object, for their capacity
+    std::string body;                   // the translated records of the current object, before wrapping
 };
+
+// The font definition of that number, or null when the object defines none of it.
+inline const FontEntry* fontDefinition(const ConverterContext& context, int32_t font) {
+    return font >= 0 && font < context.fontCount ? &context.fonts[size_t(font)] : nullptr;
+}
 
 // The one process-wide context, used on the conversion job's thread only.
 ConverterContext& converterContext();
@@ -74,15 +107,51 @@ void initConverterContext(ConverterContext& context, int32_t format, int32_t all
 const std::string& convertEquationObject(ConverterContext& context, std::string_view hex, EquationObjectKind kind);
 
 // Writers: with `clearFirst` the target is emptied first. A null target makes the call do nothing and return 1;
-// otherwise they return 0.
-int appendText(ConverterContext& context, std::string* target, std::string_view value, bool clearFirst = false);
-int appendLiteral(ConverterContext& context, std::string* target, const char* text, bool clearFirst = false);
-int appendChar(ConverterContext& context, std::string* target, char value, bool clearFirst = false);
+// otherwise they return 0. They are inline: every record writes its text through them, piece by piece.
+inline int appendText(ConverterContext& /*context*/, std::string* target, std::string_view value,
+                      bool clearFirst = false) {
+    if (target == nullptr)
+        return 1;
+    if (clearFirst)
+        target->clear();
+    if (!value.empty()) // half the texts offered are empty in the job's format (pickByFormat)
+        target->append(value.data(), value.size());
+    return 0;
+}
+inline int appendLiteral(ConverterContext& context, std::string* target, const char* text, bool clearFirst = false) {
+    if (text == nullptr)
+        return 1;
+    return appendText(context, target, text, clearFirst);
+}
+inline int appendChar(ConverterContext& /*context*/, std::string* target, char value, bool clearFirst = false) {
+    if (target == nullptr)
+        return 1;
+    if (clearFirst)
+        target->clear();
+    target->push_back(value);
+    return 0;
+}
 // Appends "%0.2x" of a byte value (callers pass 0-255).
-int appendHexByte(ConverterContext& context, std::string* target, uint32_t value, bool clearFirst = false);
+inline int appendHexByte(ConverterContext& /*context*/, std::string* target, uint32_t value, bool clearFirst = false) {
+    if (target == nullptr)
+        return 1;
+    if (clearFirst)
+        target->clear();
+    static constexpr char kHex[] = "0123456789abcdef";
+    target->push_back(kHex[(value >> 4) & 15]);
+    target->push_back(kHex[value & 15]);
+    return 0;
+}
 
 // The text of the job's format: hexText for Equation Editor 3.x, rtfText for Office Math, nothing otherwise.
-std::string_view pickByFormat(const ConverterContext& context, std::string_view hexText, std::string_view rtfText);
+inline std::string_view pickByFormat(const ConverterContext& context, std::string_view hexText,
+                                     std::string_view rtfText) {
+    if (context.format == 0)
+        return hexText;
+    if (context.format == 1)
+        return rtfText;
+    return {};
+}
 
 // Reads a nudge (dx + 128 and dy + 128; when both are 128, four more bytes of 16-bit offsets) and appends its bytes
 // as hex to the target in format 0 only. The offsets are not used.
@@ -112,6 +181,32 @@ public:
 private:
     ConverterContext& context_;
     int32_t levels_;
+};
+
+// An empty text lent by the context for the scope's lifetime.
+class ScratchText {
+public:
+    explicit ScratchText(ConverterContext& context) : texts_(context.scratch), index_(texts_.lent), text_(lend()) {}
+    ~ScratchText() { texts_.lent = index_; }
+    ScratchText(const ScratchText&) = delete;
+    ScratchText& operator=(const ScratchText&) = delete;
+
+    std::string& operator*() const { return text_; }
+    std::string* operator->() const { return &text_; }
+
+private:
+    std::string& lend() {
+        if (index_ == texts_.texts.size())
+            texts_.texts.emplace_back();
+        ++texts_.lent;
+        std::string& text = texts_.texts[index_];
+        text.clear();
+        return text;
+    }
+
+    ScratchTexts& texts_;
+    size_t index_;
+    std::string& text_;
 };
 
 // Marks the start of a line's own text in its output for the scope's lifetime (lines, pile rows, matrix cells).

@@ -13,6 +13,9 @@
 #include <algorithm>
 #include <iterator>
 
+// Literals appended to texts as views: appending a plain literal measures it first.
+using namespace std::string_view_literals;
+
 namespace {
 constexpr std::string_view kBoxedGroupHead = "{\\mbox{\\mboxPr{\\mopEmu on}}{\\me{\\mgroupChr{\\mgroupChrPr{\\mchr ";
 constexpr std::string_view kTextBelowArrow = "{\\mpos top}}{\\me ";
@@ -128,38 +131,40 @@ void writeSingleArrow(ConverterContext& context, std::string* output, const Arro
     writeTemplateText(context, output, arrow.v3Selector, placement.rtf);
     writeTemplateText(context, output, placement.singleTail, {});
     const uint8_t sizeTag = shape.placement == TextBoth ? peekSizeTag(context) : 0;
-    std::string upper;
-    std::string lower;
-    std::string arrowChar;
+    const ScratchText upper(context);
+    const ScratchText lower(context);
+    const ScratchText arrowChar(context);
     {
         // Text on both sides, format 0: the upper text stands in the arrow template on the limit's main line, and the
         // lower text on a line of its own inside the limit's lower line.
         AddedV3Depth nested(context, shape.placement == TextBoth ? 2 : 0);
-        readTemplateSlot(context, upper);
+        readTemplateSlot(context, *upper);
     }
     {
         AddedV3Depth nested(context, shape.placement == TextBoth ? 1 : 0);
-        readTemplateSlot(context, lower);
+        readTemplateSlot(context, *lower);
     }
-    readTemplateCharacter(context, &arrowChar, &arrowChar);
-    appendText(context, output, shape.placement == TextBelow ? lower : upper);
-    writeTemplateText(context, output, arrowChar, "}}}}");
+    readTemplateCharacter(context, &*arrowChar, &*arrowChar);
+    appendText(context, output, shape.placement == TextBelow ? *lower : *upper);
+    writeTemplateText(context, output, *arrowChar, "}}}}");
     if (shape.placement != TextBoth)
         return;
     if (context.format == 0) {
         appendText(context, output, "0000");
         appendHexByte(context, output, sizeTag);
         appendText(context, output, "01");
-        appendText(context, output, lower);
-        appendText(context, output, context.sizeRecord);
+        appendText(context, output, *lower);
+        appendText(context, output, context.sizeRecord.text());
         appendText(context, output, "00");
         // The limit template has three slots: the main line, the lower limit and the upper limit. Without the empty
         // upper slot a reader takes the template's END for it and the next record's tag for the END.
         appendText(context, output, "11");
-    } else if (context.format == 1 && output != nullptr && !lower.empty()) {
+    } else if (context.format == 1 && output != nullptr && !lower->empty()) {
         // The lower text goes under the arrow group as the lower limit, so that no text of the arrow is lost.
         output->insert(groupStart, "{\\mlimLow{\\mlimLowPr }{\\me ");
-        *output += "}{\\mlim " + lower + "}}";
+        *output += "}{\\mlim "sv;
+        *output += *lower;
+        *output += "}}"sv;
     }
 }
 
@@ -173,15 +178,15 @@ void writeDoubleArrow(ConverterContext& context, std::string* output, const Arro
     writeTemplateText(context, output, placement.doubleHead, placement.rtf);
     if (context.format == 0)
         appendHexByte(context, output, sizeTag);
-    std::string upper;
-    std::string lower;
-    readTemplateSlot(context, upper);
-    readTemplateSlot(context, lower);
+    const ScratchText upper(context);
+    const ScratchText lower(context);
+    readTemplateSlot(context, *upper);
+    readTemplateSlot(context, *lower);
     if (context.format == 0) {
-        appendText(context, output, lower);
-        appendText(context, output, upper);
+        appendText(context, output, *lower);
+        appendText(context, output, *upper);
     } else {
-        appendText(context, output, pickByFormat(context, {}, shape.placement == TextBelow ? lower : upper));
+        appendText(context, output, pickByFormat(context, {}, shape.placement == TextBelow ? *lower : *upper));
     }
     const uint8_t next = peekMtefValue(context);
     const uint8_t closingSizeTag = next == TagFull || next == TagSym ? uint8_t(TagSym) : uint8_t(TagSubSym);
@@ -191,7 +196,7 @@ void writeDoubleArrow(ConverterContext& context, std::string* output, const Arro
     if (context.format == 0) {
         appendHexByte(context, output, closingSizeTag);
         appendText(context, output, kDoubleArrowOperators[shape.form == Harpoons][shape.direction]);
-        appendText(context, output, context.sizeRecord);
+        appendText(context, output, context.sizeRecord.text());
         appendText(context, output, "00");
     }
 }
@@ -256,9 +261,9 @@ void writeVectorArrow(ConverterContext& context, std::string* output, uint8_t bi
                       under ? "{\\mbar{\\mbarPr }{\\me " : "{\\macc{\\maccPr{\\mchr ");
     writeTemplateText(context, output, texts.v3, under ? std::string_view() : harpoon ? texts.harpoon : texts.arrow);
     consumeTemplateByte(context);
-    std::string slot;
-    readTemplateSlot(context, slot);
-    appendText(context, output, slot);
+    const ScratchText slot(context);
+    readTemplateSlot(context, *slot);
+    appendText(context, output, *slot);
     readTemplateCharacter(context, nullptr, nullptr); // the arrow
     writeTemplateText(context, output, {}, "}}");
 }
@@ -266,9 +271,9 @@ void writeVectorArrow(ConverterContext& context, std::string* output, uint8_t bi
 void writeLimitAccent(ConverterContext& context, std::string* output, const LimitAccentTexts& texts) {
     writeTemplateText(context, output, "270000", texts.rtfHead);
     consumeTemplateByte(context);
-    std::string slot;
-    readTemplateSlot(context, slot);
-    appendText(context, output, slot);
+    const ScratchText slot(context);
+    readTemplateSlot(context, *slot);
+    appendText(context, output, *slot);
     readTemplateCharacter(context, nullptr, nullptr);
     writeTemplateText(context, output, texts.v3Tail, "}}");
 }
@@ -285,12 +290,12 @@ void writeBraceCharacter(ConverterContext& context, std::string* output, bool ab
 void writeHorizontalBrace(ConverterContext& context, std::string* output, bool above) {
     writeTemplateText(context, output, above ? "1b0000" : "1c0000", above ? kBraceOverHead : kBraceUnderHead);
     consumeTemplateByte(context);
-    std::string slot;
-    readTemplateSlot(context, slot);
-    appendText(context, output, slot);
+    const ScratchText slot(context);
+    readTemplateSlot(context, *slot);
+    appendText(context, output, *slot);
     writeTemplateText(context, output, {}, kBraceLabel);
-    readTemplateSlot(context, slot);
-    appendText(context, output, slot);
+    readTemplateSlot(context, *slot);
+    appendText(context, output, *slot);
     writeTemplateText(context, output, {}, "}}");
     writeBraceCharacter(context, output, above);
 }
@@ -469,20 +474,20 @@ void translateBarOrArrow(ConverterContext& context, std::string* output, int, st
     writeTemplateText(context, output, {}, row->afterVariation[std::min<uint8_t>(variation, 2)]);
     consumeTemplateByte(context);
     writeTemplateText(context, output, "00", {});
-    std::string text;
-    readTemplateSlot(context, text);
-    appendText(context, output, text);
+    const ScratchText text(context);
+    readTemplateSlot(context, *text);
+    appendText(context, output, *text);
     if (row->kind == BarKind::ArrowWithText) {
-        text.clear();
-        readTemplateCharacter(context, &text, &text);
-        writeTemplateText(context, output, text, {});
+        text->clear();
+        readTemplateCharacter(context, &*text, &*text);
+        writeTemplateText(context, output, *text, {});
     } else if (row->kind == BarKind::Brace) {
         writeTemplateText(context, output, {}, kBraceLabel);
-        readTemplateSlot(context, text);
-        appendText(context, output, text);
-        text.clear();
-        readTemplateCharacter(context, &text, &text);
-        writeTemplateText(context, output, text, {});
+        readTemplateSlot(context, *text);
+        appendText(context, output, *text);
+        text->clear();
+        readTemplateCharacter(context, &*text, &*text);
+        writeTemplateText(context, output, *text, {});
     }
     consumeTemplateByte(context);
     writeTemplateText(context, output, "00", "}}");
@@ -496,9 +501,9 @@ void translateDefaultAccent(ConverterContext& context, std::string* output, int,
     readTemplateVariation(context);
     readTemplateVariation(context); // the template options: neither is used
     writeTemplateText(context, output, "270000", "{\\macc{\\maccPr }{\\me ");
-    std::string slot;
-    readTemplateSlot(context, slot);
-    appendText(context, output, slot);
+    const ScratchText slot(context);
+    readTemplateSlot(context, *slot);
+    appendText(context, output, *slot);
     consumeTemplateByte(context);
     // The version 3 form of the version 5 arc (see kLimitAccents), with the END of the limit template.
     writeTemplateText(context, output, "11018280e88b0aee0000", "}}");
@@ -509,8 +514,8 @@ void translateBoxTemplate(ConverterContext& context, std::string* output, int ki
                           const std::string& nudge) {
     const uint8_t variation = readTemplateVariation(context);
     consumeTemplateByte(context);
-    std::string content;
-    readTemplateSlot(context, content);
+    const ScratchText content(context);
+    readTemplateSlot(context, *content);
     consumeTemplateByte(context);
     writeElementStart(context, output);
     takeBackTemplateHead(context, output, nudge);
@@ -520,7 +525,7 @@ void translateBoxTemplate(ConverterContext& context, std::string* output, int ki
                           "on}");
         writeTemplateText(context, output, {}, strikeThroughRtf(variation));
         writeTemplateText(context, output, {}, "}{\\me ");
-        appendText(context, output, content);
+        appendText(context, output, *content);
         writeTemplateText(context, output, {}, "}}");
     } else {
         const BoxCorner& corner = boxCorner(variation);
@@ -529,7 +534,7 @@ void translateBoxTemplate(ConverterContext& context, std::string* output, int ki
         writeTemplateText(context, output, {}, "{\\mborderBox{\\mborderBoxPr ");
         writeTemplateText(context, output, corner.v3Layout, corner.hiddenSides);
         writeTemplateText(context, output, {}, "}{\\me ");
-        appendText(context, output, content);
+        appendText(context, output, *content);
         writeTemplateText(context, output, "0000", "}}");
     }
     writeElementEnd(context, output);

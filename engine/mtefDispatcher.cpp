@@ -1,7 +1,6 @@
 // The MTEF record dispatcher and byte reader.
 #include "mtefDispatcher.h"
 
-#include "hexText.h"
 #include "mtefRecords.h"
 
 namespace {
@@ -56,35 +55,6 @@ private:
 };
 } // namespace
 
-bool isMtef5(const ConverterContext& context) {
-    return context.mtefVersion == 5;
-}
-
-bool readMtefByte(ConverterContext& context) {
-    context.readPosition += 2;
-    if (context.endOfData || context.readPosition >= int64_t(context.sourceHex.size())) {
-        context.currentByte = {{'0', '0'}};
-        context.endOfData = true;
-        return false;
-    }
-    context.currentByte = {{context.sourceHex[size_t(context.readPosition - 1)],
-                            context.sourceHex[size_t(context.readPosition)]}};
-    return true;
-}
-
-uint8_t currentByteValue(const ConverterContext& context) {
-    return hexPairValue(context.currentByte[0], context.currentByte[1]);
-}
-
-void stepBackMtefByte(ConverterContext& context) {
-    context.readPosition -= 2;
-}
-
-uint8_t readMtefValue(ConverterContext& context) {
-    readMtefByte(context);
-    return currentByteValue(context);
-}
-
 uint8_t copyMtefByte(ConverterContext& context, std::string* output) {
     const uint8_t value = readMtefValue(context);
     if (context.format == 0)
@@ -92,23 +62,10 @@ uint8_t copyMtefByte(ConverterContext& context, std::string* output) {
     return value;
 }
 
-bool mtefBytesFollow(const ConverterContext& context, int64_t count) {
-    return int64_t(context.sourceHex.size()) - (context.readPosition + 1) >= 2 * count;
-}
-
 uint8_t readRecordOptions(ConverterContext& context) {
     if (isMtef5(context))
         return readMtefValue(context);
     return uint8_t(currentByteValue(context) >> 4);
-}
-
-uint32_t decodeOptionFlags(uint32_t value, const uint32_t* flags, bool* set, int count) {
-    for (int i = 0; i < count; ++i) {
-        set[i] = value >= flags[i];
-        if (set[i])
-            value -= flags[i];
-    }
-    return value;
 }
 
 RecordResult dispatchMtefRecord(ConverterContext& context, std::string* output, int32_t mode) {

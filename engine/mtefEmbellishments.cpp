@@ -13,9 +13,13 @@
 #include "mtefDispatcher.h"
 #include "mtefRecords.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <vector>
+
+// Literals appended to texts as views: appending a plain literal measures it first.
+using namespace std::string_view_literals;
 
 namespace {
 // What a kind becomes in Office Math.
@@ -127,8 +131,10 @@ const EmbellRow& rowOfKind(uint8_t kind) {
 
 // Working state of one list in format 1.
 struct OfficeMathMarks {
-    std::string text; // the character's text with the marks applied so far; one group still open
-    bool runOpen = true; // that open group is still the character's run (no mark has wrapped or closed it)
+    std::string& text;    // the character's text with the marks applied so far; one group still open
+    std::string& spare;   // where a mark writes the text it wraps around `text`, then swapped with it
+    std::string& opening; // a mark's opening words
+    bool runOpen = true;  // that open group is still the character's run (no mark has wrapped or closed it)
     bool midBarDone = false;
     bool strikeDone = false;
 };
@@ -139,33 +145,34 @@ struct OfficeMathMarks {
 void wrapWith(OfficeMathMarks& marks, std::string_view prefix, std::string_view opening) {
     std::string& text = marks.text;
     marks.runOpen = false;
-    std::string wrapped;
-    wrapped.reserve(text.size() + prefix.size() + opening.size() + 4);
+    std::string& wrapped = marks.spare;
+    wrapped.clear();
     wrapped += kElementStart;
     wrapped += prefix;
     wrapped += opening;
     wrapped += text;
-    wrapped += "}}";
+    wrapped += "}}"sv;
     wrapped += kElementEnd;
     text.swap(wrapped);
 }
 
 void appendAccent(std::string& out, uint16_t accent) {
     char digits[8];
-    out += "{\\uc1\\u";
+    out += "{\\uc1\\u"sv;
     out.append(digits, size_t(std::to_chars(digits, digits + sizeof digits, accent).ptr - digits));
-    out += "\\'3f}}}{\\me";
+    out += "\\'3f}}}{\\me"sv;
 }
 
 // Borders hidden, so that only the strike of the row shows (Office Math has no plain strike-through).
 void appendBorderBox(std::string& out, std::string_view strikes) {
-    out += "\\mborderBox{\\mborderBoxPr{\\mhideTop on}{\\mhideBot on}{\\mhideLeft on}{\\mhideRight on}";
+    out += "\\mborderBox{\\mborderBoxPr{\\mhideTop on}{\\mhideBot on}{\\mhideLeft on}{\\mhideRight on}"sv;
     out += strikes;
-    out += "}{\\me";
+    out += "}{\\me"sv;
 }
 
 void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const EmbellRow& row) {
-    std::string opening;
+    std::string& opening = marks.opening;
+    opening.clear();
     switch (row.officeMath) {
     case M::Nothing:
         return;
@@ -196,14 +203,15 @@ void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const Em
         // group as a run of its own: left inside an accent's group it would stand outside every part of the
         // accent, where readers that take the parts by position drop it.
         const bool ownRun = !marks.runOpen || (context.forceUnicode != 0 && row.kind == 5);
-        std::string primed;
+        std::string& primed = marks.spare;
+        primed.clear();
         primed += kElementStart;
         primed += '{';
         primed += marks.text;
         if (!marks.runOpen)
             primed += '}';
         if (ownRun)
-            primed += "{\\mr\\mscr0\\msty2\\i ";
+            primed += "{\\mr\\mscr0\\msty2\\i "sv;
         primed += row.prime;
         if (ownRun)
             primed += '}';
@@ -215,9 +223,10 @@ void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const Em
         return;
     }
     case M::ReversedPrime: {
-        std::string primed;
+        std::string& primed = marks.spare;
+        primed.clear();
         primed += kElementStart;
-        primed += "{`";
+        primed += "{`"sv;
         primed += marks.text;
         primed += '}';
         primed += kElementEnd;
@@ -253,7 +262,7 @@ void appendV3Embell(ConverterContext& context, std::string& out, const std::stri
     out += nudge.empty() ? "06" : "86";
     out += nudge;
     appendHexByte(context, &out, kind);
-    out += "00";
+    out += "00"sv;
 }
 
 void applyV3(ConverterContext& context, V3Marks& marks, const EmbellRow& row, uint8_t kind, std::string& nudge) {
@@ -321,19 +330,22 @@ std::string composeV3(ConverterContext& context, std::string charRecord, const V
     if (text.size() == recordsAt)
         clearEmbellishmentOption(context, text); // no record kept: no list may follow the character
     else
-        text += "00";
+        text += "00"sv;
     for (const TemplateMark& mark : marks.lower) {
         // TMPL limit (selector 39), variation 1 (lower), options 0; main slot; SUB; lower slot; size; null upper slot.
         std::string wrapped = "0327010001" + text + "000b01";
         appendGlyphRecords(context, wrapped, mark);
-        wrapped += "00" + context.sizeRecord + "1100";
+        wrapped += "00"sv;
+        wrapped += context.sizeRecord.text();
+        wrapped += "1100"sv;
         text.swap(wrapped);
     }
     for (const TemplateMark& mark : marks.upper) {
         // TMPL limit (selector 39), variation 0 (upper), options 0; main slot; SUB; null lower slot; upper slot.
         std::string wrapped = "0327000001" + text + "000b1101";
         appendGlyphRecords(context, wrapped, mark);
-        wrapped += context.sizeRecord + "0000";
+        wrapped += context.sizeRecord.text();
+        wrapped += "0000"sv;
         text.swap(wrapped);
     }
     return text;
@@ -369,9 +381,16 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
         output = nullptr;
     context.embellishingCharacter = false;
     const bool officeMath = context.format == 1;
-    const std::string charText = output != nullptr ? *output : std::string();
-    OfficeMathMarks officeMathMarks;
-    officeMathMarks.text = charText;
+    // The character's text is the end of the output, from where its run started.
+    const size_t charStart = output != nullptr ? std::min(context.embellishedRunStart, output->size()) : 0;
+    const ScratchText charText(context);
+    if (output != nullptr)
+        charText->assign(*output, charStart, std::string::npos);
+    const ScratchText markedText(context);
+    const ScratchText spareText(context);
+    const ScratchText openingText(context);
+    *markedText = *charText;
+    OfficeMathMarks officeMathMarks{*markedText, *spareText, *openingText};
     V3Marks v3Marks;
     do {
         const uint8_t options = readRecordOptions(context);
@@ -389,7 +408,8 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
     if (output == nullptr)
         return 0;
     if (officeMath) {
-        output->swap(officeMathMarks.text);
+        output->resize(charStart);
+        *output += officeMathMarks.text;
     } else if (context.format == 0) {
         // Each limit template nests the character two object lists deeper (the template's and its main line's), and
         // a list can hold any number of marks: past the depth limit the object stays as it was.
@@ -397,7 +417,9 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
             context.abandoned = true;
             return 0;
         }
-        *output = composeV3(context, charText, v3Marks);
+        const std::string composed = composeV3(context, *charText, v3Marks);
+        output->resize(charStart);
+        *output += composed;
     }
     return 0;
 }

@@ -6,6 +6,9 @@
 
 #include <iterator>
 
+// Literals appended to texts as views: appending a plain literal measures it first.
+using namespace std::string_view_literals;
+
 namespace {
 // Which fences a template shows. The values are the MTEF version 3 fence variations.
 enum FenceSides : uint8_t { BothFences = 0, LeftFence = 1, RightFence = 2 };
@@ -95,15 +98,14 @@ FenceShape fenceShape(FenceKind kind, uint8_t selector, uint8_t variation) {
     return {kParentheses, BothFences, &kFencePairs[kParentheses]};
 }
 
-std::string delimiterProperties(const FenceShape& shape) {
-    std::string rtf = "{\\mbegChr ";
+void appendDelimiterProperties(std::string& rtf, const FenceShape& shape) {
+    rtf += "{\\mbegChr "sv;
     if (shape.sides != RightFence)
         rtf += shape.pair->left;
-    rtf += "}{\\mendChr ";
+    rtf += "}{\\mendChr "sv;
     if (shape.sides != LeftFence)
         rtf += shape.pair->right;
     rtf += '}';
-    return rtf;
 }
 
 // The objects of one template, read in order. A list that ends early (its END where a slot or a fence character
@@ -127,18 +129,17 @@ public:
         return false;
     }
 
-    // A slot: a missing one is a null line in format 0, so that the version 3 template keeps its slot.
-    std::string slot() {
-        std::string text;
+    // Reads a slot into `text`, emptied first: a missing one is a null line in format 0, so that the version 3
+    // template keeps its slot.
+    void slot(std::string& text) {
         if (!next(text) && context_.format == 0)
             text = "11";
-        return text;
     }
 
     // Reads up to and including the END of the list.
     void close() {
-        std::string dropped;
-        while (next(dropped)) {
+        const ScratchText dropped(context_);
+        while (next(*dropped)) {
         }
     }
 
@@ -149,14 +150,18 @@ private:
 
 // The fence characters of the two square-bracket templates that stand for white square brackets: CHAR records
 // (tag 02, or 82 and the nudge) of the expanding typeface 0x96, the character low byte first.
-std::string whiteBracketCharacters(FenceSides sides, const std::string& nudge) {
-    const std::string tag = nudge.empty() ? std::string("02") : "82" + nudge;
-    std::string hex;
-    if (sides != RightFence)
-        hex += tag + "965b00";
-    if (sides != LeftFence)
-        hex += tag + "965d00";
-    return hex;
+void appendWhiteBracketCharacters(std::string& hex, FenceSides sides, const std::string& nudge) {
+    const std::string_view tag = nudge.empty() ? "02" : "82";
+    if (sides != RightFence) {
+        hex += tag;
+        hex += nudge;
+        hex += "965b00"sv;
+    }
+    if (sides != LeftFence) {
+        hex += tag;
+        hex += nudge;
+        hex += "965d00"sv;
+    }
 }
 } // namespace
 
@@ -168,46 +173,62 @@ void translateFence(ConverterContext& context, std::string* output, int kind, st
     const uint8_t templateOptions = readMtefValue(context);
 
     TemplateObjects objects(context);
-    std::string main;
+    const ScratchText main(context);
     {
         // Format 0 puts the main slot of white square brackets inside a second template, on a line of the first.
         AddedV3Depth nested(context, kind == WhiteSquareBrackets ? 2 : 0);
-        main = objects.slot();
+        objects.slot(*main);
     }
-    std::string fences;
-    std::string fence;
-    if (objects.next(fence))
-        fences += fence;
-    if (shape.sides == BothFences && objects.next(fence))
-        fences += fence;
+    const ScratchText fences(context);
+    const ScratchText fence(context);
+    if (objects.next(*fence))
+        *fences += *fence;
+    if (shape.sides == BothFences && objects.next(*fence))
+        *fences += *fence;
     objects.close();
 
+    if (output == nullptr)
+        return;
+    std::string& out = *output;
     if (context.format == 1) {
-        std::string rtf(1, kElementStart);
-        rtf += "{\\md{\\mdPr";
-        rtf += delimiterProperties(shape);
-        rtf += "}{\\me ";
-        rtf += main;
-        rtf += "}}";
-        rtf += kElementEnd;
-        appendText(context, output, rtf);
+        out += kElementStart;
+        out += "{\\md{\\mdPr"sv;
+        appendDelimiterProperties(out, shape);
+        out += "}{\\me "sv;
+        out += *main;
+        out += "}}"sv;
+        out += kElementEnd;
         return;
     }
     if (context.format != 0)
         return;
-    std::string head;
+    std::string head; // selector, variation and options: six characters, no allocation
     appendHexByte(context, &head, shape.v3Selector);
     appendHexByte(context, &head, shape.sides);
     appendHexByte(context, &head, templateOptions);
+    out += head;
     if (kind != WhiteSquareBrackets) {
-        appendText(context, output, head + main + fences + "00");
+        out += *main;
+        out += *fences;
+        out += "00"sv;
         return;
     }
     // The outer square-bracket template's slot is a line holding the inner one; the fence records read are
     // replaced by square brackets of the expanding typeface.
-    const std::string inner = nudge.empty() ? std::string("0103") : "81" + nudge + "83" + nudge;
-    const std::string characters = whiteBracketCharacters(shape.sides, nudge);
-    appendText(context, output, head + inner + head + main + characters + "0000" + characters + "00");
+    if (nudge.empty()) {
+        out += "0103"sv;
+    } else {
+        out += "81"sv;
+        out += nudge;
+        out += "83"sv;
+        out += nudge;
+    }
+    out += head;
+    out += *main;
+    appendWhiteBracketCharacters(out, shape.sides, nudge);
+    out += "0000"sv;
+    appendWhiteBracketCharacters(out, shape.sides, nudge);
+    out += "00"sv;
 }
 
 namespace {
@@ -238,31 +259,44 @@ void translateBraKet(ConverterContext& context, std::string* output, int, std::s
     consumeTemplateByte(context);
 
     TemplateObjects objects(context);
-    const std::string bra = objects.slot();
-    const std::string ket = objects.slot();
-    std::string fences;
-    std::string fence;
+    const ScratchText bra(context);
+    const ScratchText ket(context);
+    objects.slot(*bra);
+    objects.slot(*ket);
+    const ScratchText fences(context);
+    const ScratchText fence(context);
     for (int i = 0; i < (row.thirdFence ? 3 : 2); ++i) {
-        if (objects.next(fence))
-            fences += fence;
+        if (objects.next(*fence))
+            *fences += *fence;
     }
     objects.close();
 
+    if (output == nullptr)
+        return;
+    std::string& out = *output;
     if (context.format == 1) {
-        std::string rtf(1, kElementStart);
-        rtf += "{\\md{\\mdPr";
-        rtf += row.properties;
-        if (row.showBra)
-            rtf += "{\\me " + bra + "}";
-        if (row.showKet)
-            rtf += "{\\me " + ket + "}";
-        rtf += row.tail;
-        rtf += kElementEnd;
-        appendText(context, output, rtf);
+        out += kElementStart;
+        out += "{\\md{\\mdPr"sv;
+        out += row.properties;
+        if (row.showBra) {
+            out += "{\\me "sv;
+            out += *bra;
+            out += "}"sv;
+        }
+        if (row.showKet) {
+            out += "{\\me "sv;
+            out += *ket;
+            out += "}"sv;
+        }
+        out += row.tail;
+        out += kElementEnd;
     } else if (context.format == 0) {
-        std::string hex = "2d";
-        hex += row.v3Variation;
-        hex += "00";
-        appendText(context, output, hex + bra + ket + fences + "00");
+        out += "2d"sv;
+        out += row.v3Variation;
+        out += "00"sv;
+        out += *bra;
+        out += *ket;
+        out += *fences;
+        out += "00"sv;
     }
 }

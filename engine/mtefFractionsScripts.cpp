@@ -3,6 +3,9 @@
 #include "mtefDispatcher.h"
 #include "mtefTemplates.h"
 
+// Literals appended to texts as views: appending a plain literal measures it first.
+using namespace std::string_view_literals;
+
 namespace {
 // A fraction's version 3 selector and variation, and its Office Math type, by variation.
 struct FractionRow {
@@ -33,14 +36,27 @@ void writeFraction(ConverterContext& context, std::string* output, const Fractio
     writeTemplateText(context, output, {}, "{\\mf{\\mfPr{\\mtype ");
     writeTemplateText(context, output, row.v3, row.type);
     writeTemplateText(context, output, "00", "}}");
-    std::string first;
-    std::string second;
-    readTemplateSlot(context, first);
-    readTemplateSlot(context, second);
-    // A long division's first slot is the divisor, under the bracket: Office Math takes the numerator first.
-    writeTemplateText(context, output, first + second,
-                      longDivision ? "{\\mnum  " + second + "}{\\mden )" + first + "}"
-                                   : "{\\mnum " + first + "}{\\mden " + second + "}");
+    const ScratchText first(context);
+    const ScratchText second(context);
+    readTemplateSlot(context, *first);
+    readTemplateSlot(context, *second);
+    if (context.format == 0) {
+        appendText(context, output, *first);
+        appendText(context, output, *second);
+    } else if (longDivision) {
+        // A long division's first slot is the divisor, under the bracket: Office Math takes the numerator first.
+        writeTemplateText(context, output, {}, "{\\mnum  ");
+        writeTemplateText(context, output, {}, *second);
+        writeTemplateText(context, output, {}, "}{\\mden )");
+        writeTemplateText(context, output, {}, *first);
+        writeTemplateText(context, output, {}, "}");
+    } else {
+        writeTemplateText(context, output, {}, "{\\mnum ");
+        writeTemplateText(context, output, {}, *first);
+        writeTemplateText(context, output, {}, "}{\\mden ");
+        writeTemplateText(context, output, {}, *second);
+        writeTemplateText(context, output, {}, "}");
+    }
     consumeTemplateByte(context);
     writeTemplateText(context, output, "00", "}");
     writeElementEnd(context, output);
@@ -50,19 +66,20 @@ enum ScriptKind { Superscript = 0, Subscript = 1, BothScripts = 2 };
 
 // After the variation: the options byte, both slots, the END, and the text. Format 0 writes both slots whatever the
 // kind.
-void writeScripts(ConverterContext& context, std::string* output, std::string base, ScriptKind kind, bool before) {
+void writeScripts(ConverterContext& context, std::string* output, const std::string& base, ScriptKind kind,
+                  bool before) {
     consumeTemplateByte(context);
-    std::string sub;
-    std::string sup;
-    readTemplateSlot(context, sub);
-    readTemplateSlot(context, sup);
+    const ScratchText sub(context);
+    const ScratchText sup(context);
+    readTemplateSlot(context, *sub);
+    readTemplateSlot(context, *sup);
     consumeTemplateByte(context);
     if (context.format == 0) {
         appendText(context, output, before ? "2c" : "0f");
         appendHexByte(context, output, uint32_t(kind));
         appendText(context, output, "00");
-        appendText(context, output, sub);
-        appendText(context, output, sup);
+        appendText(context, output, *sub);
+        appendText(context, output, *sup);
         appendText(context, output, "00");
         return;
     }
@@ -72,23 +89,25 @@ void writeScripts(ConverterContext& context, std::string* output, std::string ba
     out += kElementStart;
     if (before) {
         out += base;
-        out += "{\\msPre{\\msPrePr}{\\msub ";
-        out += kind == Superscript ? " " : sub;
-        out += "}{\\msup ";
-        out += kind == Subscript ? " " : sup;
-        out += "}{\\me  }}";
+        out += "{\\msPre{\\msPrePr}{\\msub "sv;
+        out += kind == Superscript ? std::string_view(" ") : std::string_view(*sub);
+        out += "}{\\msup "sv;
+        out += kind == Subscript ? std::string_view(" ") : std::string_view(*sup);
+        out += "}{\\me  }}"sv;
     } else {
-        if (base.empty())
-            base = " ";
         static constexpr std::string_view kHeads[] = {"{\\msSup{\\msSupPr}{\\me ", "{\\msSub{\\msSubPr}{\\me ",
                                                       "{\\msSubSup{\\msSubSupPr}{\\me "};
         out += kHeads[kind];
-        out += base;
-        if (kind != Superscript)
-            out += "}{\\msub " + sub;
-        if (kind != Subscript)
-            out += "}{\\msup " + sup;
-        out += "}}";
+        out += base.empty() ? std::string_view(" ") : std::string_view(base);
+        if (kind != Superscript) {
+            out += "}{\\msub "sv;
+            out += *sub;
+        }
+        if (kind != Subscript) {
+            out += "}{\\msup "sv;
+            out += *sup;
+        }
+        out += "}}"sv;
     }
     out += kElementEnd;
 }
@@ -116,17 +135,21 @@ void translateFractionV3(ConverterContext& context, std::string* output, int var
 
 // The base is taken off the line before anything of the record is read.
 void translateScripts(ConverterContext& context, std::string* output, int kind, std::string_view, const std::string&) {
-    std::string base = output != nullptr ? detachLastElement(context, *output) : std::string();
+    const ScratchText base(context);
+    if (output != nullptr)
+        detachLastElement(context, *output, *base);
     const bool before = readTemplateVariation(context) != 0;
-    writeScripts(context, output, std::move(base), ScriptKind(kind), before);
+    writeScripts(context, output, *base, ScriptKind(kind), before);
 }
 
 void translateScriptsV3(ConverterContext& context, std::string* output, int, std::string_view v3Selector,
                         const std::string&) {
-    std::string base = output != nullptr ? detachLastElement(context, *output) : std::string();
+    const ScratchText base(context);
+    if (output != nullptr)
+        detachLastElement(context, *output, *base);
     const uint8_t variation = readTemplateVariation(context);
     const ScriptKind kind = variation == 0 ? Superscript : variation == 1 ? Subscript : BothScripts;
-    writeScripts(context, output, std::move(base), kind, v3Selector == "2c");
+    writeScripts(context, output, *base, kind, v3Selector == "2c");
 }
 
 void translateRadical(ConverterContext& context, std::string* output, int, std::string_view, const std::string&) {
@@ -139,11 +162,19 @@ void translateRadical(ConverterContext& context, std::string* output, int, std::
     consumeTemplateByte(context);
     writeTemplateText(context, output, "00", {});
     // MTEF holds the radicand first; Office Math wants the degree before it.
-    std::string radicand;
-    std::string degree;
-    readTemplateSlot(context, radicand);
-    readTemplateSlot(context, degree);
-    writeTemplateText(context, output, radicand + degree, "{\\mdeg " + degree + "}{\\me " + radicand);
+    const ScratchText radicand(context);
+    const ScratchText degree(context);
+    readTemplateSlot(context, *radicand);
+    readTemplateSlot(context, *degree);
+    if (context.format == 0) {
+        appendText(context, output, *radicand);
+        appendText(context, output, *degree);
+    } else {
+        writeTemplateText(context, output, {}, "{\\mdeg ");
+        writeTemplateText(context, output, {}, *degree);
+        writeTemplateText(context, output, {}, "}{\\me ");
+        writeTemplateText(context, output, {}, *radicand);
+    }
     consumeTemplateByte(context);
     writeTemplateText(context, output, "00", "}}");
     writeElementEnd(context, output);
@@ -178,22 +209,30 @@ LimitsPresent decodeLimits(const ConverterContext& context, uint8_t variation) {
 void writeLimitTail(std::string& out, LimitsPresent limits, bool integralStyle, const std::string& lower,
                     const std::string& upper) {
     if (integralStyle) {
-        if (limits != UpperOnly)
-            out += "}{\\msub " + lower;
-        if (limits != LowerOnly)
-            out += "}{\\msup " + upper;
-        out += "}}";
+        if (limits != UpperOnly) {
+            out += "}{\\msub "sv;
+            out += lower;
+        }
+        if (limits != LowerOnly) {
+            out += "}{\\msup "sv;
+            out += upper;
+        }
+        out += "}}"sv;
         return;
     }
-    if (limits == LowerAndUpper)
-        out += "}{\\mlim " + lower + "}}}{\\mlim " + upper + "}}";
-    else
-        out += "}{\\mlim " + (limits == LowerOnly ? lower : upper) + "}}";
+    out += "}{\\mlim "sv;
+    if (limits == LowerAndUpper) {
+        out += lower;
+        out += "}}}{\\mlim "sv;
+        out += upper;
+    } else {
+        out += limits == LowerOnly ? lower : upper;
+    }
+    out += "}}"sv;
 }
 } // namespace
 
-void translateLimit(ConverterContext& context, std::string* output, int variant, std::string_view,
-                    const std::string&) {
+void translateLimit(ConverterContext& context, std::string* output, int variant, std::string_view, const std::string&) {
     static constexpr std::string_view kV3Selectors[] = {"2a", "2b", "27"};
     writeElementStart(context, output);
     writeTemplateText(context, output, kV3Selectors[variant], {});
@@ -202,33 +241,36 @@ void translateLimit(ConverterContext& context, std::string* output, int variant,
     writeTemplateText(context, output, head.v3Variation, variant == IntegralStyle ? head.integralHead : head.head);
     consumeTemplateByte(context);
     writeTemplateText(context, output, "00", {});
-    std::string lower;
-    std::string upper;
+    const ScratchText lower(context);
+    const ScratchText upper(context);
     if (variant == Limit) {
         dispatchMtefRecord(context, output, OneRecord); // the main text goes straight into the line
-        readTemplateSlot(context, lower);
-        readTemplateSlot(context, upper);
+        readTemplateSlot(context, *lower);
+        readTemplateSlot(context, *upper);
         if (context.format == 0) {
-            appendText(context, output, lower);
-            appendText(context, output, upper);
+            appendText(context, output, *lower);
+            appendText(context, output, *upper);
         } else if (context.format == 1 && output != nullptr) {
-            writeLimitTail(*output, limits, false, lower, upper);
+            writeLimitTail(*output, limits, false, *lower, *upper);
         }
     } else {
-        std::string operand;
-        std::string operatorChar;
-        readTemplateSlot(context, operand);
-        readTemplateSlot(context, lower);
-        readTemplateSlot(context, upper);
-        readTemplateSlot(context, operatorChar);
+        const ScratchText operand(context);
+        const ScratchText operatorChar(context);
+        readTemplateSlot(context, *operand);
+        readTemplateSlot(context, *lower);
+        readTemplateSlot(context, *upper);
+        readTemplateSlot(context, *operatorChar);
         if (context.format == 0) {
-            appendText(context, output, operand + lower + upper + operatorChar);
+            appendText(context, output, *operand);
+            appendText(context, output, *lower);
+            appendText(context, output, *upper);
+            appendText(context, output, *operatorChar);
         } else if (context.format == 1 && output != nullptr) {
-            *output += operatorChar;
-            writeLimitTail(*output, limits, variant == IntegralStyle, lower, upper);
+            *output += *operatorChar;
+            writeLimitTail(*output, limits, variant == IntegralStyle, *lower, *upper);
             writeElementEnd(context, output);
             // The operand follows the operator as an element of its own, so that nothing of the equation is lost.
-            *output += operand;
+            *output += *operand;
         }
     }
     consumeTemplateByte(context);

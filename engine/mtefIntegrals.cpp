@@ -7,6 +7,9 @@
 
 #include <string>
 
+// Literals appended to texts as views: appending a plain literal measures it first.
+using namespace std::string_view_literals;
+
 namespace {
 // \mchr texts, closing \mchr: the integral signs by count (plain, then contour), then the big operators.
 constexpr std::string_view kIntegralChars[2][3] = {
@@ -46,28 +49,36 @@ struct Limits {
 // group: "\zwnbo" stands for an empty operand in Office Math.
 void writeNarySlots(ConverterContext& context, std::string* output) {
     consumeTemplateByte(context);
-    std::string operand;
-    std::string lower;
-    std::string upper;
-    readTemplateSlot(context, operand);
-    readTemplateSlot(context, lower);
-    readTemplateSlot(context, upper);
+    const ScratchText operand(context);
+    const ScratchText lower(context);
+    const ScratchText upper(context);
+    readTemplateSlot(context, *operand);
+    readTemplateSlot(context, *lower);
+    readTemplateSlot(context, *upper);
     if (context.format == 0) {
-        appendText(context, output, "00" + operand + lower + upper);
+        appendText(context, output, "00");
+        appendText(context, output, *operand);
+        appendText(context, output, *lower);
+        appendText(context, output, *upper);
     } else if (context.format == 1 && output != nullptr) {
-        *output += "{\\mctrlPr }}{\\msub " + lower + "}{\\msup " + upper + "}{\\me ";
-        *output += operand.empty() ? std::string_view("\\zwnbo") : std::string_view(operand);
-        *output += "}}";
+        std::string& out = *output;
+        out += "{\\mctrlPr }}{\\msub "sv;
+        out += *lower;
+        out += "}{\\msup "sv;
+        out += *upper;
+        out += "}{\\me "sv;
+        out += operand->empty() ? std::string_view("\\zwnbo") : std::string_view(*operand);
+        out += "}}"sv;
     }
 }
 
 // The operator character records after the slots: copied to format 0, dropped from format 1.
 void copySignRecords(ConverterContext& context, std::string* output, int count) {
-    std::string sign;
+    const ScratchText sign(context);
     for (int i = 0; i < count; ++i) {
-        readTemplateSlot(context, sign);
+        readTemplateSlot(context, *sign);
         if (context.format == 0)
-            appendText(context, output, sign);
+            appendText(context, output, *sign);
     }
 }
 
@@ -129,7 +140,8 @@ VariationAndSwitch integralVariation(const IntegralShape& shape) {
         return {l.aboveBelow ? "00" : "02", {}};
     }
     if (shape.signs == 1)
-        return !l.any() ? VariationAndSwitch{"03", kHideBoth} : VariationAndSwitch{l.aboveBelow ? "02" : "04", kHideUpper};
+        return !l.any() ? VariationAndSwitch{"03", kHideBoth}
+                        : VariationAndSwitch{l.aboveBelow ? "02" : "04", kHideUpper};
     if (!shape.contour)
         return !l.any() ? VariationAndSwitch{"00", kHideBoth} : VariationAndSwitch{"01", kHideUpper};
     return !l.any() ? VariationAndSwitch{"02", kHideBoth} : VariationAndSwitch{l.aboveBelow ? "00" : "03", kHideUpper};

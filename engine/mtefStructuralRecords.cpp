@@ -1,9 +1,9 @@
 // LINE, PILE, MATRIX and RULER records. In MTEF version 3 output they are rewritten with the version 3 tag bytes
 // (nudge bit 0x80, no ruler or line spacing); in Office Math a line is just its objects, and piles and matrices are
 // \mm groups.
+#include "hexText.h"
 #include "mtefDispatcher.h"
 #include "mtefRecords.h"
-#include "hexText.h"
 
 #include <charconv>
 
@@ -194,8 +194,7 @@ int translateMatrix(ConverterContext& context, std::string* output, bool /*pullN
             writeRtf(context, output, "}");
             // A cell that is no record, that ran out of data, or that wrote nothing in MTEF 3 (a record dropped
             // there, such as a colour) leaves the matrix short.
-            const bool emptyV3Cell =
-                context.format == 0 && output != nullptr && !holdsObjectRecord(*output, cellStart);
+            const bool emptyV3Cell = context.format == 0 && output != nullptr && !holdsObjectRecord(*output, cellStart);
             if (cell != RecordDone || context.endOfData || emptyV3Cell || context.abandoned) {
                 context.abandoned = true;
                 return 1;

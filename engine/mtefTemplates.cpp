@@ -4,6 +4,8 @@
 #include "mtefDispatcher.h"
 #include "mtefRecords.h"
 
+#include <algorithm>
+
 namespace {
 struct SelectorRow {
     TemplateTranslator translator; // null: its translator is not here yet; such templates leave the object unconverted
@@ -141,9 +143,10 @@ void writeElementEnd(ConverterContext& context, std::string* output) {
     writeTemplateText(context, output, {}, std::string_view(&kElementEnd, 1));
 }
 
-std::string detachLastElement(ConverterContext& context, std::string& output) {
+void detachLastElement(ConverterContext& context, std::string& output, std::string& base) {
+    base.clear();
     if (context.format != 1 || output.empty())
-        return {};
+        return;
     const size_t floor = context.lineOutput == &output ? std::min(context.lineStart, output.size()) : 0;
     // The last element's end, then its start by counting nested markers back.
     size_t start = floor;
@@ -161,9 +164,8 @@ std::string detachLastElement(ConverterContext& context, std::string& output) {
         }
         start = depth == 0 ? index : floor;
     }
-    std::string base = output.substr(start);
+    base.assign(output, start, std::string::npos);
     output.resize(start);
-    return base;
 }
 
 int translateTemplate(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {

@@ -24,9 +24,9 @@ void writeTemplateText(ConverterContext& context, std::string* output, std::stri
 void writeElementStart(ConverterContext& context, std::string* output);
 void writeElementEnd(ConverterContext& context, std::string* output);
 
-// Takes the last complete element of the line output off it and returns it (format 1 only): the base of a script.
-// The search never goes back past the start of the line the script belongs to.
-std::string detachLastElement(ConverterContext& context, std::string& output);
+// Takes the last complete element of the line output off it into `base`, emptied first (format 1 only): the base of a
+// script. The search never goes back past the start of the line the script belongs to.
+void detachLastElement(ConverterContext& context, std::string& output, std::string& base);
 
 // The translators of fractions, scripts, radicals and limits (mtefFractionsScripts.cpp).
 void translateFraction(ConverterContext&, std::string*, int variant, std::string_view, const std::string&);

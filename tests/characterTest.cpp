@@ -2,8 +2,8 @@
 // and ASCII paths, MathType spaces, the font maps of versions 2 and 4, and the options "Force Unicode" and "Allow
 // MathType fonts". Fixtures are equations of one line built with the MTEF builder.
 #include "characterTables.h"
-#include "converterContext.h"
 #include "conversionFixtures.h"
+#include "converterContext.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"
 
@@ -32,6 +32,7 @@ struct CharCase {
     std::string v3;         // the CHAR record(s) of the line, hex
 };
 
+// clang-format off
 std::vector<CharCase> charCases() {
     const std::string italic = "\\mscr0\\msty2\\i ";
     const std::string plain = "\\mscr0\\msty0 ";
@@ -82,6 +83,7 @@ std::vector<CharCase> charCases() {
          {}, "{\\mr" + italic + "\\f382\\'f6}{\\mr" + italic + escape(981) + "}", "0284d5030284c603"},
     };
 }
+// clang-format on
 
 TEST(Characters, TranslateInBothFormats) {
     const std::vector<CharCase> cases = charCases();
@@ -99,6 +101,7 @@ TEST(Characters, EmbellishmentFlagWithoutListIsDropped) {
     EXPECT_EQ(v3Line(equation), "0283780002837900");
 }
 
+// clang-format off
 TEST(Characters, ExplicitFontsGiveTheirScriptAndHighByte) {
     // FONT_DEF "Euclid Math One" (encoding 0: a text font), bound to typeface slot 1 by FONT_STYLE_DEF.
     auto equation = [] {
@@ -115,7 +118,9 @@ TEST(Characters, ExplicitFontsGiveTheirScriptAndHighByte) {
     // The slot's font becomes a FONT record: typeface byte 128 - 1, style 0, the name.
     EXPECT_NE(context.equationNative.find("087f00" "4575636c6964204d617468204f6e6500"), std::string::npos);
 }
+// clang-format on
 
+// clang-format off
 // A 16-bit font position above 255 has no one-byte form in MTEF 3: the character goes by its code instead.
 TEST(Characters, WideFontPositionsFallBackToTheCode) {
     MtefEquation equation =
@@ -125,6 +130,66 @@ TEST(Characters, WideFontPositionsFallBackToTheCode) {
     (void)convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
     EXPECT_NE(context.equationNative.find("0201" "7100" "0201" "52f7"), std::string::npos) << context.equationNative;
     EXPECT_EQ(validateMtef3Stream(context.equationNative), "");
+}
+// clang-format on
+
+// Where the plain character (a style typeface, an MTCode from 33 to 126, no position, version 3 or 5) ends and the
+// other paths begin: every row must come out as the general translation writes it.
+std::vector<CharCase> plainCharacterEdges() {
+    const std::string italic = "\\mscr0\\msty2\\i ";
+    const std::string plain = "\\mscr0\\msty0 ";
+    return {
+        {"first plain code, version 3",
+         mtef3().line({ch('!', kVariableFace)}),
+         {},
+         "{\\mr" + italic + "!}",
+         "02832100"},
+        {"last plain code, version 5", mtef5().line({ch('~', kTextFace)}), {}, "{\\mr" + plain + "~}", "02817e00"},
+        {"space: the control range", mtef5().line({ch(' ', kTextFace)}), {}, "{\\mr" + plain + " }", "02812000"},
+        {"DEL: code page 1252",
+         mtef5().line({ch(0x7f, kTextFace)}),
+         {},
+         "{\\mr" + plain + escape(127) + "}",
+         "02817f00"},
+        {"backslash escaped", mtef5().line({ch('\\', kVariableFace)}), {}, "{\\mr" + italic + "\\\\}", "02835c00"},
+        {"opening brace escaped", mtef3().line({ch('{', kVariableFace)}), {}, "{\\mr" + italic + "\\{}", "02837b00"},
+        {"closing brace escaped", mtef3().line({ch('}', kVariableFace)}), {}, "{\\mr" + italic + "\\}}", "02837d00"},
+        {"plain low byte under a high byte",
+         mtef5().line({ch(0x0141, kTextFace)}),
+         {},
+         "{\\mr" + plain + escape(321) + "}",
+         "02814101"},
+        {"typeface 128 is italic", mtef5().line({ch('a', 128)}), {}, "{\\mr" + italic + "a}", "02806100"},
+        {"function part keeps its option in MTEF 3",
+         mtef5().line({ch('s', kFunctionFace).withOptions(0x01)}),
+         {},
+         "{\\mr" + plain + "s}",
+         "02827300"},
+        {"version 4 goes by the font map",
+         mtef4().line({ch('a', kVariableFace)}),
+         {},
+         "{\\mr" + italic + "a}",
+         "02836100"},
+        {"user 2 becomes vector in MTEF 3",
+         mtef3().line({ch('w', kUser2Face)}),
+         {},
+         "{\\mr\\mscr0\\msty3\\b\\i w}",
+         "02877700"},
+        {"space typeface keeps its high byte rule",
+         mtef5().line({ch('a', kSpaceFace)}),
+         {},
+         "{\\mr" + italic + "a}",
+         "029861eb"},
+    };
+}
+
+TEST(Characters, PlainCharacterEdges) {
+    const std::vector<CharCase> cases = plainCharacterEdges();
+    for (size_t row = 0; row < cases.size(); ++row) {
+        const CharCase& c = cases[row];
+        EXPECT_EQ(officeMathBody(c.equation, c.options), c.officeMath) << "row " << row << ": " << c.name;
+        EXPECT_EQ(v3Line(c.equation, c.options), c.v3) << "row " << row << ": " << c.name;
+    }
 }
 
 TEST(Characters, TablesAreSortedForLookup) {

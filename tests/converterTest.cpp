@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -67,6 +68,7 @@ struct ConversionCase {
     std::string v3Body;         // the MTEF after the FULL record, END included; "-" when unconverted in format 0
 };
 
+// clang-format off
 const ConversionCase kCases[] = {
     {"version 1 is refused", "01 01 01 03 0a 01 00", "-", "-"},
     {"version 6 is refused", "06 01 01 03 0a 01 00", "-", "-"},
@@ -117,6 +119,7 @@ const ConversionCase kCases[] = {
      kPileHead + "{\\mcount 1}{\\mmcJc left}}}}}{\\mmr {\\me }}{\\mmr {\\me }}}", "04000001000100" "00" "00"},
     {"unassigned tag ends the list", "05 01 01 06 00 00 00 01 00 30 00", "-", "-"},
 };
+// clang-format on
 
 TEST(Converter, TranslatesStructuralRecords) {
     for (size_t row = 0; row < std::size(kCases); ++row) {
@@ -134,6 +137,7 @@ TEST(Converter, TranslatesStructuralRecords) {
     }
 }
 
+// clang-format off
 TEST(Converter, AssemblesTheEquationNativeHeader) {
     // Body 0x0a (FULL) + empty line + END: 4 bytes of MTEF after the FULL record; cbObject = 4 + 6 = 10.
     Conversion result = convert("03 01 01 03 0a 0a 01 00");
@@ -143,11 +147,14 @@ TEST(Converter, AssemblesTheEquationNativeHeader) {
     result = convert("03 01 01 03 0a 84 81 7f 02 00 01 00 00");
     EXPECT_EQ(result.equationNative.substr(16, 8), "0f000000");
 }
+// clang-format on
 
+// clang-format off
 TEST(Converter, EuclidExtraComesFirstWhenMathTypeFontsAreAllowed) {
     Conversion result = convert("03 01 01 03 0a 01 00", 1);
     EXPECT_EQ(mtefBody(result.equationNative), "087f004575636c696420457874726100" "0100" "00");
 }
+// clang-format on
 
 TEST(Converter, FontAndEncodingDefinitions) {
     ConverterContext& context = converterContext();
@@ -160,6 +167,7 @@ TEST(Converter, FontAndEncodingDefinitions) {
                                            "04 00 00 00 00"),
                                 ObjectBareMtef);
     ASSERT_EQ(context.fonts.size(), 3u);
+    EXPECT_EQ(context.fontCount, 3);
     EXPECT_EQ(context.fonts[0].name, "53796d626f6c00");
     EXPECT_EQ(context.fonts[0].encodingClass, 1);
     EXPECT_EQ(context.fonts[1].encodingClass, -1);
@@ -179,6 +187,44 @@ TEST(Converter, SkipsPreferencesColoursAndFutureRecordsExactly) {
     EXPECT_EQ(convert(mtef).officeMath, officeMath(kPileHead + "{\\mcount 1}{\\mmcJc right}}}}}}"));
 }
 
+// The nibble lists of EQN_PREFS are stepped over by counting F digits; lists of every length up to several times
+// eight bytes put the count's completion on every byte and digit position. The pile after them must be read from its
+// own first byte each time.
+TEST(Converter, SkipsPreferenceListsOfEveryLength) {
+    // A list of `count` dimensions, dimension i with (i % 5) digits before its F, packed two digits a byte.
+    auto nibbleList = [](int count) {
+        std::string digits;
+        for (int i = 0; i < count; ++i)
+            digits += std::string(size_t(i % 5), '3') + "f";
+        if (digits.size() % 2 != 0)
+            digits += '0';
+        char countByte[4];
+        std::snprintf(countByte, sizeof countByte, "%02x", count);
+        std::string spaced = countByte;
+        for (size_t i = 0; i < digits.size(); i += 2)
+            spaced += " " + digits.substr(i, 2);
+        return spaced;
+    };
+    for (int sizes = 0; sizes <= 40; ++sizes) {
+        const int spacings = (sizes * 7) % 23;
+        const std::string mtef =
+            "05 01 01 06 00 00 00 12 00 " + nibbleList(sizes) + " " + nibbleList(spacings) + " 00 04 00 03 00 00";
+        EXPECT_EQ(convert(mtef).officeMath, officeMath(kPileHead + "{\\mcount 1}{\\mmcJc right}}}}}}"))
+            << sizes << " sizes, " << spacings << " spacings";
+    }
+}
+
+// Past the end of the data every byte reads as zero: a name cut off there ends with it, and the end stays reached.
+TEST(Converter, FontNameCutOffByTheEndOfTheData) {
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 1, 0, 0, 1);
+    EXPECT_EQ(convertEquationObject(context, bareObject("05 01 01 06 00 00 00 11 00 41 62 63"), ObjectBareMtef), "");
+    ASSERT_EQ(context.fontCount, 1);
+    EXPECT_EQ(context.fonts[0].name, "41626300");
+    EXPECT_TRUE(context.endOfData);
+}
+
+// clang-format off
 TEST(Converter, SizeRecordsAreCopiedWholeOrNotAtAll) {
     // SIZE 100 takes three more bytes, SIZE 101 two; each is copied with its tag.
     EXPECT_EQ(mtefBody(convert("03 01 01 03 0a 01 09 64 01 02 03 09 65 01 02 00").equationNative),
@@ -188,13 +234,16 @@ TEST(Converter, SizeRecordsAreCopiedWholeOrNotAtAll) {
     // A SIZE whose bytes run past the end is dropped whole: neither tag nor data bytes.
     EXPECT_EQ(mtefBody(convert("03 01 01 03 0a 0a 01 09 05").equationNative), "0a" "01" "00" "00");
 }
+// clang-format on
 
+// clang-format off
 // An embellishment list that follows no character marks nothing: the line around it stays as it is.
 TEST(Converter, StrayEmbellishmentListsAreDropped) {
     const Conversion result = convert("05 01 01 06 00 00 00 01 00 02 00 83 78 00 06 00 02 02 00 83 79 00 00 00");
     EXPECT_EQ(result.officeMath, officeMath("{\\mr\\mscr0\\msty2\\i x}{\\mr\\mscr0\\msty2\\i y}"));
     EXPECT_EQ(mtefBody(result.equationNative), "01" "02837800" "02837900" "00" "00");
 }
+// clang-format on
 
 TEST(Converter, DeepNestingLeavesTheObjectUnconverted) {
     std::string mtef = "03 01 01 03 0a";
