@@ -359,7 +359,7 @@ LANE_INLINE size_t writeControlWord(const char* p, const char* end, LaneWriter& 
         return word.taken; // already as the pass writes it
     // The word and its number, then the blank the pass writes in place of the delimiter.
     char* out = writer.replace(p, p + word.taken);
-    std::memcpy(out, p, word.numberEnd);
+    copyStretch(out, p, word.numberEnd);
     out += word.numberEnd;
     if (word.loneMinus)
         out[-1] = '0'; // a lone "-" is the number 0
