@@ -442,20 +442,21 @@ CopyLaneResult copyWritten(const char* begin, const char* startEnd, const char* 
             p = q + taken;
             continue;
         }
-        // Braces come as often as backslashes and in no order a predictor learns: counted without a branch.
-        depth += int32_t(c == '{') - int32_t(c == '}');
-        if (depth < 0) { // a group the pass opened: its frame decides what the brace ends
-            depth = 0;
-            p = q;
-            break;
-        }
-        if (c == '\r' || c == '\n') {
+        if (c >= '{') { // a brace: the only marked bytes above the backslash
+            // '{' (0x7b) counts one up, '}' (0x7d) one down, without a branch on which it is.
+            depth += '|' - c;
+            if (depth < 0) { // a group the pass opened: its frame decides what the brace ends
+                depth = 0;
+                p = q;
+                break;
+            }
+        } else if (c == '\r' || c == '\n') {
             writer.replace(q, p);
         } else if (c == '\t') {
             char* out = writer.replace(q, p);
             *out = ' ';
             writer.wrote(out + 1);
-        } // else a brace, or another control byte: text like any other
+        } // else another control byte: text like any other
     }
     result.consumed = size_t(p - begin);
     result.written = size_t(writer.finish(p) - output);

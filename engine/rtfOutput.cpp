@@ -65,7 +65,7 @@ bool openOutputRtfFile(const std::filesystem::path& path) {
     gOutput.held.clear();
     for (std::unique_ptr<char[]>& buffer : gOutput.buffers) {
         if (!buffer)
-            buffer = std::make_unique<char[]>(kOutputBufferSize);
+            buffer.reset(new char[kOutputBufferSize]); // left unzeroed: every byte is written before it is used
     }
     gOutput.buffer = gOutput.buffers[0].get();
     return gOutput.file.createForWriting(path);
