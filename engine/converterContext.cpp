@@ -2,11 +2,9 @@
 // "Equation Native" stream to an Office Math group (format 1) or a new MTEF version 3 stream (format 0).
 #include "converterContext.h"
 
-#include "equationObjectUnwrap.h"
-#include "equationObjectWrap.h"
+#include "documentFonts.h"
 #include "hexText.h"
 #include "mtefDispatcher.h"
-#include "rtfPass.h"
 
 #include <cstring>
 
@@ -35,7 +33,9 @@ constexpr std::string_view kOfficeMathTail = "}}\r\n{\\mmathPict}}\r\n";
 // The largest MTEF data an Equation Native header can describe: cbObject keeps only two bytes here.
 constexpr size_t kMaxCbObject = 0xffff;
 
-void resetObjectState(ConverterContext& context) {
+} // namespace
+
+void beginEquationObject(ConverterContext& context) {
     context.endOfData = false;
     context.readIndex = -1;
     context.currentByte = 0;
@@ -64,6 +64,7 @@ void resetObjectState(ConverterContext& context) {
         setCambriaMathGreekFont(greekFont());
 }
 
+namespace {
 // The top-level records into context.body. Versions 2 to 4 keep the text of every record up to the first LINE or
 // PILE; version 5 keeps only that of the last one read (its main LINE or PILE), after the application key and
 // equation options.
@@ -173,12 +174,10 @@ void initConverterContext(ConverterContext& context, int32_t format, int32_t all
     context.v3HeaderTemplate = std::string(kV3HeaderTemplate);
 }
 
-const std::string& convertEquationObject(ConverterContext& context, std::string_view hex, EquationObjectKind kind) {
-    resetObjectState(context);
-    if (unwrapEquationObject(context.sourceHex, hex, kind, context.restoreBroken) != 0 ||
-        context.sourceHex.size() < kNativeHeaderHex + kMtefHeaderHex) {
+bool translateEquationNative(ConverterContext& context) {
+    if (context.sourceHex.size() < kNativeHeaderHex + kMtefHeaderHex) {
         context.sourceHex.clear();
-        return context.output;
+        return false;
     }
     context.mtefVersion = hexPairValue(context.sourceHex[kNativeHeaderHex], context.sourceHex[kNativeHeaderHex + 1]);
     // The records read the data as bytes, decoded once here; an odd last hex character is half a byte and not read.
@@ -190,18 +189,19 @@ const std::string& convertEquationObject(ConverterContext& context, std::string_
 
     translateTopLevel(context);
     if (context.body.empty() || context.abandoned)
-        return context.output;
+        return false;
     if (context.format == 1) {
         context.output.reserve(kOfficeMathHead.size() + context.body.size() + kOfficeMathTail.size());
         context.output += kOfficeMathHead;
         appendWithoutMarkers(context.output, context.body);
         context.output += kOfficeMathTail;
-    } else if (context.format == 0) {
-        assembleEquationNative(context);
-        if (!context.equationNative.empty())
-            wrapEquationObject(context.output, context.equationNative, kWrapObjectDataOnly);
+        return true;
     }
-    return context.output;
+    if (context.format == 0) {
+        assembleEquationNative(context);
+        return !context.equationNative.empty();
+    }
+    return false;
 }
 
 bool v3DepthAllows(const ConverterContext& context, size_t levels) {

@@ -3,8 +3,6 @@
 // text; pickByFormat keeps the one of the job's format. A null target discards output.
 #pragma once
 
-#include "equationObjectKind.h"
-
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -101,10 +99,14 @@ ConverterContext& converterContext();
 void initConverterContext(ConverterContext& context, int32_t format, int32_t allowMathTypeFonts, int32_t restoreBroken,
                           int32_t forceUnicode);
 
-// Converts one equation object given as the chosen part of its \objdata hex text. Returns the replacement (Office
-// Math group or new \objdata text), or an empty text when the object stays as it was. The text is the context's
-// `output`, valid until the next call.
-const std::string& convertEquationObject(ConverterContext& context, std::string_view hex, EquationObjectKind kind);
+// Starts the translation of one equation object: every per-object field afresh, the job's options kept, and the
+// document's Greek font settled.
+void beginEquationObject(ConverterContext& context);
+
+// Translates the unwrapped "Equation Native" stream in `sourceHex` (its 28-byte header and the MTEF data): format 1
+// puts the Office Math group into `output`, format 0 the new MTEF version 3 stream into `equationNative`. False when
+// nothing came out, and the object is to stay as it was.
+bool translateEquationNative(ConverterContext& context);
 
 // Writers: with `clearFirst` the target is emptied first. A null target makes the call do nothing and return 1;
 // otherwise they return 0. They are inline: every record writes its text through them, piece by piece.

@@ -4,10 +4,10 @@
 // Greek font.
 #include "characterTables.h"
 #include "codePage1252.h"
+#include "documentFonts.h"
 #include "fontCharacterMaps.h"
 #include "mtefDispatcher.h"
 #include "mtefRecords.h"
-#include "rtfPass.h"
 
 #include <charconv>
 #include <cstring>

@@ -4,6 +4,8 @@
 
 #include "conversionOptions.h"
 #include "converterContext.h"
+#include "documentFonts.h"
+#include "equationObjectConversion.h"
 #include "equationObjectKind.h"
 #include "rtfCopyLane.h"
 #include "rtfOutput.h"
@@ -16,8 +18,6 @@
 #include <vector>
 
 namespace {
-constexpr std::string_view kDefaultGreekFont = "\\f382";
-
 // How far the pass has read an object's "{\*\objclass NAME}" while it holds the output.
 enum class ClassNameState : uint8_t {
     None,     // no name held
@@ -29,8 +29,6 @@ enum class ClassNameState : uint8_t {
 struct RtfPassState {
     int32_t flags = 0;             // RtfPassFlags
     int32_t currentFontNumber = 0; // \f last seen inside the font table; 0 outside it
-    std::string cambriaMathGreekFont;
-    std::string greekFont{kDefaultGreekFont};
     bool contextReady = false;     // the converter context holds this job's options
     int32_t convertedEquations = 0;
     bool hasPushedBackToken = false; // a token read ahead that the pass has yet to process
@@ -99,10 +97,10 @@ std::string fontReference(int32_t number) {
 }
 
 void noteFonts(std::string_view text) {
-    if (gPass.cambriaMathGreekFont.empty() && text.find("Cambria Math Greek;") != std::string_view::npos)
-        gPass.cambriaMathGreekFont = fontReference(gPass.currentFontNumber);
+    if (cambriaMathGreekFont().empty() && text.find("Cambria Math Greek;") != std::string_view::npos)
+        setCambriaMathGreekFont(fontReference(gPass.currentFontNumber));
     if (text.find("Greek") != std::string_view::npos && text.find("Math") == std::string_view::npos)
-        gPass.greekFont = fontReference(gPass.currentFontNumber);
+        setGreekFont(fontReference(gPass.currentFontNumber));
 }
 
 // \bin: the parameter counts raw bytes that bypass the lexer. A count that runs past the end of the document copies
@@ -371,8 +369,8 @@ constexpr size_t kLaneChunk = size_t(1) << 17;
 // \oleclsid, a held class name), the tokens the pass only copies go through the copy lane; it stops before the first
 // token the pass must read itself. The groups it leaves open become frames as if read one by one.
 void runCopyLane(std::vector<Frame>& frames) {
-    if (!gCopyLaneEnabled || frames.empty() || gPass.hasPushedBackToken || !gPass.contextReady || gPass.className != ClassNameState::None ||
-        (gPass.flags & ~SkipOutput) != 0)
+    if (!gCopyLaneEnabled || frames.empty() || gPass.hasPushedBackToken || !gPass.contextReady ||
+        gPass.className != ClassNameState::None || (gPass.flags & ~SkipOutput) != 0)
         return;
     const Frame back = frames.back();
     if (back != Frame::Group && back != Frame::GroupEndingFontTable)
@@ -429,7 +427,9 @@ int runPass(std::vector<Frame>& frames) {
 RtfPassResult processToken() {
     std::vector<Frame> frames;
     const int result = runPass(frames);
-    return {result == 0 ? RtfPassStep::InputEnded : result == 2 ? RtfPassStep::GroupClosed : RtfPassStep::TokenDone,
+    return {result == 0   ? RtfPassStep::InputEnded
+            : result == 2 ? RtfPassStep::GroupClosed
+                          : RtfPassStep::TokenDone,
             sourceRtfBytesRead()};
 }
 
@@ -453,8 +453,7 @@ void handleControlWord(std::string_view text, bool hasParameter, int32_t paramet
 void resetRtfPass() {
     gPass.flags = 0;
     gPass.currentFontNumber = 0;
-    gPass.cambriaMathGreekFont.clear();
-    gPass.greekFont = std::string(kDefaultGreekFont);
+    resetDocumentFonts();
     gPass.contextReady = false;
     gPass.hasPushedBackToken = false;
     gPass.pushedBackToken = RtfToken{};
@@ -475,16 +474,4 @@ int32_t convertedEquationCount() {
 
 void setConvertedEquationCount(int32_t count) {
     gPass.convertedEquations = count;
-}
-
-const std::string& cambriaMathGreekFont() {
-    return gPass.cambriaMathGreekFont;
-}
-
-void setCambriaMathGreekFont(const std::string& reference) {
-    gPass.cambriaMathGreekFont = reference;
-}
-
-const std::string& greekFont() {
-    return gPass.greekFont;
 }

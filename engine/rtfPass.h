@@ -1,6 +1,7 @@
 // The RTF rewriting pass: copies the source document token by token to the output file and replaces every equation
-// object on the way. Around that it keeps a little document state: the font table and its Greek fonts, and whether
-// text or output is suppressed. All state is process-wide and belongs to the conversion job's thread.
+// object on the way. Around that it keeps a little document state: the font table (its Greek fonts it notes in
+// documentFonts.h), and whether text or output is suppressed. All state is process-wide and belongs to the conversion
+// job's thread.
 #pragma once
 
 #include <cstdint>
@@ -50,9 +51,3 @@ int32_t rtfPassFlags();
 // Equation objects written converted in the current job. The job resets it; the pass counts.
 int32_t convertedEquationCount();
 void setConvertedEquationCount(int32_t count);
-
-// Font references noted in the font table ("\f" and the font number): the first font whose entry names
-// "Cambria Math Greek;" (empty when none), and the last whose entry names "Greek" but not "Math" ("\f382" when none).
-const std::string& cambriaMathGreekFont();
-void setCambriaMathGreekFont(const std::string& reference);
-const std::string& greekFont();

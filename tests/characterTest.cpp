@@ -4,6 +4,7 @@
 #include "characterTables.h"
 #include "conversionFixtures.h"
 #include "converterContext.h"
+#include "equationObjectConversion.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"
 

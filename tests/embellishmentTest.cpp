@@ -2,6 +2,7 @@
 // version, MTEF version 3 output that reads back to the same marks, and lists that are cut off or make no sense.
 // Fixtures are one-line equations built with the MTEF builder, plus the real Equation Editor 3.x object with a tilde.
 #include "converterContext.h"
+#include "equationObjectConversion.h"
 #include "conversionFixtures.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"

@@ -7,6 +7,7 @@
 #include "compoundFileReader.h"
 #include "compoundFileWriter.h"
 #include "converterContext.h"
+#include "equationObjectConversion.h"
 #include "equationObjectTemplate.h"
 #include "equationObjectUnwrap.h"
 #include "hexText.h"

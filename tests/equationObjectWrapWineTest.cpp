@@ -8,6 +8,7 @@
 #include "compoundFileBuilder.h"
 #include "compoundFileWriter.h"
 #include "converterContext.h"
+#include "equationObjectConversion.h"
 #include "equationObjectTemplate.h"
 #include "equationObjectUnwrap.h"
 #include "equationObjectWrap.h"

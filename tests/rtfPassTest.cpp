@@ -1,6 +1,7 @@
 // The RTF rewriting pass: copying, control word rewrites, \bin, the font table notes, \oleclsid, object
 // recognition and replacement (with the stand-in converter of support/fakeConverter.cpp), progress and robustness.
 #include "equationObjectKind.h"
+#include "documentFonts.h"
 #include "rtfPass.h"
 #include "testFiles.h"
 

@@ -2,6 +2,7 @@
 #include "conversionFixtures.h"
 
 #include "converterContext.h"
+#include "equationObjectConversion.h"
 #include "mtefV3Validator.h"
 #include "officeMathChecker.h"
 

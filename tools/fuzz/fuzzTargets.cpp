@@ -4,6 +4,7 @@
 #include "fuzzTargets.h"
 
 #include "converterContext.h"
+#include "equationObjectConversion.h"
 #include "conversionOptions.h"
 #include "hexText.h"
 #include "mtefV3Validator.h"
