@@ -6,10 +6,10 @@
 #include "messageBox.h"
 #include "moduleHandles.h"
 #include "progressWindow.h"
-#include "rtfOutput.h"
-#include "rtfJob.h"
-#include "rtfPass.h"
-#include "statusLine.h"
+#include "rtf/rtfJob.h"
+#include "rtf/rtfOutput.h"
+#include "rtf/rtfPass.h"
+#include "rtf/statusLine.h"
 
 #include <atomic>
 

@@ -3,7 +3,7 @@
 // format the loader also clears that editor's automatic conversion to another program in both registry views.
 #pragma once
 
-#include "conversionOptions.h"
+#include "rtf/conversionOptions.h"
 
 #include <windows.h>
 

@@ -10,10 +10,10 @@
 #include "moduleSettings.h"
 #include "moduleWindowTables.h"
 #include "rawModeTask.h"
+#include "rtf/statusLine.h"
 #include "scopedWin.h"
 #include "skinHost.h"
 #include "skinnedDialog.h"
-#include "statusLine.h"
 
 #include <shellapi.h>
 #include <windowsx.h>

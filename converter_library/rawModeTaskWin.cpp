@@ -3,7 +3,7 @@
 
 #include "moduleHandles.h"
 #include "rawModeWorker.h"
-#include "statusLine.h"
+#include "rtf/statusLine.h"
 
 #include <atomic>
 #include <new>

@@ -7,8 +7,8 @@
 #include "conversionJob.h"
 #include "conversionSettings.h"
 #include "messageBox.h"
+#include "rtf/statusLine.h"
 #include "scopedWin.h"
-#include "statusLine.h"
 #include "wordAutomation.h"
 
 #include <shlobj.h>

@@ -1,8 +1,8 @@
 // Arrows with text, bars, accents, horizontal braces and boxes in both formats: one-line equations built with the
 // MTEF builder, each checked as Office Math text and as the MTEF version 3 records of its line. Every converted
 // result, including those of truncated and altered fixtures, must be sound Office Math or a valid MTEF 3 stream.
-#include "converterContext.h"
 #include "conversionFixtures.h"
+#include "mtef/converterContext.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"
 #include "officeMathChecker.h"

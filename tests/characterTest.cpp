@@ -1,12 +1,12 @@
 // CHAR records in both formats: styles by typeface and explicit font, the three position kinds, the MT Extra, Greek
 // and ASCII paths, MathType spaces, the font maps of versions 2 and 4, and the options "Force Unicode" and "Allow
 // MathType fonts". Fixtures are equations of one line built with the MTEF builder.
-#include "characterTables.h"
 #include "conversionFixtures.h"
-#include "converterContext.h"
-#include "equationObjectConversion.h"
+#include "mtef/characterTables.h"
+#include "mtef/converterContext.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"
+#include "objects/equationObjectConversion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The compound file reader against the platform's structured storage (ole32; Wine's when the tests run under Wine):
 // files ole32 writes in memory must read the same through readCompoundFileStream as through IStorage, stream by
 // stream and name by name, and so must the real equation objects. Windows builds only.
-#include "compoundFileReader.h"
+#include "objects/compoundFileReader.h"
 #include "scopedWin.h"
 #include "testFiles.h"
 

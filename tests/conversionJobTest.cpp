@@ -7,7 +7,7 @@
 #include "messageBox.h"
 #include "moduleHandles.h"
 #include "progressWindow.h"
-#include "statusLine.h"
+#include "rtf/statusLine.h"
 #include "suiteRegistry.h"
 #include "testFiles.h"
 

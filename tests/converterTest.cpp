@@ -1,9 +1,9 @@
 // The converter context and the structural and definition records, in both target formats. Fixtures are bare MTEF
 // objects written as spaced hex bytes, so that each reads record by record.
-#include "converterContext.h"
-#include "equationObjectConversion.h"
-#include "mtefDispatcher.h"
+#include "mtef/converterContext.h"
+#include "mtef/mtefDispatcher.h"
 #include "mtefV3Validator.h"
+#include "objects/equationObjectConversion.h"
 #include "officeMathChecker.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // EMBELL lists after a character: every kind in both formats, lists of several marks, the list layout of each MTEF
 // version, MTEF version 3 output that reads back to the same marks, and lists that are cut off or make no sense.
 // Fixtures are one-line equations built with the MTEF builder, plus the real Equation Editor 3.x object with a tilde.
-#include "converterContext.h"
-#include "equationObjectConversion.h"
 #include "conversionFixtures.h"
+#include "mtef/converterContext.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"
+#include "objects/equationObjectConversion.h"
 #include "officeMathChecker.h"
 
 #include <gtest/gtest.h>

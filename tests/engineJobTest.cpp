@@ -1,6 +1,6 @@
 // Whole engine jobs with the real converter: recognised objects are unwrapped, translated and replaced; objects the
 // converter cannot translate are copied as read and not counted.
-#include "hexText.h"
+#include "mtef/hexText.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>

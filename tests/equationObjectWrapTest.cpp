@@ -2,16 +2,16 @@
 // placeholder picture checked against their formats, the compound file writer read back by the engine's reader, the
 // check of what the server step wrote, and (natively, where the engine writes the object itself) every real object
 // converted to an Equation.3 object and read back to the same MTEF.
-#include "equationObjectWrap.h"
 #include "compoundFileBuilder.h"
-#include "compoundFileReader.h"
-#include "compoundFileWriter.h"
-#include "converterContext.h"
-#include "equationObjectConversion.h"
-#include "equationObjectTemplate.h"
-#include "equationObjectUnwrap.h"
-#include "hexText.h"
+#include "mtef/converterContext.h"
+#include "mtef/hexText.h"
 #include "mtefV3Validator.h"
+#include "objects/compoundFileReader.h"
+#include "objects/compoundFileWriter.h"
+#include "objects/equationObjectConversion.h"
+#include "objects/equationObjectTemplate.h"
+#include "objects/equationObjectUnwrap.h"
+#include "objects/equationObjectWrap.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>

@@ -6,13 +6,13 @@
 // The tests run in this order in one program, so the server registration, made and removed by the last ones, cannot
 // be seen by the first; ctest keeps other programs that register the class away (RESOURCE_LOCK).
 #include "compoundFileBuilder.h"
-#include "compoundFileWriter.h"
-#include "converterContext.h"
-#include "equationObjectConversion.h"
-#include "equationObjectTemplate.h"
-#include "equationObjectUnwrap.h"
-#include "equationObjectWrap.h"
-#include "hexText.h"
+#include "mtef/converterContext.h"
+#include "mtef/hexText.h"
+#include "objects/compoundFileWriter.h"
+#include "objects/equationObjectConversion.h"
+#include "objects/equationObjectTemplate.h"
+#include "objects/equationObjectUnwrap.h"
+#include "objects/equationObjectWrap.h"
 #include "scopedWin.h"
 #include "testFiles.h"
 

@@ -1,8 +1,8 @@
 // Fence and bra-ket templates in both formats: every fence pair of both generations, the interval, the white square
 // brackets (with and without a nudge) and the bra-ket, then malformed and truncated templates, which must still give
 // balanced Office Math and complete MTEF version 3 records and leave the records after them readable.
-#include "converterContext.h"
 #include "conversionFixtures.h"
+#include "mtef/converterContext.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"
 #include "officeMathChecker.h"

@@ -2,7 +2,7 @@
 // reads it ends the driver with a message and without output, instead of a crash. Native only (Windows reads the
 // input whole).
 #include "inputGuard.h"
-#include "rtfSource.h"
+#include "rtf/rtfSource.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>

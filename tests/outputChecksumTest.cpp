@@ -4,9 +4,9 @@
 // files or output buffering can be checked for being byte-neutral. A checksum that changes on purpose is recorded again
 // from the new output.
 #include "benchDocuments.h"
-#include "conversionOptions.h"
-#include "rtfJob.h"
-#include "rtfOutput.h"
+#include "rtf/conversionOptions.h"
+#include "rtf/rtfJob.h"
+#include "rtf/rtfOutput.h"
 
 #include <gtest/gtest.h>
 

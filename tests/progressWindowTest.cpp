@@ -6,8 +6,8 @@
 #include "progressWindow.h"
 
 #include "messageBox.h"
+#include "rtf/statusLine.h"
 #include "scopedWin.h"
-#include "statusLine.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>

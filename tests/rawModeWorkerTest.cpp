@@ -10,17 +10,17 @@
 //
 // The program is its own helper: "--hold-conversion-mutex NAME" holds the mutex until the test lets it go.
 // VELTRIM_RAWMODE_HOLD_SECONDS=N keeps the open dialog and the statistics box up N seconds for a screenshot.
-#include "rawModeWorker.h"
 #include "conversionSettings.h"
 #include "equationServer.h"
 #include "moduleHandles.h"
 #include "moduleWindowTables.h"
 #include "officeMathChecker.h"
+#include "rawModeWorker.h"
 #include "registryValues.h"
+#include "rtf/statusLine.h"
 #include "scopedWin.h"
 #include "sembrikTestHost.h"
 #include "skinTestHost.h"
-#include "statusLine.h"
 #include "suiteRegistry.h"
 #include "testFiles.h"
 #include "wordAutomation.h"

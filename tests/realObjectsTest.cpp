@@ -1,8 +1,8 @@
 // Every real MathType and Equation Editor object converts in both formats, into sound Office Math and a well-formed
 // MTEF version 3 stream.
-#include "converterContext.h"
-#include "equationObjectConversion.h"
+#include "mtef/converterContext.h"
 #include "mtefV3Validator.h"
+#include "objects/equationObjectConversion.h"
 #include "officeMathChecker.h"
 #include "testFiles.h"
 

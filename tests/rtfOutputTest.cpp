@@ -1,6 +1,6 @@
 // The output RTF file: pieces of every size reach the file whole and in order across its two buffers and the
 // background writer, and a failed write is reported when the file is closed.
-#include "rtfOutput.h"
+#include "rtf/rtfOutput.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>

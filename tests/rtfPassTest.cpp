@@ -1,8 +1,8 @@
 // The RTF rewriting pass: copying, control word rewrites, \bin, the font table notes, \oleclsid, object
 // recognition and replacement (with the stand-in converter of support/fakeConverter.cpp), progress and robustness.
-#include "equationObjectKind.h"
-#include "documentFonts.h"
-#include "rtfPass.h"
+#include "mtef/documentFonts.h"
+#include "objects/equationObjectKind.h"
+#include "rtf/rtfPass.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The source buffer: loading, reading past the end, stepping back, progress steps and refused sources.
-#include "rtfSource.h"
-#include "rtfTokenizer.h"
-#include "statusLine.h"
+#include "rtf/rtfSource.h"
+#include "rtf/rtfTokenizer.h"
+#include "rtf/statusLine.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>

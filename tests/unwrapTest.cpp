@@ -1,9 +1,9 @@
 // Equation object unwrapping: the real objects give the same "Equation Native" bytes in every build (natively through
 // the engine's own compound-file reader, on Windows through COM), and the restore path takes only what looks like
 // MTEF.
-#include "equationObjectKind.h"
-#include "equationObjectUnwrap.h"
-#include "hexText.h"
+#include "mtef/hexText.h"
+#include "objects/equationObjectKind.h"
+#include "objects/equationObjectUnwrap.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>

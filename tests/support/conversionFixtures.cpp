@@ -1,9 +1,9 @@
 // Conversion of fixtures for the translator tests.
 #include "conversionFixtures.h"
 
-#include "converterContext.h"
-#include "equationObjectConversion.h"
+#include "mtef/converterContext.h"
 #include "mtefV3Validator.h"
+#include "objects/equationObjectConversion.h"
 #include "officeMathChecker.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // A stand-in converter for the RTF pass's tests: it "converts" every object whose data holds the marker "c0ffee",
 // so that the pass's handling of converted objects can be checked before and apart from the real translation.
-#include "converterContext.h"
-#include "equationObjectConversion.h"
+#include "mtef/converterContext.h"
+#include "objects/equationObjectConversion.h"
 
 namespace {
 ConverterContext gContext;

@@ -7,8 +7,8 @@
 #include "moduleHandles.h"
 #include "moduleWindow.h"
 #include "rawModeTask.h"
+#include "rtf/statusLine.h"
 #include "skinHost.h"
-#include "statusLine.h"
 
 #include <cstdint>
 #include <string>

@@ -1,11 +1,11 @@
 // Test helpers: files in a per-test folder, and engine jobs over in-memory documents.
 #include "testFiles.h"
 
-#include "hexText.h"
-#include "rtfOutput.h"
-#include "rtfPass.h"
-#include "rtfSource.h"
-#include "statusLine.h"
+#include "mtef/hexText.h"
+#include "rtf/rtfOutput.h"
+#include "rtf/rtfPass.h"
+#include "rtf/rtfSource.h"
+#include "rtf/statusLine.h"
 
 #include <gtest/gtest.h>
 

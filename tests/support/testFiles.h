@@ -1,8 +1,8 @@
 // Helpers shared by the engine's tests: temporary files, and running the engine over a document held in a string.
 #pragma once
 
-#include "conversionOptions.h"
-#include "rtfJob.h"
+#include "rtf/conversionOptions.h"
+#include "rtf/rtfJob.h"
 
 #include <cstdint>
 #include <filesystem>

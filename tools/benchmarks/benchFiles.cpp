@@ -1,7 +1,7 @@
 // Whole-file reads and writes and the plain copies of the benchmarks, through the engine's own file seam.
 #include "benchFiles.h"
 
-#include "fileIo.h"
+#include "platform/fileIo.h"
 
 #include <algorithm>
 #include <vector>

@@ -10,10 +10,10 @@
 // (timed from fork to exit). Native (POSIX) only.
 #include "benchDocuments.h"
 #include "benchFiles.h"
-#include "conversionOptions.h"
-#include "fileIo.h"
-#include "rtfJob.h"
-#include "rtfOutput.h"
+#include "platform/fileIo.h"
+#include "rtf/conversionOptions.h"
+#include "rtf/rtfJob.h"
+#include "rtf/rtfOutput.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

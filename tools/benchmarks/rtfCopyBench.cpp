@@ -2,10 +2,10 @@
 // copy of the same file in the same run. Not a test: it prints figures.
 //   rtfCopyBench [megabytes=128] [folder=temporary folder]
 #include "benchFiles.h"
-#include "conversionOptions.h"
-#include "fileIo.h"
-#include "rtfJob.h"
-#include "rtfOutput.h"
+#include "platform/fileIo.h"
+#include "rtf/conversionOptions.h"
+#include "rtf/rtfJob.h"
+#include "rtf/rtfOutput.h"
 
 #include <algorithm>
 #include <chrono>

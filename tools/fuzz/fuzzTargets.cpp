@@ -3,13 +3,13 @@
 // out of bounds.
 #include "fuzzTargets.h"
 
-#include "converterContext.h"
-#include "equationObjectConversion.h"
-#include "conversionOptions.h"
-#include "hexText.h"
+#include "mtef/converterContext.h"
+#include "mtef/hexText.h"
 #include "mtefV3Validator.h"
-#include "rtfOutput.h"
-#include "rtfJob.h"
+#include "objects/equationObjectConversion.h"
+#include "rtf/conversionOptions.h"
+#include "rtf/rtfJob.h"
+#include "rtf/rtfOutput.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 // veltrimConvert: converts the equations of one RTF file into another with the engine, from the command line.
 // The engine deletes the file it loads, so it is handed a temporary copy: the user's input is never changed.
-#include "conversionOptions.h"
 #include "inputGuard.h"
-#include "rtfJob.h"
-#include "rtfOutput.h"
-#include "statusLine.h"
+#include "rtf/conversionOptions.h"
+#include "rtf/rtfJob.h"
+#include "rtf/rtfOutput.h"
+#include "rtf/statusLine.h"
 
 #include <chrono>
 #include <cstdio>

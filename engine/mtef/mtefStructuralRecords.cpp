@@ -1,0 +1,209 @@
+// LINE, PILE, MATRIX and RULER records. In MTEF version 3 output they are rewritten with the version 3 tag bytes
+// (nudge bit 0x80, no ruler or line spacing); in Office Math a line is just its objects, and piles and matrices are
+// \mm groups.
+#include "mtef/hexText.h"
+#include "mtef/mtefDispatcher.h"
+#include "mtef/mtefRecords.h"
+
+#include <charconv>
+
+namespace {
+constexpr uint32_t kLineFlags[] = {8, 4, 2, 1}; // nudge, line spacing, ruler, null line
+enum LineFlag { LineNudge, LineSpacing, LineRuler, LineNull };
+
+// Up to the column properties, whose column count and justification follow in that order (Office Math XML's).
+constexpr const char* kMatrixHead = "{\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr";
+
+// Office Math justification of a pile or matrix: 2 centre, 3 right, anything else left.
+const char* justification(uint8_t value) {
+    switch (value) {
+    case 2:
+        return "center";
+    case 3:
+        return "right";
+    default:
+        return "left";
+    }
+}
+
+void writeRtf(ConverterContext& context, std::string* output, std::string_view rtf) {
+    appendText(context, output, pickByFormat(context, {}, rtf));
+}
+
+void writeHex(ConverterContext& context, std::string* output, std::string_view hex) {
+    appendText(context, output, pickByFormat(context, hex, {}));
+}
+
+void writeElementStart(ConverterContext& context, std::string* output) {
+    writeRtf(context, output, std::string_view(&kElementStart, 1));
+}
+
+void writeElementEnd(ConverterContext& context, std::string* output) {
+    writeRtf(context, output, std::string_view(&kElementEnd, 1));
+}
+
+// The version 3 tag byte of a LINE, PILE or MATRIX: 0x80 marks a nudge, which follows it.
+void writeTagWithNudge(ConverterContext& context, std::string* output, int32_t tag, const std::string& nudge) {
+    if (context.format != 0)
+        return;
+    appendHexByte(context, output, uint32_t(nudge.empty() ? tag : 0x80 | tag));
+    appendText(context, output, nudge);
+}
+
+// A nudge follows records whose options are exactly 8 (MATRIX, TMPL, EMBELL).
+std::string readNudgeWhenOptionsAreEight(ConverterContext& context, uint8_t options) {
+    std::string nudge;
+    if (options == 8)
+        readNudge(context, &nudge);
+    return nudge;
+}
+} // namespace
+
+void skipRuler(ConverterContext& context) {
+    const int stops = readMtefValue(context);
+    for (int i = 0; i < 3 * stops && !context.endOfData; ++i)
+        readMtefByte(context);
+}
+
+int translateRuler(ConverterContext& context, std::string* /*output*/, bool /*pullNext*/, int32_t /*tag*/) {
+    skipRuler(context);
+    return 0;
+}
+
+int translateLine(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {
+    context.topLevelOpen = false;
+    bool flags[4];
+    decodeOptionFlags(readRecordOptions(context), kLineFlags, flags, 4);
+    std::string nudge;
+    if (flags[LineNudge])
+        readNudge(context, &nudge);
+    if (flags[LineSpacing]) {
+        readMtefByte(context);
+        readMtefByte(context);
+    }
+    if (flags[LineRuler])
+        skipRuler(context);
+    if (flags[LineNull]) {
+        writeHex(context, output, "11");
+        return 0;
+    }
+    writeTagWithNudge(context, output, TagLine, nudge);
+    {
+        LineScope line(context, output); // scripts find their bases only from here on
+        while (dispatchMtefRecord(context, output, OneRecord) == RecordDone) {
+        }
+    }
+    writeHex(context, output, "00");
+    return 0;
+}
+
+int translatePile(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {
+    context.topLevelOpen = false;
+    writeElementStart(context, output);
+    uint8_t options = readRecordOptions(context);
+    std::string nudge;
+    if (options >= 8) {
+        options -= 8;
+        readNudge(context, &nudge);
+    }
+    writeTagWithNudge(context, output, TagPile, nudge);
+    writeRtf(context, output, kMatrixHead);
+    const uint8_t horizontal = copyMtefByte(context, output);
+    writeRtf(context, output, "{\\mcount 1}{\\mmcJc ");
+    writeRtf(context, output, justification(horizontal));
+    writeRtf(context, output, "}}}}}");
+    copyMtefByte(context, output); // vertical alignment
+    if (options >= 2)
+        skipRuler(context);
+    // Rows up to the pile's END. A row whose last record pulled that END ends the pile too.
+    while (readMtefValue(context) != 0) {
+        stepBackMtefByte(context);
+        writeRtf(context, output, "{\\mmr {\\me ");
+        LineScope line(context, output);
+        const RecordResult row = dispatchMtefRecord(context, output, OneRecord);
+        writeRtf(context, output, "}}");
+        if (row == EndRecord || context.abandoned)
+            break;
+    }
+    appendText(context, output, pickByFormat(context, "00", "}"));
+    writeElementEnd(context, output);
+    return 0;
+}
+
+// True when the MTEF 3 text from `start` holds an object after any size and font records that lead it: a matrix
+// cell must be one object.
+static bool holdsObjectRecord(const std::string& hex, size_t start) {
+    auto byteAt = [&](size_t i) { return i + 1 < hex.size() ? uint32_t(hexPairValue(hex[i], hex[i + 1])) : 0u; };
+    size_t i = start;
+    while (i + 1 < hex.size()) {
+        const uint32_t tag = byteAt(i) & 15;
+        if (tag >= TagFull && tag <= TagSubSym) {
+            i += 2;
+        } else if (tag == TagSize) {
+            const uint32_t size = byteAt(i + 2);
+            i += 4 + 2 * (size == 100 ? 3 : size == 101 ? 2 : 1);
+        } else if (tag == TagFontStyleDef) {
+            i += 6; // tag, typeface, style, then the name up to its zero byte
+            while (i + 1 < hex.size() && byteAt(i) != 0)
+                i += 2;
+            i += 2;
+        } else {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reads the partition bytes of n lines: two bits for each of the n + 1 lines between and around them.
+static void copyPartitionBytes(ConverterContext& context, std::string* output, uint32_t count) {
+    for (uint32_t i = 0; i < (count + 4) / 4; ++i)
+        copyMtefByte(context, output);
+}
+
+int translateMatrix(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {
+    writeElementStart(context, output);
+    const std::string nudge = readNudgeWhenOptionsAreEight(context, readRecordOptions(context));
+    writeTagWithNudge(context, output, TagMatrix, nudge);
+    writeRtf(context, output, kMatrixHead);
+    copyMtefByte(context, output); // vertical alignment
+    const char* columnJustification = justification(copyMtefByte(context, output));
+    copyMtefByte(context, output); // vertical justification
+    const uint32_t rows = copyMtefByte(context, output);
+    const uint32_t columns = copyMtefByte(context, output);
+    char digits[4];
+    writeRtf(context, output, "{\\mcount ");
+    writeRtf(context, output, {digits, size_t(std::to_chars(digits, digits + 4, columns).ptr - digits)});
+    writeRtf(context, output, "}{\\mmcJc ");
+    writeRtf(context, output, columnJustification);
+    writeRtf(context, output, "}}}}}");
+    copyPartitionBytes(context, output, rows);
+    copyPartitionBytes(context, output, columns);
+    for (uint32_t row = 0; row < rows; ++row) {
+        writeRtf(context, output, "{\\mmr ");
+        for (uint32_t column = 0; column < columns; ++column) {
+            // Cells cut off by the end of the data, a cell that took the matrix's END or that could not be read
+            // leave no sound matrix: the object stays unconverted rather than losing cells or leaving groups open.
+            if (context.endOfData) {
+                context.abandoned = true;
+                return 1;
+            }
+            writeRtf(context, output, "{\\me ");
+            LineScope line(context, output);
+            const size_t cellStart = output != nullptr ? output->size() : 0;
+            const RecordResult cell = dispatchMtefRecord(context, output, OneRecord);
+            writeRtf(context, output, "}");
+            // A cell that is no record, that ran out of data, or that wrote nothing in MTEF 3 (a record dropped
+            // there, such as a colour) leaves the matrix short.
+            const bool emptyV3Cell = context.format == 0 && output != nullptr && !holdsObjectRecord(*output, cellStart);
+            if (cell != RecordDone || context.endOfData || emptyV3Cell || context.abandoned) {
+                context.abandoned = true;
+                return 1;
+            }
+        }
+        writeRtf(context, output, "}");
+    }
+    dispatchMtefRecord(context, nullptr, TagEnd);
+    appendText(context, output, pickByFormat(context, "00", "}"));
+    writeElementEnd(context, output);
+    return 0;
+}

@@ -1,0 +1,192 @@
+// TMPL records: the record head and the dispatch by selector to the template translators.
+#include "mtef/mtefTemplates.h"
+
+#include "mtef/mtefDispatcher.h"
+#include "mtef/mtefRecords.h"
+
+#include <algorithm>
+
+namespace {
+struct SelectorRow {
+    TemplateTranslator translator; // null: its translator is not here yet; such templates leave the object unconverted
+    int argument;
+    std::string_view v3Selector;
+};
+
+// Version 5 numbering (MTEF 5), indexed by selector.
+// clang-format off
+constexpr SelectorRow kV5Selectors[] = {
+    // translator           argument  v3 selector      selector: template
+    {translateFence,         1, ""},                   // 0 angle brackets (fence)
+    {translateFence,         1, ""},                   // 1 parentheses (fence)
+    {translateFence,         1, ""},                   // 2 braces (fence)
+    {translateFence,         1, ""},                   // 3 square brackets (fence)
+    {translateFence,         1, ""},                   // 4 vertical bars (fence)
+    {translateFence,         1, ""},                   // 5 double vertical bars (fence)
+    {translateFence,         1, ""},                   // 6 floor brackets (fence)
+    {translateFence,         1, ""},                   // 7 ceiling brackets (fence)
+    {translateFence,         2, ""},                   // 8 white square brackets (fence, nudge)
+    {translateFence,         0, ""},                   // 9 interval (fence)
+    {translateRadical,       0, ""},                   // 10 radical
+    {translateFraction,      0, ""},                   // 11 fraction
+    {translateBarOrArrow,    0, "10"},                 // 12 underbar (bar or arrow)
+    {translateBarOrArrow,    0, "11"},                 // 13 overbar (bar or arrow)
+    {translateArrowTemplate, 0, ""},                   // 14 arrow with text
+    {translateIntegral,      0, ""},                   // 15 integral
+    {translateBigOperator,   0, ""},                   // 16 sum (big operator)
+    {translateBigOperator,   1, ""},                   // 17 product (big operator)
+    {translateBigOperator,   2, ""},                   // 18 coproduct (big operator)
+    {translateBigOperator,   3, ""},                   // 19 union (big operator)
+    {translateBigOperator,   4, ""},                   // 20 intersection (big operator)
+    {translateLimit,         0, ""},                   // 21 integral-style operator
+    {translateLimit,         1, ""},                   // 22 sum-style operator
+    {translateLimit,         2, ""},                   // 23 limit
+    {translateAccentTemplate, 5, ""},                   // 24 horizontal brace (accent)
+    {translateAccentTemplate, 6, ""},                   // 25 horizontal bracket (accent)
+    {translateFraction,      2, ""},                   // 26 long division
+    {translateScripts,       1, ""},                   // 27 subscript
+    {translateScripts,       0, ""},                   // 28 superscript
+    {translateScripts,       2, ""},                   // 29 subscript and superscript
+    {translateBraKet,        0, ""},                   // 30 bra-ket
+    {translateAccentTemplate, 0, ""},                   // 31 vector arrow (accent)
+    {translateAccentTemplate, 1, ""},                   // 32 tilde (accent)
+    {translateAccentTemplate, 2, ""},                   // 33 hat (accent)
+    {translateAccentTemplate, 3, ""},                   // 34 arc (accent)
+    {translateAccentTemplate, 4, ""},                   // 35 joint status (accent)
+    {translateBoxTemplate,   1, ""},                   // 36 strike-through (box, nudge)
+    {translateBoxTemplate,   0, ""},                   // 37 box (box, nudge)
+};
+
+// Version 3 numbering (MTEF 2, 3 and 4), indexed by selector.
+constexpr SelectorRow kV3Selectors[] = {
+    {translateFence,         1, ""},                   // 0 angle brackets (fence)
+    {translateFence,         1, ""},                   // 1 parentheses (fence)
+    {translateFence,         1, ""},                   // 2 braces (fence)
+    {translateFence,         1, ""},                   // 3 square brackets (fence)
+    {translateFence,         1, ""},                   // 4 vertical bars (fence)
+    {translateFence,         1, ""},                   // 5 double vertical bars (fence)
+    {translateFence,         1, ""},                   // 6 floor (fence)
+    {translateFence,         1, ""},                   // 7 ceiling (fence)
+    {translateFence,         1, ""},                   // 8 two left brackets (fence)
+    {translateFence,         1, ""},                   // 9 two right brackets (fence)
+    {translateFence,         1, ""},                   // 10 right bracket, left bracket (fence)
+    {translateFence,         1, ""},                   // 11 left bracket, right parenthesis (fence)
+    {translateFence,         1, ""},                   // 12 left parenthesis, right bracket (fence)
+    {translateRadical,       0, ""},                   // 13 radical
+    {translateFractionV3,    0, ""},                   // 14 fraction
+    {translateScriptsV3,     0, "0f"},                 // 15 scripts
+    {translateBarOrArrow,    0, "10"},                 // 16 underbar (bar or arrow)
+    {translateBarOrArrow,    0, "11"},                 // 17 overbar (bar or arrow)
+    {translateBarOrArrow,    0, "12"},                 // 18 left arrow with text (bar or arrow)
+    {translateBarOrArrow,    0, "13"},                 // 19 right arrow with text (bar or arrow)
+    {translateBarOrArrow,    0, "14"},                 // 20 double-headed arrow with text (bar or arrow)
+    {translateIntegralV3,    0, "15"},                 // 21 single integral
+    {translateIntegralV3,    0, "16"},                 // 22 double integral
+    {translateIntegralV3,    0, "17"},                 // 23 triple integral
+    {translateIntegralV3,    0, "18"},                 // 24 single integral, limits above and below
+    {translateIntegralV3,    0, "19"},                 // 25 double integral, limits above and below
+    {translateIntegralV3,    0, "1a"},                 // 26 triple integral, limits above and below
+    {translateBarOrArrow,    0, "1b"},                 // 27 brace over (bar or arrow)
+    {translateBarOrArrow,    0, "1c"},                 // 28 brace under (bar or arrow)
+    {translateBigOperatorV3, 0, "1d"},                 // 29 sum, limits above and below (big operator)
+    {translateBigOperatorV3, 0, "1e"},                 // 30 sum, limits at the side
+    {translateBigOperatorV3, 0, "1f"},                 // 31 product, limits above and below
+    {translateBigOperatorV3, 0, "20"},                 // 32 product, limits at the side
+    {translateBigOperatorV3, 0, "21"},                 // 33 coproduct, limits above and below
+    {translateBigOperatorV3, 0, "22"},                 // 34 coproduct, limits at the side
+    {translateBigOperatorV3, 0, "23"},                 // 35 union, limits above and below
+    {translateBigOperatorV3, 0, "24"},                 // 36 union, limits at the side
+    {translateBigOperatorV3, 0, "25"},                 // 37 intersection, limits above and below
+    {translateBigOperatorV3, 0, "26"},                 // 38 intersection, limits at the side
+    {translateLimit,         2, ""},                   // 39 limit
+    {translateFractionV3,    2, ""},                   // 40 long division
+    {translateFractionV3,    1, ""},                   // 41 slash fraction
+    {translateLimit,         0, ""},                   // 42 integral-style operator
+    {translateLimit,         1, ""},                   // 43 sum-style operator
+    {translateScriptsV3,     0, "2c"},                 // 44 left (pre-) scripts
+    {translateBraKet,        0, ""},                   // 45 bra-ket
+    {translateBarOrArrow,    0, "2e"},                 // 46 arrow under (bar or arrow)
+    {translateBarOrArrow,    0, "2f"},                 // 47 arrow over (bar or arrow)
+    {translateDefaultAccent, 0, ""},                   // 48 arc (default accent)
+};
+// clang-format on
+
+const SelectorRow* findSelector(bool mtef5, uint8_t selector) {
+    if (mtef5)
+        return selector < std::size(kV5Selectors) ? &kV5Selectors[selector] : nullptr;
+    return selector < std::size(kV3Selectors) ? &kV3Selectors[selector] : nullptr;
+}
+} // namespace
+
+uint8_t readTemplateVariation(ConverterContext& context) {
+    return readMtefValue(context);
+}
+
+void consumeTemplateByte(ConverterContext& context) {
+    dispatchMtefRecord(context, nullptr, TagEnd);
+}
+
+void readTemplateSlot(ConverterContext& context, std::string& slot) {
+    slot.clear();
+    dispatchMtefRecord(context, &slot, OneRecord);
+}
+
+void writeTemplateText(ConverterContext& context, std::string* output, std::string_view hex, std::string_view rtf) {
+    appendText(context, output, pickByFormat(context, hex, rtf));
+}
+
+void writeElementStart(ConverterContext& context, std::string* output) {
+    writeTemplateText(context, output, {}, std::string_view(&kElementStart, 1));
+}
+
+void writeElementEnd(ConverterContext& context, std::string* output) {
+    writeTemplateText(context, output, {}, std::string_view(&kElementEnd, 1));
+}
+
+void detachLastElement(ConverterContext& context, std::string& output, std::string& base) {
+    base.clear();
+    if (context.format != 1 || output.empty())
+        return;
+    const size_t floor = context.lineOutput == &output ? std::min(context.lineStart, output.size()) : 0;
+    // The last element's end, then its start by counting nested markers back.
+    size_t start = floor;
+    size_t index = output.size() - 1;
+    while (index > floor && output[index] != kElementEnd)
+        --index;
+    if (index > floor) {
+        int depth = 1;
+        while (index > floor) {
+            --index;
+            if (output[index] == kElementEnd)
+                ++depth;
+            else if (output[index] == kElementStart && --depth == 0)
+                break;
+        }
+        start = depth == 0 ? index : floor;
+    }
+    base.assign(output, start, std::string::npos);
+    output.resize(start);
+}
+
+int translateTemplate(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {
+    const size_t written = output != nullptr ? output->size() : 0;
+    const uint8_t options = readRecordOptions(context);
+    std::string nudge;
+    if (options == 8)
+        readNudge(context, &nudge);
+    if (context.format == 0) {
+        appendHexByte(context, output, nudge.empty() ? 0x03 : 0x83);
+        appendText(context, output, nudge);
+    }
+    const SelectorRow* row = findSelector(isMtef5(context), readMtefValue(context));
+    if (row == nullptr || row->translator == nullptr) {
+        // The rest of the record cannot be stepped over, so nothing after it could be read soundly: take back what
+        // was written for the template and leave the object as it is.
+        if (output != nullptr)
+            output->resize(written);
+        context.abandoned = true;
+        return 1;
+    }
+    row->translator(context, output, row->argument, row->v3Selector, nudge);
+    return 0;
+}
