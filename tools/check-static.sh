@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Checks of the builds that need no running: the house rule that only scopedWin.h closes Windows handles, and that the
-# Windows binaries of both architectures are what they claim to be.
+# Checks of the builds that need no running: the house rule that only scopedWin.h closes Windows handles, the engine's
+# layers (no include reaches up a layer), and that the Windows binaries of both architectures are what they claim to be.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 status=0
@@ -13,6 +13,48 @@ if [ -n "$hits" ]; then
     echo "$hits"
     status=1
 fi
+
+# The engine's layers, lowest first: a file includes only from its own layer or the ones below it, and names the
+# folder of every engine file it includes.
+layer_rank() {
+    case "$1" in
+    platform) echo 0 ;;
+    mtef) echo 1 ;;
+    objects) echo 2 ;;
+    rtf) echo 3 ;;
+    *) echo -1 ;;
+    esac
+}
+shopt -s nullglob
+for file in "$top"/engine/*.h "$top"/engine/*.cpp; do
+    echo "check-static: $file stands in no layer's folder"
+    status=1
+done
+for file in "$top"/engine/*/*.h "$top"/engine/*/*.cpp; do
+    own=$(basename "$(dirname "$file")")
+    own_rank=$(layer_rank "$own")
+    if [ "$own_rank" -lt 0 ]; then
+        echo "check-static: $file stands in no layer's folder"
+        status=1
+        continue
+    fi
+    while IFS= read -r included; do
+        folder=${included%%/*}
+        if [ "$folder" = "$included" ]; then
+            files=("$top"/engine/*/"$included")
+            if [ ${#files[@]} -gt 0 ]; then
+                echo "check-static: $file includes \"$included\" without its folder"
+                status=1
+            fi
+            continue
+        fi
+        rank=$(layer_rank "$folder")
+        if [ "$rank" -gt "$own_rank" ]; then
+            echo "check-static: $file, of the $own layer, reaches up to \"$included\""
+            status=1
+        fi
+    done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file")
+done
 
 check_machine() { # file, expected objdump format
     local format
