@@ -505,6 +505,22 @@ const char* findTextRunStop(const char* p, const char* end) {
     return findRunStop<true>(p, end);
 }
 
+namespace {
+// One byte of a stop-mode text as the lexer reads it: a line end is dropped, a tab becomes a blank, any other byte is
+// copied. False (nothing taken) for the stop byte.
+LANE_INLINE bool takeStopTextByte(const char*& p, char*& out, char stop) {
+    const char c = *p;
+    if (c == stop)
+        return false;
+    if (c == '\t')
+        *out++ = ' ';
+    else if (c != '\r' && c != '\n')
+        *out++ = c;
+    ++p;
+    return true;
+}
+} // namespace
+
 StopCopyResult copyUpToStop(const char* input, const char* end, char stop, char* output, size_t room) {
     StopCopyResult result;
     const char* p = input;
@@ -533,29 +549,15 @@ StopCopyResult copyUpToStop(const char* input, const char* end, char stop, char*
         const int length = __builtin_ctz(unsigned(mask));
         p += length;
         out += length;
-        const char c = *p;
-        if (c == stop) {
+        if (!takeStopTextByte(p, out, stop)) {
             result.foundStop = true;
             break;
         }
-        if (c == '\t')
-            *out++ = ' ';
-        else if (c != '\r' && c != '\n')
-            *out++ = c;
-        ++p;
     }
 #endif
     while (!result.foundStop && p < end && out < outEnd) {
-        const char c = *p;
-        if (c == stop) {
+        if (!takeStopTextByte(p, out, stop))
             result.foundStop = true;
-            break;
-        }
-        if (c == '\t')
-            *out++ = ' ';
-        else if (c != '\r' && c != '\n')
-            *out++ = c;
-        ++p;
     }
     result.consumed = size_t(p - input);
     result.written = size_t(out - output);
