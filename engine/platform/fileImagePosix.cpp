@@ -1,7 +1,7 @@
 // File images of the native build. One anonymous reservation holds the image: a page whose last byte is the leading
-// byte, the file's pages mapped over the middle, and at least one zero byte after them (the rest of the file's last
-// page reads as zeros, and a whole page of the reservation follows it). Where the file cannot be mapped, its bytes
-// are read into the middle instead.
+// byte, the file's pages mapped over the middle, and a page and more after them (the rest of the file's last page
+// reads as zeros, and a whole page of the reservation follows it): the zero and the padding. Where the file cannot be
+// mapped, its bytes are read into the middle instead.
 //
 // A mapped file that another process shortens while the job runs makes reads of the lost pages raise SIGBUS; the
 // command-line driver, which hands the engine a second name of the user's own file, reports that as a changed input.
@@ -11,6 +11,8 @@
 
 #include <sys/mman.h>
 #include <unistd.h>
+
+static_assert(kFileImagePadding < 4096, "the reservation's last page, of at least 4 KiB, holds the padding");
 
 namespace {
 size_t pageSize() {

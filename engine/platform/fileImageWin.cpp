@@ -1,5 +1,6 @@
 // File images of the Windows build: committed memory with the leading byte, the file's bytes read into it, and the
-// zero byte that fresh committed memory already holds. A mapped view would keep the job from deleting the file.
+// zero byte and padding that fresh committed memory already holds. A mapped view would keep the job from deleting
+// the file.
 #include "platform/fileImage.h"
 
 #include <cstdint>
@@ -10,7 +11,7 @@ FileImageStatus FileImage::load(NativeFile& file, size_t size, char leadingByte)
     release();
     if (size > (SIZE_MAX >> 1))
         return FileImageStatus::NoMemory;
-    const size_t reserved = size + 2;
+    const size_t reserved = size + 2 + kFileImagePadding;
     void* memory = VirtualAlloc(nullptr, reserved, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (memory == nullptr)
         return FileImageStatus::NoMemory;

@@ -123,16 +123,12 @@ LANE_INLINE int lowestBit(uint64_t mask) {
 #endif
 }
 
-// The kMarked bytes of the 64 bytes at `block`, one bit each, none of them past `end`: a block that reaches past it
-// is classified from a copy padded with zeros, which are marked, so that bits past `end` stand for positions no token
-// starts at.
+// The kMarked bytes of the 64 bytes at `block`, one bit each, with every bit from `end` on set: no token starts
+// there. The block may reach past `end` into the bytes that follow the lane's input (see copyLane).
 LANE_INLINE uint64_t markedBlock(const char* block, const char* end) {
     constexpr ptrdiff_t kBlock = 64;
-    if (end - block >= kBlock)
-        return markedMask64(block);
-    char padded[kBlock] = {};
-    std::memcpy(padded, block, size_t(end - block));
-    return markedMask64(padded);
+    const uint64_t mask = markedMask64(block);
+    return end - block >= kBlock ? mask : mask | ~uint64_t(0) << (end - block);
 }
 
 // The first byte of [p, end) in the stop class of the run (written: kStopsText, dropped: kStopsSkip).
@@ -301,27 +297,19 @@ size_t skipControl(const char* p, const char* end) {
     return 2;
 }
 
-// Copies a stretch of input. Most are short (from one edited token to the next), so those are two overlapping loads
-// and stores instead of a call; nothing outside [from, from + count) is read.
+// Copies a stretch of input. Most are short (from one edited token to the next), so they go sixteen bytes a step
+// instead of through a call: the last step may read past the stretch into the input that follows it (see copyLane)
+// and write past it into the output's slack, where the next piece is written over it.
 LANE_INLINE void copyStretch(char* out, const char* from, size_t count) {
-    if (count > 16) {
-        std::memcpy(out, from, count);
-    } else if (count >= 8) {
-        uint64_t head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + count - 8, 8);
-        std::memcpy(out, &head, 8);
-        std::memcpy(out + count - 8, &tail, 8);
-    } else if (count >= 4) {
-        uint32_t head, tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + count - 4, 4);
-        std::memcpy(out, &head, 4);
-        std::memcpy(out + count - 4, &tail, 4);
-    } else {
-        for (size_t i = 0; i < count; ++i)
-            out[i] = from[i];
+#if defined(__SSE2__)
+    if (count <= 64) {
+        for (size_t i = 0; i < count; i += 16)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+        return;
     }
+#endif
+    std::memcpy(out, from, count);
 }
 
 // Output of the written lane: the input is copied in stretches, from `pending` up to where a token's output differs.

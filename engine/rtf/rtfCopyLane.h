@@ -13,6 +13,8 @@
 // The most output the lane writes for `inputBytes` bytes of input: every token it copies may grow by one byte (a
 // delimiter blank, a second hex digit), and a token may run a little past the bytes it is allowed to start in.
 constexpr size_t kCopyLaneTokenSlack = 64;
+// Bytes after the lane's input that it may read (never take).
+constexpr size_t kCopyLaneReadAhead = 64;
 inline size_t copyLaneOutputBound(size_t inputBytes) {
     return 2 * inputBytes + kCopyLaneTokenSlack;
 }
@@ -43,5 +45,6 @@ StopCopyResult copyUpToStop(const char* input, const char* end, char stop, char*
 // Copies tokens from `source` (the bytes after the pass's position, none of them past the next progress step) into
 // `output`, which has room for copyLaneOutputBound(startLimit) bytes. Tokens start only in the first `startLimit`
 // bytes; they may end anywhere in `source`. With `writing` false nothing is written (a dropped group): only the
-// groups are followed, and \bin stops the lane.
+// groups are followed, and \bin stops the lane. At least kCopyLaneReadAhead bytes after `source` must be readable
+// (more of the document, or the source buffer's zero and padding): blocks are loaded whole and may reach into them.
 CopyLaneResult copyLane(std::string_view source, size_t startLimit, char* output, bool writing);

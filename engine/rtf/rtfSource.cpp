@@ -13,6 +13,9 @@
 #include <algorithm>
 #include <cwchar>
 
+// The copy lane loads whole blocks that may reach past the last byte into the zero and padding behind it.
+static_assert(kFileImagePadding + 1 >= kCopyLaneReadAhead, "the source buffer's padding covers the lane's reads");
+
 namespace {
 struct SourceRtfBuffer {
     FileImage image;          // the file, with one blank in front and a zero byte after it
