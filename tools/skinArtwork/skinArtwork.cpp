@@ -4,14 +4,18 @@
 // (framework/buttonStyleCells.h), so the generator and the framework cannot disagree about where a cell is.
 //   skinArtwork write DIR   writes DIR/settingsProgram/... and DIR/converterLibrary/...
 //   skinArtwork check DIR   draws everything in memory and compares it byte for byte with the files in DIR
+// Both end with 0 when every file was written or matched, 1 when any was not (each one named on stderr), 2 on a
+// wrong command line.
 // Everything is drawn from shapes with 4 x 4 supersampling; no fonts, no input files, so the output depends on
 // nothing but this source. The committed artwork/ folder is its output, and a test checks that it still is.
 #include "buttonStyleCells.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -610,6 +614,34 @@ std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// Writes one file and says on stderr what failed: its folder could not be made (a file stands where a folder must),
+// or the file could not be opened, written or closed (a full disk shows only when the buffered data is flushed, so
+// the close is checked too). C stdio, because it leaves the system's reason in errno.
+bool writeFile(const fs::path& path, const std::string& bytes) {
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    if (error) {
+        std::fprintf(stderr, "skinArtwork: cannot write %s: the folder %s cannot be made (%s)\n", path.string().c_str(),
+                     path.parent_path().string().c_str(), error.message().c_str());
+        return false;
+    }
+    std::FILE* file = std::fopen(path.string().c_str(), "wb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "skinArtwork: cannot write %s: %s\n", path.string().c_str(), std::strerror(errno));
+        return false;
+    }
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        std::fprintf(stderr, "skinArtwork: cannot write %s: %s\n", path.string().c_str(),
+                     std::strerror(!written && writeError != 0 ? writeError : errno));
+        return false;
+    }
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -619,16 +651,16 @@ int main(int argc, char** argv) {
     }
     const bool write = std::string(argv[1]) == "write";
     const fs::path root = argv[2];
-    int differences = 0;
+    // Every file is tried, so that one run names every file that failed.
+    int failures = 0;
     for (const auto& [name, bytes] : drawAll()) {
         const fs::path path = root / name;
         if (write) {
-            fs::create_directories(path.parent_path());
-            std::ofstream(path, std::ios::binary) << bytes;
+            failures += writeFile(path, bytes) ? 0 : 1;
         } else if (readFile(path) != bytes) {
             std::fprintf(stderr, "skinArtwork: %s differs from what this generator draws\n", path.string().c_str());
-            ++differences;
+            ++failures;
         }
     }
-    return differences == 0 ? 0 : 1;
+    return failures == 0 ? 0 : 1;
 }
