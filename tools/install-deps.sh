@@ -3,12 +3,12 @@
 # posix cross compilers for x64 and x86, Wine (64-bit) for running the Windows tests, Xvfb for window tests, Wine's
 # fonts (the window tests' Tahoma), ImageMagick (screenshots of the test display), and LibreOffice's Writer and Math
 # with Python for the test that reads the engine's output with an independent reader (Python also writes the Word
-# start-up template).
+# start-up template), and tesseract for the test that reads the artwork's texts back.
 set -euo pipefail
 packages=(cmake ninja-build g++ googletest
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 xvfb xauth fonts-wine imagemagick
-          python3 libreoffice-writer libreoffice-math)
+          python3 libreoffice-writer libreoffice-math tesseract-ocr tesseract-ocr-eng)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 missing=()

@@ -4,14 +4,22 @@
 // (framework/buttonStyleCells.h), so the generator and the framework cannot disagree about where a cell is.
 //   skinArtwork write DIR   writes DIR/settingsProgram/... and DIR/converterLibrary/...
 //   skinArtwork check DIR   draws everything in memory and compares it byte for byte with the files in DIR
-// Everything is drawn from shapes with 4 x 4 supersampling; no fonts, no input files, so the output depends on
-// nothing but this source. The committed artwork/ folder is its output, and a test checks that it still is.
+// Both end with 0 when every file was written or matched, 1 when any was not (each one named on stderr), 2 on a
+// wrong command line.
+// Shapes are drawn with 4 x 4 supersampling. The texts of the backgrounds (the window titles, the module names
+// beside the settings program's module rows) come from glyphs of DejaVu Sans Bold that makeGlyphTable.sh rendered
+// once with FreeType into glyphTables.h: reading a font here instead would tie the output to the FreeType and font
+// versions of each machine, and the check below would fail on the next one. So the output depends on nothing but
+// these sources; no input files. The committed artwork/ folder is its output, and a test checks that it still is.
 #include "buttonStyleCells.h"
+#include "glyphTables.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -167,6 +175,7 @@ struct Theme {
     Rgb arrow;               // the selector's chevron
     std::vector<Rgb> stripe; // the accent stripe under the header and along the bottom edge
     Rgb edge;                // one-pixel frame of the window
+    Rgb text;                // the background's texts: the labels' primary colour of this look
 };
 
 const Theme kColorful = {rgb(0xF8FAFD),
@@ -192,7 +201,8 @@ const Theme kColorful = {rgb(0xF8FAFD),
                          rgb(0xFFFFFF),
                          rgb(0x4F6278),
                          {rgb(0x2F80ED), rgb(0x8E5CF7), rgb(0xF2548B), rgb(0xFF9A3D), rgb(0x2DBE7E)},
-                         rgb(0x9DB3CC)};
+                         rgb(0x9DB3CC),
+                         rgb(0x444444)}; // the default look has no skin.txt: labels keep the framework's 0x444444
 
 const Theme kGraphite = {rgb(0x2A2E35),
                          rgb(0x1D2026),
@@ -217,7 +227,8 @@ const Theme kGraphite = {rgb(0x2A2E35),
                          rgb(0x22252A),
                          rgb(0xAEB6C2),
                          {rgb(0x3FC1C9), rgb(0x3FC1C9), rgb(0xF5B041)},
-                         rgb(0x11141A)};
+                         rgb(0x11141A),
+                         rgb(0xE6E9EE)}; // also entry 10 of its skin.txt
 
 enum class CellKind { Minimise, Close, Check, Radio, Push, Tab, Selector, Link, Help };
 
@@ -392,23 +403,142 @@ template <size_t N> Canvas drawStrip(const std::array<ButtonStyleCell, N>& cells
     return strip;
 }
 
-// The product mark: a radical sign over a bar, white on a rounded square of the accent gradient.
-void drawEmblem(Canvas& c, double l, double t, double size, Rgb from, Rgb to) {
+// The white sign on a mark: the suite's radical over a bar (also Sembrik's), a division sign (Palvex), a sigma
+// (Dornak).
+enum class MarkSign { Radical, Division, Sigma };
+
+// A mark: its sign in white on a rounded square of a gradient.
+void drawMark(Canvas& c, double l, double t, double size, Rgb from, Rgb to, MarkSign sign) {
     fill(c, l, t, l + size, t + size, roundRect(l, t, l + size, t + size, size * 0.22),
          [=](double x, double y) { return mix(from, to, std::clamp(((x - l) + (y - t)) / (2 * size), 0.0, 1.0)); });
     const double s = size / 32;
-    fill(c, l, t, l + size, t + size,
-         polyline({{l + 6 * s, t + 17 * s},
-                   {l + 9.5 * s, t + 15 * s},
-                   {l + 13.5 * s, t + 24.5 * s},
-                   {l + 18.5 * s, t + 7.5 * s},
-                   {l + 27 * s, t + 7.5 * s}},
-                  std::max(1.4, 2.6 * s)),
-         flat(rgb(0xFFFFFF)));
-    fill(c, l, t, l + size, t + size, circle(l + 23 * s, t + 17.5 * s, std::max(1.0, 2.6 * s)), flat(rgb(0xFFFFFF)));
+    const double stroke = std::max(1.4, 2.6 * s);
+    const Rgb white = rgb(0xFFFFFF);
+    switch (sign) {
+    case MarkSign::Radical:
+        fill(c, l, t, l + size, t + size,
+             polyline({{l + 6 * s, t + 17 * s},
+                       {l + 9.5 * s, t + 15 * s},
+                       {l + 13.5 * s, t + 24.5 * s},
+                       {l + 18.5 * s, t + 7.5 * s},
+                       {l + 27 * s, t + 7.5 * s}},
+                      stroke),
+             flat(white));
+        fill(c, l, t, l + size, t + size, circle(l + 23 * s, t + 17.5 * s, std::max(1.0, 2.6 * s)), flat(white));
+        return;
+    case MarkSign::Division:
+        fill(c, l, t, l + size, t + size, polyline({{l + 8 * s, t + 16 * s}, {l + 24 * s, t + 16 * s}}, stroke),
+             flat(white));
+        fill(c, l, t, l + size, t + size, circle(l + 16 * s, t + 9 * s, std::max(1.1, 2.8 * s)), flat(white));
+        fill(c, l, t, l + size, t + size, circle(l + 16 * s, t + 23 * s, std::max(1.1, 2.8 * s)), flat(white));
+        return;
+    case MarkSign::Sigma:
+        fill(c, l, t, l + size, t + size,
+             polyline({{l + 23 * s, t + 8 * s},
+                       {l + 9 * s, t + 8 * s},
+                       {l + 17 * s, t + 16 * s},
+                       {l + 9 * s, t + 24 * s},
+                       {l + 23 * s, t + 24 * s}},
+                      stroke),
+             flat(white));
+        return;
+    }
 }
 
-Canvas drawBackground(int width, int height, const Theme& th, Rgb emblemFrom, Rgb emblemTo) {
+// The product mark.
+void drawEmblem(Canvas& c, double l, double t, double size, Rgb from, Rgb to) {
+    drawMark(c, l, t, size, from, to, MarkSign::Radical);
+}
+
+// The glyph's row in the face, or glyphCount when the face lacks it.
+constexpr size_t glyphIndex(const GlyphFace& face, char character) {
+    size_t i = 0;
+    while (i < face.glyphCount && face.glyphs[i].character != character)
+        ++i;
+    return i;
+}
+
+// Whether the face has every character of the text; the texts below are checked at compile time, so that a text
+// with a character the table lacks asks for makeGlyphTable.sh instead of drawing a gap.
+constexpr bool faceCovers(const GlyphFace& face, const char* text) {
+    for (; *text != '\0'; ++text)
+        if (glyphIndex(face, *text) == face.glyphCount)
+            return false;
+    return true;
+}
+
+int kerningOf(const GlyphFace& face, char left, char right) {
+    for (size_t i = 0; i < face.kerningCount; ++i)
+        if (face.kerning[i].left == left && face.kerning[i].right == right)
+            return face.kerning[i].pixels;
+    return 0;
+}
+
+// Blends the text's glyphs in `colour` onto the canvas, the pen starting at x on the baseline; the glyphs' coverage
+// is their anti-aliasing against whatever the canvas holds there.
+void drawText(Canvas& c, const GlyphFace& face, int x, int baseline, const char* text, Rgb colour) {
+    char previous = '\0';
+    for (; *text != '\0'; previous = *text, ++text) {
+        const size_t index = glyphIndex(face, *text);
+        if (index == face.glyphCount) // faceCovers keeps this from happening
+            continue;
+        const GlyphImage* glyph = &face.glyphs[index];
+        x += kerningOf(face, previous, *text);
+        const unsigned char* coverage = face.coverage + glyph->offset;
+        for (int row = 0; row < glyph->height; ++row)
+            for (int column = 0; column < glyph->width; ++column)
+                c.blend(x + glyph->left + column, baseline - glyph->top + row, colour,
+                        coverage[row * glyph->width + column] / 255.0);
+        x += glyph->advance;
+    }
+}
+
+// A window's title in the header band, right of the emblem (10, 8, 24 x 24): nothing of the window's tables draws
+// there, only the minimise and close controls from x 415 on.
+constexpr int kTitleX = 44;
+constexpr int kTitleBaseline = 26; // the capitals' middle on the emblem's (y 20)
+
+// The settings program's module rows: the module's mark and name left of its buttons (x 183), on the rows of its
+// Options, File Processing and help controls, above the "Utilities:" label (y 152). The labels' column is x 21.
+struct ModuleRow {
+    int top; // of the row's buttons, 26 high
+    const char* name;
+    MarkSign sign;
+    uint32_t from, to; // the mark's gradient
+};
+constexpr ModuleRow kModuleRows[] = {
+    // row top, name, sign, gradient from, to
+    {74, "Veltrim Palvex", MarkSign::Division, 0x8E5CF7, 0xF2548B},
+    {100, "Veltrim Dornak", MarkSign::Sigma, 0xFF9A3D, 0xF2548B},
+    {126, "Veltrim Sembrik", MarkSign::Radical, 0x2DBE7E, 0x2F80ED}, // the converter library's own emblem
+};
+constexpr int kRowMarkX = 21;
+constexpr int kRowMarkSize = 16;
+constexpr int kRowTextX = 43;
+
+constexpr char kSettingsProgramTitle[] = "Veltrim Sorvanta";
+constexpr char kConverterLibraryTitle[] = "Veltrim Sembrik";
+
+constexpr bool rowsCovered() {
+    for (const ModuleRow& row : kModuleRows)
+        if (!faceCovers(kRowFace, row.name))
+            return false;
+    return true;
+}
+static_assert(faceCovers(kTitleFace, kSettingsProgramTitle) && faceCovers(kTitleFace, kConverterLibraryTitle) &&
+                  rowsCovered(),
+              "a text has a character that glyphTables.h lacks: run tools/skinArtwork/makeGlyphTable.sh");
+
+void drawModuleRows(Canvas& c, const Theme& th) {
+    for (const ModuleRow& row : kModuleRows) {
+        const int middle = row.top + 13;
+        drawMark(c, kRowMarkX, middle - kRowMarkSize / 2, kRowMarkSize, rgb(row.from), rgb(row.to), row.sign);
+        drawText(c, kRowFace, kRowTextX, middle + 4, row.name, th.text); // the capitals (9 high) on the middle
+    }
+}
+
+Canvas drawBackground(int width, int height, const Theme& th, Rgb emblemFrom, Rgb emblemTo, const char* title,
+                      bool moduleRows) {
     Canvas bg(width, height, th.edge);
     const double w = width, h = height;
     fill(bg, 1, 1, w - 1, h - 1, roundRect(1, 1, w - 1, h - 1, 0), flat(th.body));
@@ -417,6 +547,9 @@ Canvas drawBackground(int width, int height, const Theme& th, Rgb emblemFrom, Rg
     fill(bg, 1, 40, w - 1, 43, roundRect(1, 40, w - 1, 43, 0), horizontal(th.stripe, 1, w - 1));
     fill(bg, 1, h - 4, w - 1, h - 1, roundRect(1, h - 4, w - 1, h - 1, 0), horizontal(th.stripe, 1, w - 1));
     drawEmblem(bg, 10, 8, 24, emblemFrom, emblemTo);
+    drawText(bg, kTitleFace, kTitleX, kTitleBaseline, title, th.text);
+    if (moduleRows)
+        drawModuleRows(bg, th);
     // A quiet watermark of the mark in the lower right corner, away from the controls' rows.
     Canvas mark(96, 96, th.body, 0.0);
     drawEmblem(mark, 0, 0, 96, th.accent, th.accentDark);
@@ -564,7 +697,7 @@ template <size_t N> std::string skinText(wchar_t prefix, const std::array<SkinGr
     std::map<int32_t, std::string> entries;
     entries[kSkinNameEntry] = "Graphite";
     entries[kSkinFormatEntry] = std::to_string(kSkinFormatVersion);
-    entries[kPrimaryColourEntry] = colourEntry(rgb(0xE6E9EE));
+    entries[kPrimaryColourEntry] = colourEntry(kGraphite.text);
     entries[kSecondaryColourEntry] = colourEntry(rgb(0x8FD3FF));
     for (const SkinGroup& group : groups)
         for (const GroupLook& look : kGraphiteGroups)
@@ -585,30 +718,66 @@ template <size_t N> std::string skinText(wchar_t prefix, const std::array<SkinGr
 
 using FileSet = std::map<std::string, std::string>; // relative path -> bytes
 
+// What differs between the hosts' backgrounds besides their size and emblem colours.
+struct HostTexts {
+    const char* title;
+    bool moduleRows;
+};
+
 template <size_t N, size_t G>
 void addHost(FileSet& files, const std::string& folder, int height, const std::array<ButtonStyleCell, N>& cells,
-             const std::array<SkinGroup, G>& groups, wchar_t prefix, Rgb from, Rgb to) {
-    files[folder + "/background.bmp"] = bmpBytes(drawBackground(512, height, kColorful, from, to));
+             const std::array<SkinGroup, G>& groups, wchar_t prefix, Rgb from, Rgb to, HostTexts texts) {
+    files[folder + "/background.bmp"] =
+        bmpBytes(drawBackground(512, height, kColorful, from, to, texts.title, texts.moduleRows));
     files[folder + "/buttons.bmp"] = bmpBytes(drawStrip(cells, kColorful));
     files[folder + "/window.ico"] = iconFile(from, to);
     const std::string skin = folder + "/skins/graphite";
     files[skin + "/skin.txt"] = skinText(prefix, groups);
-    files[skin + "/main.bmp"] = bmpBytes(drawBackground(512, height, kGraphite, kGraphite.accent, rgb(0x2A6FDB)));
+    files[skin + "/main.bmp"] = bmpBytes(
+        drawBackground(512, height, kGraphite, kGraphite.accent, rgb(0x2A6FDB), texts.title, texts.moduleRows));
     files[skin + "/button.bmp"] = bmpBytes(drawStrip(cells, kGraphite));
 }
 
 FileSet drawAll() {
     FileSet files;
     addHost(files, "settingsProgram", 489, kSettingsProgramStyleCells, kSettingsProgramSkinGroups, L'D', rgb(0x2F80ED),
-            rgb(0x8E5CF7));
+            rgb(0x8E5CF7), {kSettingsProgramTitle, true});
     addHost(files, "converterLibrary", 453, kConverterLibraryStyleCells, kConverterLibrarySkinGroups, L'M',
-            rgb(0x2DBE7E), rgb(0x2F80ED));
+            rgb(0x2DBE7E), rgb(0x2F80ED), {kConverterLibraryTitle, false});
     return files;
 }
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Writes one file and says on stderr what failed: its folder could not be made (a file stands where a folder must),
+// or the file could not be opened, written or closed (a full disk shows only when the buffered data is flushed, so
+// the close is checked too). C stdio, because it leaves the system's reason in errno.
+bool writeFile(const fs::path& path, const std::string& bytes) {
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    if (error) {
+        std::fprintf(stderr, "skinArtwork: cannot write %s: the folder %s cannot be made (%s)\n", path.string().c_str(),
+                     path.parent_path().string().c_str(), error.message().c_str());
+        return false;
+    }
+    std::FILE* file = std::fopen(path.string().c_str(), "wb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "skinArtwork: cannot write %s: %s\n", path.string().c_str(), std::strerror(errno));
+        return false;
+    }
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        std::fprintf(stderr, "skinArtwork: cannot write %s: %s\n", path.string().c_str(),
+                     std::strerror(!written && writeError != 0 ? writeError : errno));
+        return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -619,16 +788,16 @@ int main(int argc, char** argv) {
     }
     const bool write = std::string(argv[1]) == "write";
     const fs::path root = argv[2];
-    int differences = 0;
+    // Every file is tried, so that one run names every file that failed.
+    int failures = 0;
     for (const auto& [name, bytes] : drawAll()) {
         const fs::path path = root / name;
         if (write) {
-            fs::create_directories(path.parent_path());
-            std::ofstream(path, std::ios::binary) << bytes;
+            failures += writeFile(path, bytes) ? 0 : 1;
         } else if (readFile(path) != bytes) {
             std::fprintf(stderr, "skinArtwork: %s differs from what this generator draws\n", path.string().c_str());
-            ++differences;
+            ++failures;
         }
     }
-    return differences == 0 ? 0 : 1;
+    return failures == 0 ? 0 : 1;
 }
