@@ -203,14 +203,16 @@ size_t TextFileReader::decodeCodePage(bool lastFill) {
     return size_t(length);
 }
 
-// How many bytes one undecodable character takes, judged by its first byte; never more than are pending.
+// How many bytes one undecodable character takes, judged by its first byte; never more than are pending. In UTF-8
+// only the bytes that cannot start a well-formed sequence go: a bad byte followed by a good character must not take
+// the character with it (which it would, judged by the first byte alone, and then only where the fills fell).
 size_t TextFileReader::consumeOneCharacter() const {
     const uint8_t first = byteBuffer_[0];
     size_t count = 1;
     if (isDoubleByteCodePage(codePage_) && IsDBCSLeadByteEx(UINT(codePage_), first))
         count = 2;
     else if (codePage_ == kCodePageUtf8)
-        count = 1 + (first >= 0xC0) + (first >= 0xE0) + (first >= 0xF0);
+        count = std::max<size_t>(1, utf8UndecodableFront(byteBuffer_.get(), size_t(pendingBytes_)));
     return std::min<size_t>(count, pendingBytes_);
 }
 

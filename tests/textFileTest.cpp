@@ -1,5 +1,5 @@
 // TextFileReader and TextFileWriter against real files: byte-order marks, code pages, fills that split characters,
-// line and word reading, push-back, and the bytes the writer produces for each encoding.
+// bad UTF-8 bytes before good characters at every buffer size, line and word reading, NUL units and the file's end, push-back, and the bytes the writer produces for each encoding.
 #include "textFile.h"
 #include "testFiles.h"
 
@@ -128,6 +128,43 @@ TEST(TextFileReader, FillsThatSplitCharacters) {
             EXPECT_EQ(readEverything(path.wstring(), texts[row].selector, buffer, status), texts[row].units)
                 << "row " << row << " buffer " << buffer;
             EXPECT_EQ(status, texts[row].status) << "row " << row << " buffer " << buffer;
+        }
+    }
+}
+
+// One bad byte costs one substitution and never the character after it, wherever the fills fall: a byte that cannot
+// start a well-formed sequence is followed by a three-byte one (an en dash), at every buffer size from 4 to 128.
+TEST(TextFileReader, BadUtf8ByteBeforeAGoodCharacter) {
+    const std::string dash = "\xE2\x80\x93";
+    const struct {
+        const char* what;
+        char bad;
+    } cases[] = {
+        {"a continuation byte", '\x80'},
+        {"the lead of a two-byte sequence", '\xC3'},
+        {"the lead of a three-byte sequence", '\xE9'},
+        {"the lead of a four-byte sequence", '\xF0'},
+        {"a byte that starts nothing", '\xFF'},
+    };
+    const std::wstring expected = L"a\xFFFD\x2013"
+                                  L"bc\xFFFD\x2013"
+                                  L"def\xFFFD\x2013"
+                                  L"g";
+    TempFolder folder;
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        SCOPED_TRACE(cases[row].what);
+        const std::string bad(1, cases[row].bad);
+        const auto path = folder.file("bad" + std::to_string(row) + ".txt");
+        writeFileBytes(path, "a" + bad + dash + "bc" + bad + dash + "def" + bad + dash + "g");
+        uint32_t wholeStatus = 0;
+        const std::wstring whole = readEverything(path.wstring(), 65001, 128, wholeStatus); // one fill
+        EXPECT_EQ(whole, expected) << "row " << row;
+        EXPECT_EQ(wholeStatus, TextFileStatus::DecodeSubstituted) << "row " << row;
+        for (uint64_t buffer = 4; buffer <= 128; ++buffer) {
+            uint32_t status = 0;
+            EXPECT_EQ(readEverything(path.wstring(), 65001, buffer, status), whole)
+                << "row " << row << " buffer " << buffer;
+            EXPECT_EQ(status, wholeStatus) << "row " << row << " buffer " << buffer;
         }
     }
 }
