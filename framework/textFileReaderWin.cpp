@@ -127,14 +127,17 @@ void TextFileReader::ungetChar() {
 bool TextFileReader::fill() {
     charCount_ = 0;
     readPos_ = 1;
+    endOfFile_ = false;
     DWORD got = 0;
     if (!readFileBytes(file_.get(), byteBuffer_.get() + pendingBytes_, bufferBytes_ - pendingBytes_, got)) {
         status_ |= TextFileStatus::IoError;
         return false;
     }
     pendingBytes_ += got;
-    if (pendingBytes_ == 0)
-        return false; // plain end of file: no status bit
+    if (pendingBytes_ == 0) {
+        endOfFile_ = true; // plain end of file: no status bit
+        return false;
+    }
     const bool lastFill = pendingBytes_ < bufferBytes_;
     const size_t consumed = decodeFill(lastFill);
     if (status_ & kTextFileStopMask)

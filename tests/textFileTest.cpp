@@ -203,6 +203,41 @@ TEST(TextFileReader, Lines) {
     }
 }
 
+// A 0 from readChar is a NUL unit of the file or its end; only the end sets atEndOfFile.
+TEST(TextFileReader, NulUnitsAndTheEnd) {
+    const struct {
+        std::string bytes;
+        int32_t selector;
+        const char* reads; // per readChar until the end: a letter, 0 for a NUL unit, $ for the end
+    } cases[] = {
+        {"", 1252, "$"},
+        {"ab", 1252, "ab$"},
+        {std::string("a\0b", 3), 1252, "a0b$"},
+        {std::string("ab\0", 3), 1252, "ab0$"},
+        {std::string("\0\0", 2), 1252, "00$"},
+        {std::string("\xFF\xFE"
+                     "a\0\0\0",
+                     6),
+         0, "a0$"},
+    };
+    TempFolder folder;
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const auto path = folder.file("nul" + std::to_string(row) + ".txt");
+        writeFileBytes(path, cases[row].bytes);
+        for (uint64_t buffer : {4, 128}) {
+            TextFileReader reader(path.wstring(), cases[row].selector, buffer);
+            std::string reads;
+            for (int n = 0; n < 20 && (reads.empty() || reads.back() != '$'); ++n) {
+                const wchar_t unit = reader.readChar();
+                reads += unit != 0 ? char(unit) : reader.atEndOfFile() ? '$' : '0';
+            }
+            EXPECT_EQ(reads, cases[row].reads) << "row " << row << " buffer " << buffer;
+            EXPECT_EQ(reader.readChar(), 0) << "row " << row;
+            EXPECT_TRUE(reader.atEndOfFile()) << "row " << row << ": still at the end";
+        }
+    }
+}
+
 TEST(TextFileReader, WordsAndPushBack) {
     TempFolder folder;
     const auto path = folder.file("words.txt");
