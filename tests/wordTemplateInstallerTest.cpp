@@ -81,6 +81,18 @@ public:
                       ERROR_SUCCESS);
         }
     }
+    // A version whose STARTUP-PATH is a string zero-padded to `units` units, as some installers write it.
+    void addPadded(const std::wstring& version, const std::wstring& startupPath, size_t units) {
+        ScopedRegKey key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, optionsPath(version).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+        std::wstring padded = startupPath;
+        padded.resize(units, L'\0');
+        ASSERT_EQ(RegSetValueExW(key.get(), L"STARTUP-PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(padded.data()),
+                                 DWORD(padded.size() * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
     // An Office key of another program, without Word options.
     void addOther(const std::wstring& name) {
         ScopedRegKey key;
@@ -331,6 +343,28 @@ TEST(WordTemplateInstaller, InstallTargets) {
         }
         EXPECT_FALSE(openUser(OfficeVersions::optionsPath(L"Common"), KEY_READ).isOpen()) << "row " << row;
     }
+}
+
+TEST(WordTemplateInstaller, StartupPathPaddedWithZeros) {
+    // The folder is the text before the first zero: the template lands there, every Enable lists it once, and a
+    // Disable takes it out cleanly.
+    Scene scene;
+    const std::wstring s1 = scene.folder(L"s1");
+    scene.office_.addPadded(L"16.0", s1, 260);
+    const std::vector<std::wstring> mine = {scene.ownFolder(), s1};
+    for (int run = 0; run < 3; ++run) {
+        ASSERT_EQ(scene.run(true), WordTemplateResult::Ok) << "run " << run;
+        EXPECT_TRUE(scene.outcome_.copyFailed.empty()) << "run " << run;
+        EXPECT_TRUE(scene.holdsTemplate(s1)) << "run " << run;
+        EXPECT_EQ(scene.record(), Scene::recordOf(mine)) << "run " << run;
+        EXPECT_EQ(scene.list(), mine) << "run " << run;
+    }
+    EXPECT_EQ(scene.office_.startupPath(L"16.0"), s1) << "the setting is kept";
+    ASSERT_EQ(scene.run(false), WordTemplateResult::Ok);
+    EXPECT_TRUE(scene.outcome_.removalFailed.empty());
+    EXPECT_FALSE(scene.holdsAnyTemplate(s1));
+    EXPECT_EQ(scene.record(), Scene::recordOf({}));
+    EXPECT_EQ(scene.list(), std::vector<std::wstring>());
 }
 
 TEST(WordTemplateInstaller, NineAndMoreVersions) {
