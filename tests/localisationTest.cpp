@@ -118,6 +118,34 @@ TEST_F(LocalisationTest, TwoFoldersWithOneDisplayName) {
     }
 }
 
+TEST_F(LocalisationTest, ADisplayNameWithALineBreakStaysOneItem) {
+    // "\n" in entry 1 decodes to a line break: the name shows it as a blank, and every item keeps its own folder.
+    install_.addLanguage("a-broken", languageFile("Alpha\\nBeta", "2026", "D101:Broken\r\n"));
+    install_.addLanguage("b-plain", languageFile("Gamma", "2026", "D101:Plain\r\n"));
+    MainWindowSession session;
+    ASSERT_TRUE(session.started());
+    EXPECT_EQ(session.call<std::vector<std::wstring>>([] { return listItems(kLanguageList); }),
+              (std::vector<std::wstring>{L"Alpha Beta", L"English (Default)", L"Gamma"}));
+    const struct {
+        const wchar_t* item;
+        const wchar_t* folder;
+        const wchar_t* cancel; // the Cancel caption of that language
+    } cases[] = {
+        {L"Gamma", L"b-plain", L"Plain"},
+        {L"Alpha Beta", L"a-broken", L"Broken"},
+        {L"English (Default)", L"", L"Cancel"},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        ASSERT_TRUE(chooseItem(session, kLanguageSelector, kLanguageList, cases[row].item)) << "row " << row;
+        EXPECT_EQ(session.call<std::wstring>([] { return liveSettings().languageName; }), cases[row].folder)
+            << "row " << row;
+        EXPECT_EQ(session.call<std::wstring>([] { return controlCaption(kCancelControl); }), cases[row].cancel)
+            << "row " << row;
+        EXPECT_EQ(session.call<std::wstring>([] { return controlCaption(kLanguageSelector); }), cases[row].item)
+            << "row " << row;
+    }
+}
+
 TEST_F(LocalisationTest, AThousandCharacterDisplayName) {
     // The loader keeps lines of 1000 characters: the name is what follows "D001:".
     const std::string longName = std::string(990, 'L') + "12345";
