@@ -104,6 +104,16 @@ void endDrag() {
     ReleaseCapture();
 }
 
+// Whether an activation comes back from another program: the window active before it (WM_ACTIVATE's lParam) is
+// none of this process's, or unknown (the system passes none for another thread's window). A closing drop-down list
+// or message box hands the activation back too, and must not undo what the user just chose there.
+bool comesFromAnotherProgram(HWND previous) {
+    if (previous == nullptr)
+        return true;
+    DWORD process = 0;
+    return GetWindowThreadProcessId(previous, &process) == 0 || process != GetCurrentProcessId();
+}
+
 INT_PTR onInitDialog(HWND window) {
     gState.window = window;
     attachSkinnedWindow(window); // window DC, back buffer, MM_TEXT; fatalExit (11) when one cannot be had
@@ -227,7 +237,8 @@ INT_PTR dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowLongPtrW(window, DWLP_MSGRESULT, 1); // what the dialog manager hands back: erased
         return 1;
     case WM_ACTIVATE:
-        if (gState.reloadOnActivate && LOWORD(wParam) != WA_INACTIVE) {
+        if (gState.reloadOnActivate && LOWORD(wParam) != WA_INACTIVE &&
+            comesFromAnotherProgram(reinterpret_cast<HWND>(lParam))) {
             gState.reloadOnActivate = false;
             // What the module program left in the registry is what is saved now.
             reloadProgramSettings();

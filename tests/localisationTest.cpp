@@ -332,6 +332,34 @@ TEST_F(LocalisationTest, ReloadWhenActivatedAfterAModuleProgram) {
     EXPECT_EQ(session.call<std::wstring>([] { return controlCaption(kThemeSelector); }), L"Colorful");
 }
 
+TEST_F(LocalisationTest, AListHandingTheActivationBackDoesNotReload) {
+    // An older module program was started (its settings are read when the user comes back from it); meanwhile the
+    // user picks 125 % in the scale list. The closing list hands the activation back to the main window: that is
+    // no return from the other program, and the choice stays, unsaved.
+    registry_.setDword(SuiteKey::UserMain, L"textScale", 100);
+    MainWindowSession session;
+    ASSERT_TRUE(session.started());
+    session.run([] { mainWindowState().reloadOnActivate = true; });
+    ASSERT_TRUE(chooseItem(session, kScaleSelector, kScaleList, L"125%"));
+    EXPECT_FALSE(session.call<bool>([] { return anyListOpen(); }));
+    EXPECT_EQ(session.call<HWND>([] { return GetActiveWindow(); }), session.window());
+    EXPECT_EQ(session.call<std::wstring>([] { return controlCaption(kScaleSelector); }), L"125%");
+    EXPECT_EQ(session.call<int32_t>([] { return liveSettings().textScale; }), 125);
+    EXPECT_TRUE(session.call<bool>([] { return areSettingsModified(); })) << "the close question still asks";
+    EXPECT_TRUE(session.call<bool>([] { return mainWindowState().reloadOnActivate; })) << "still pending";
+    // Any other window of this program handing the activation back (a message box, another list) is no return
+    // either.
+    const HWND popup = session.call<HWND>([] { return GetParent(listBoxOf(kScaleList)); });
+    ASSERT_TRUE(session.post(WM_ACTIVATE, WA_CLICKACTIVE, LPARAM(popup)));
+    EXPECT_EQ(session.call<int32_t>([] { return liveSettings().textScale; }), 125);
+    // Back from the other program (a window of no thread here was active before): the reload comes.
+    registry_.setDword(SuiteKey::UserMain, L"textScale", 75);
+    ASSERT_TRUE(session.post(WM_ACTIVATE, WA_ACTIVE, 0));
+    EXPECT_FALSE(session.call<bool>([] { return mainWindowState().reloadOnActivate; }));
+    EXPECT_EQ(session.call<std::wstring>([] { return controlCaption(kScaleSelector); }), L"75%");
+    EXPECT_FALSE(session.call<bool>([] { return areSettingsModified(); }));
+}
+
 // Every entry of the window and its messages, in the shipped translation.
 TEST(ShippedLanguages, GermanIsCompleteAndValid) {
     const std::wstring path =
