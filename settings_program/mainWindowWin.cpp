@@ -130,9 +130,21 @@ INT_PTR onInitDialog(HWND window) {
     return 0;
 }
 
-INT_PTR onMouseMove(HWND window, LPARAM lParam) {
+// The drag is over once the capture went elsewhere (WM_CAPTURECHANGED: another window took it, or the system ended
+// it): the release that would end the drag never comes here then. The capture is not released here: it is no longer
+// this window's.
+void forgetDrag() {
+    gState.dragX = -1;
+    gState.dragY = -1;
+}
+
+INT_PTR onMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
     const int32_t x = GET_X_LPARAM(lParam);
     const int32_t y = GET_Y_LPARAM(lParam);
+    // A move without the left button: it was released where this window did not hear it. The window must not follow
+    // a pointer with no button held.
+    if ((wParam & MK_LBUTTON) == 0 && (gState.dragX >= 0 || gState.dragY >= 0))
+        endDrag();
     if (gState.dragX < 0 || gState.dragY < 0) {
         const int32_t id = hitTestControl(x, y);
         if (id != gState.hovered) {
@@ -246,7 +258,10 @@ INT_PTR dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_MOUSEMOVE:
-        return onMouseMove(window, lParam);
+        return onMouseMove(window, wParam, lParam);
+    case WM_CAPTURECHANGED:
+        forgetDrag();
+        return 0;
     case WM_LBUTTONDOWN:
         return onButtonDown(window, lParam);
     case WM_LBUTTONUP:

@@ -1,8 +1,9 @@
 // The settings program's main window, its real code on a thread of its own (support/mainWindowSession.h), driven by
-// mouse and key messages posted to its queue: the tables and texts it starts with, clicks that need press and release
-// on one control, dragging by free space, Enter with nothing highlighted, the Tab order with and without an owner,
-// the unsaved-changes question on close (Cancel, No, Yes; the MathType style box alone) and the first run's template
-// install. The selectors and the localisation are in localisationTest.cpp.
+// mouse and key messages posted to its queue: the tables and texts it starts with, clicks that need press and
+// release on one control, dragging by free space (ended by the release, a lost capture or a move without the
+// button), Enter with nothing highlighted, the Tab order with and without an owner, the unsaved-changes question on
+// close (Cancel, No, Yes; the MathType style box alone) and the first run's template install. The selectors and the
+// localisation are in localisationTest.cpp.
 #include "mainWindow.h"
 #include "mainCommand.h"
 #include "mainWindowLayout.h"
@@ -142,6 +143,57 @@ TEST_F(MainWindowTest, PressOnFreeSpaceDragsTheWindow) {
     ASSERT_TRUE(session.post(WM_LBUTTONUP, 0, MAKELPARAM(436, 446)));
     EXPECT_EQ(windowRect(session).left, moved.left);
     EXPECT_EQ(recordedCommands(session), (std::vector<int32_t>{-1, kHelpControl})); // -1: the release on free space
+}
+
+TEST_F(MainWindowTest, ADragEndsWhenTheCaptureGoesOrTheButtonIsUp) {
+    enum Loss { AnotherWindowTakesTheCapture, CaptureReleased, MoveWithoutTheButton };
+    const struct {
+        const char* what;
+        Loss loss;
+    } cases[] = {
+        {"another window takes the capture", AnotherWindowTakesTheCapture},
+        {"the capture is released elsewhere", CaptureReleased},
+        {"a move without the left button", MoveWithoutTheButton},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        SCOPED_TRACE(cases[row].what);
+        MainWindowSession session;
+        ASSERT_TRUE(session.started()) << "row " << row;
+        ASSERT_TRUE(session.post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 60)));
+        ASSERT_TRUE(session.post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 70)));
+        const RECT dragged = windowRect(session);
+        HWND other = nullptr; // a window of the main window's thread, made and destroyed there
+        switch (cases[row].loss) {
+        case AnotherWindowTakesTheCapture:
+            session.run([&] {
+                other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 600, 600, 50, 50, nullptr,
+                                        nullptr, GetModuleHandleW(nullptr), nullptr);
+                SetCapture(other);
+            });
+            EXPECT_EQ(session.call<HWND>([] { return GetCapture(); }), other) << "row " << row;
+            break;
+        case CaptureReleased:
+            session.run([] { ReleaseCapture(); });
+            break;
+        case MoveWithoutTheButton:
+            ASSERT_TRUE(session.post(WM_MOUSEMOVE, 0, MAKELPARAM(30, 80)));
+            EXPECT_EQ(session.call<HWND>([] { return GetCapture(); }), nullptr) << "row " << row;
+            break;
+        }
+        // The pointer moves on, as if the button were still held: the window stays where the drag left it.
+        ASSERT_TRUE(session.post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 140)));
+        ASSERT_TRUE(session.post(WM_MOUSEMOVE, 0, MAKELPARAM(200, 200)));
+        const RECT after = windowRect(session);
+        EXPECT_EQ(after.left, dragged.left) << "row " << row;
+        EXPECT_EQ(after.top, dragged.top) << "row " << row;
+        if (other != nullptr)
+            session.run([&] { DestroyWindow(other); });
+        // A new press on free space drags again.
+        ASSERT_TRUE(session.post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 60)));
+        ASSERT_TRUE(session.post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(15, 65)));
+        EXPECT_EQ(windowRect(session).left, after.left + 5) << "row " << row;
+        ASSERT_TRUE(session.post(WM_LBUTTONUP, 0, MAKELPARAM(15, 65)));
+    }
 }
 
 TEST_F(MainWindowTest, EnterWithNothingHighlightedDoesNothing) {
