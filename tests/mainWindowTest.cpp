@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <filesystem>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -319,6 +322,41 @@ TEST_F(MainWindowTest, FirstRunInstallsTheTemplateOnceWhileTheWindowIsMade) {
     EXPECT_EQ(installs[0], session.window());
     ASSERT_TRUE(session.clickControl(kHelpControl));
     EXPECT_EQ(templateInstalls(session).size(), 1u);
+}
+
+TEST_F(MainWindowTest, FirstRunInstallsTheTemplateThroughTheInstaller) {
+    // The real first-run call, no stand-in: the suite's template lands in the user's own Word STARTUP folder of the
+    // prefix, recorded and listed, without a question or a message.
+    registry_.removeKey(SuiteKey::UserMain);
+    const std::filesystem::path source = std::filesystem::path(install_.mainFolder()) / "Veltrim.dotm";
+    testing_support::writeFileBytes(source, "the suite's Word template");
+    wchar_t appData[MAX_PATH] = {};
+    wchar_t common[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)));
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common)));
+    const std::filesystem::path own = std::filesystem::path(appData) / "Microsoft" / "Word" / "STARTUP";
+    const std::filesystem::path list = std::filesystem::path(common) / "Veltrim" / "wordstartup";
+    std::error_code error;
+    std::filesystem::remove(own / "Veltrim.dotm", error);
+    std::filesystem::remove(list, error);
+    setFirstRunTemplateSetup(nullptr);
+    {
+        MainWindowSession session;
+        ASSERT_TRUE(session.started());
+        EXPECT_EQ(testing_support::readFileBytes(own / "Veltrim.dotm"), "the suite's Word template");
+        EXPECT_EQ(testing_support::readFileBytes(list), "\xEF\xBB\xBF" + own.string() + "\r\n");
+        wchar_t recorded[MAX_PATH] = {};
+        DWORD size = sizeof recorded;
+        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\main", L"wordStartup0",
+                               RRF_RT_REG_SZ, nullptr, recorded, &size),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(std::wstring(recorded), own.wstring());
+        EXPECT_TRUE(shownMessageBoxes().empty()) << "silent";
+        EXPECT_FALSE(session.ended());
+    }
+    std::filesystem::remove(own / "Veltrim.dotm", error);
+    std::filesystem::remove(list, error);
+    std::filesystem::remove(list.parent_path(), error);
 }
 
 TEST_F(MainWindowTest, OkSavesAndEndsWithOne) {
