@@ -1,6 +1,7 @@
-// Portable pieces of the text file reader and writer: decoding UTF-16 and UTF-32 byte runs into UTF-16 units, where
-// an undecodable stretch of UTF-8 ends, packing bytes into integers and back, and trimming white space. No file or Windows code here, so the native build tests
-// them too; the code pages that need the system's tables are decoded in textFileReaderWin.cpp.
+// Portable pieces of the text file reader and writer: decoding UTF-16 and UTF-32 byte runs into UTF-16 units, where an
+// undecodable stretch of UTF-8 ends, packing bytes into integers and back, and trimming white space. No file or Windows
+// code here, so the native build tests them too; the code pages that need the system's tables are decoded in
+// textFileReaderWin.cpp.
 #pragma once
 
 #include <cstddef>

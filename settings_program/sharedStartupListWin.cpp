@@ -173,10 +173,9 @@ SharedListPlace holdSharedListPlace(const std::wstring& path, bool directory, Sc
     held.close();
     // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened as itself, not followed. No data access, so that the text
     // reader (which shares reading only) can still open the file while it is held.
-    ScopedHandle handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT | (directory ? FILE_FLAG_BACKUP_SEMANTICS : 0),
-                                    nullptr));
+    ScopedHandle handle(
+        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | (directory ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr));
     if (!handle.isValid())
         return isMissingError(GetLastError()) ? SharedListPlace::Missing : SharedListPlace::Unusable;
     const SharedListPlace place = placeOf(handle.get(), path, directory);

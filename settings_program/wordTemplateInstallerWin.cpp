@@ -164,8 +164,8 @@ WordTemplateResult installWordTemplate(bool install, const WordTemplateEnvironme
         return outcome.result = WordTemplateResult::UserKeyNotWritable; // the list stays as it was
     copyTemplates(slots, outcome.templateSource, outcome.copyFailed);
     const bool listWritten =
-        list.rewritable &&
-        writeSharedList(outcome.sharedListPath, list, rewrittenSharedList(slots, list.lines), environment.sharedListWrite);
+        list.rewritable && writeSharedList(outcome.sharedListPath, list, rewrittenSharedList(slots, list.lines),
+                                           environment.sharedListWrite);
 
     if (!outcome.copyFailed.empty())
         outcome.result = WordTemplateResult::CopyFailed;

@@ -347,8 +347,8 @@ TEST_F(MainWindowTest, FirstRunInstallsTheTemplateThroughTheInstaller) {
         EXPECT_EQ(testing_support::readFileBytes(list), "\xEF\xBB\xBF" + own.string() + "\r\n");
         wchar_t recorded[MAX_PATH] = {};
         DWORD size = sizeof recorded;
-        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\main", L"wordStartup0",
-                               RRF_RT_REG_SZ, nullptr, recorded, &size),
+        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\main", L"wordStartup0", RRF_RT_REG_SZ, nullptr,
+                               recorded, &size),
                   ERROR_SUCCESS);
         EXPECT_EQ(std::wstring(recorded), own.wstring());
         EXPECT_TRUE(shownMessageBoxes().empty()) << "silent";

@@ -1,6 +1,6 @@
-// Registry value reads and writes against Wine's real registry: the 1024-byte read limit, values without a
-// terminator, strings ending at their first zero unit, the 511-unit write limit, each close policy (seen through whether the key can still be used), and the
-// 32-bit view.
+// Registry value reads and writes against Wine's real registry: the 1024-byte read limit, values without a terminator,
+// strings ending at their first zero unit, the 511-unit write limit, each close policy (seen through whether the key
+// can still be used), and the 32-bit view.
 #include "registryValues.h"
 
 #include <gtest/gtest.h>

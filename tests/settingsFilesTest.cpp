@@ -81,11 +81,11 @@ TEST(NumberedStringFile, EntriesEscapesAndTrimming) {
     EXPECT_EQ(map[1], L"\x0420\x0443\x0441\x0441\x043A\x0438\x0439");
 
     // A bad byte in a 128-byte fill that is not the last costs itself alone, not the en dash after it.
-    writeFileBytes(path, "\xEF\xBB\xBF"
-                         "D001:" + std::string(150, 'x') + "\r\n"
-                         "D002:2026\r\n"
-                         "D003:Caf\xE9 \xE2\x80\x93 Bar\r\n"
-                         "D004:" + std::string(300, 'y') + "\r\n");
+    const std::string first = "\xEF\xBB\xBF"
+                              "D001:" +
+                              std::string(150, 'x') + "\r\n";
+    const std::string last = "D004:" + std::string(300, 'y') + "\r\n";
+    writeFileBytes(path, first + "D002:2026\r\nD003:Caf\xE9 \xE2\x80\x93 Bar\r\n" + last);
     ASSERT_EQ(loadNumberedStrings(map, path.wstring(), 3, L'D', L':'), 4);
     EXPECT_EQ(map[3], L"Caf\xFFFD \x2013 Bar");
     EXPECT_EQ(map[4], std::wstring(300, L'y'));

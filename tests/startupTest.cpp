@@ -1,8 +1,8 @@
 // Start-up of the settings program. In this process: the module-only modes (the "not found" note, no main window,
-// nothing saved; an installed module's entry called without an owner), the main window's results, its owner (none, a window, a number that names no window) and the
-// file processing flag. Real runs of VeltrimOptions.exe, their windows answered from here as a user would: without
-// the machine-wide key the program says it is not properly installed and ends with exit code 12; a module-only run
-// ends with 0 after its note; the main window takes its owner from "-wnd:".
+// nothing saved; an installed module's entry called without an owner), the main window's results, its owner (none, a
+// window, a number that names no window) and the file processing flag. Real runs of VeltrimOptions.exe, their windows
+// answered from here as a user would: without the machine-wide key the program says it is not properly installed and
+// ends with exit code 12; a module-only run ends with 0 after its note; the main window takes its owner from "-wnd:".
 #include "startup.h"
 
 #include "mainWindow.h"
@@ -217,7 +217,8 @@ HMODULE loadStandIn(const wchar_t*) {
     return GetModuleHandleW(nullptr);
 }
 FARPROC lookUpStandIn(HMODULE, const char* name) {
-    return std::string(name) == "showOptSbk" ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(recordEntry)) : nullptr;
+    return std::string(name) == "showOptSbk" ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(recordEntry))
+                                             : nullptr;
 }
 
 TEST_F(StartupTest, InstalledModuleOnlyRunsWithoutAnOwnerAndSavesNothing) {

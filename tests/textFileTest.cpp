@@ -1,5 +1,6 @@
-// TextFileReader and TextFileWriter against real files: byte-order marks, code pages, fills that split characters,
-// bad UTF-8 bytes before good characters at every buffer size, line and word reading, NUL units and the file's end, push-back, and the bytes the writer produces for each encoding.
+// TextFileReader and TextFileWriter against real files: byte-order marks, code pages, fills that split characters, bad
+// UTF-8 bytes before good characters at every buffer size, line and word reading, NUL units and the file's end,
+// push-back, and the bytes the writer produces for each encoding.
 #include "textFile.h"
 #include "testFiles.h"
 

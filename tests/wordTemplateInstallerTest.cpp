@@ -573,7 +573,9 @@ TEST(WordTemplateInstaller, SharedListContents) {
         {"an undecodable byte", bom + "C:\\a\r\nC:\\\xFF\r\n", false, {}},
         {"a NUL in the middle", bom + std::string("C:\\a\r\n\0C:\\b\r\n", 12), false, {}},
         {"a line longer than any path", bom + std::string(40000, 'x') + "\r\nC:\\b\r\n", false, {}},
-        {"a line as long as the longest path", bom + "D:\\" + std::string(32764, 'x') + "\r\n", true,
+        {"a line as long as the longest path",
+         bom + "D:\\" + std::string(32764, 'x') + "\r\n",
+         true,
          {L"D:\\" + std::wstring(32764, L'x')}},
         {"a last line one unit longer, without line end", bom + "D:\\" + std::string(32765, 'x'), false, {}},
         // A NUL ends a line for the reader wherever it stands: a rewrite would split or shorten that line.
@@ -641,8 +643,8 @@ TEST(WordTemplateInstaller, FailedWriteKeepsTheOtherUsersLines) {
         EXPECT_EQ(scene.listBytes(), before) << "row " << row << ": the old text is back";
         // The whole new text in one call.
         ASSERT_EQ(gFailedWrite.calls.size(), 1u) << "row " << row;
-        EXPECT_EQ(gFailedWrite.calls[0], "\xEF\xBB\xBF" + utf8(scene.ownFolder()) +
-                                             "\r\nD:\\other\\STARTUP\r\nE:\\x\r\n")
+        EXPECT_EQ(gFailedWrite.calls[0],
+                  "\xEF\xBB\xBF" + utf8(scene.ownFolder()) + "\r\nD:\\other\\STARTUP\r\nE:\\x\r\n")
             << "row " << row;
         EXPECT_EQ(scene.record(), Scene::recordOf({scene.ownFolder()})) << "row " << row;
         EXPECT_TRUE(scene.holdsTemplate(scene.ownFolder())) << "row " << row;
@@ -713,8 +715,8 @@ TEST(WordTemplateInstaller, SharedListOrItsFolderAsALink) {
     // creates nor reads nor rewrites anything there.
     const struct {
         const char* what;
-        bool folderLink;       // "Veltrim" links to the folder "elsewhere"; else the list links to "elsewhere\target"
-        bool targetExists;     // the link's target is there before the run
+        bool folderLink;   // "Veltrim" links to the folder "elsewhere"; else the list links to "elsewhere\target"
+        bool targetExists; // the link's target is there before the run
     } cases[] = {
         {"the folder is a directory link", true, false},
         {"the folder is a directory link to a folder holding a list", true, true},
