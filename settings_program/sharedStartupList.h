@@ -58,7 +58,8 @@ enum class SharedListPlace : int32_t {
 };
 
 // Opens the folder or file for its attributes only, sharing reading and writing but not deleting (so that while
-// `held` lives it can be neither renamed nor deleted, and so not replaced by a link), and says what it is. Windows
+// `held` lives Windows lets no one rename or delete it, and so replace it by a link; Wine does not keep a held
+// folder from being renamed), and says what it is. Windows
 // shows a link as a reparse point; Wine shows a file symbolic link as a plain file, so the object's final path is
 // also compared with its folder's final path and its own name. `held` is set only for Plain.
 SharedListPlace holdSharedListPlace(const std::wstring& path, bool directory, ScopedHandle& held);
