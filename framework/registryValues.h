@@ -20,7 +20,8 @@ constexpr uint32_t kRegStringReadBytes = 1024;
 constexpr uint32_t kRegStringWriteUnits = 511;
 
 // Any value type is read as a string: its bytes as little-endian units, the last unit taken as the terminator and
-// dropped (so a value stored without one loses its last character). The string is empty on failure.
+// dropped (so a value stored without one loses its last character), and the text ending at its first zero unit.
+// The string is empty on failure.
 bool readRegString(std::wstring& out, ScopedRegKey& key, const wchar_t* name, KeyClosePolicy policy);
 // Up to 4 bytes, little-endian, missing high bytes 0; a longer value fails. 0 on failure.
 bool readRegDword(int32_t& out, ScopedRegKey& key, const wchar_t* name, KeyClosePolicy policy);

@@ -71,6 +71,9 @@ public:
     bool skipSpaces();
 
     uint32_t status() const { return status_; }
+    // True when the last read that gave 0 found the end of the file. A 0 from readChar while this is false (and no
+    // stopping bit is set) was a NUL unit in the file, which a line or word read also stops at.
+    bool atEndOfFile() const { return endOfFile_; }
     int32_t codePage() const { return codePage_; }
     uint64_t fileSize() const;
     FILETIME creationTime() const;
@@ -87,6 +90,7 @@ private:
 
     uint32_t status_ = 0;
     bool ungetPending_ = false;
+    bool endOfFile_ = false; // the last fill found no bytes left
     ScopedHandle file_;
     std::wstring path_;
     int32_t codePage_ = 0;

@@ -127,14 +127,17 @@ void TextFileReader::ungetChar() {
 bool TextFileReader::fill() {
     charCount_ = 0;
     readPos_ = 1;
+    endOfFile_ = false;
     DWORD got = 0;
     if (!readFileBytes(file_.get(), byteBuffer_.get() + pendingBytes_, bufferBytes_ - pendingBytes_, got)) {
         status_ |= TextFileStatus::IoError;
         return false;
     }
     pendingBytes_ += got;
-    if (pendingBytes_ == 0)
-        return false; // plain end of file: no status bit
+    if (pendingBytes_ == 0) {
+        endOfFile_ = true; // plain end of file: no status bit
+        return false;
+    }
     const bool lastFill = pendingBytes_ < bufferBytes_;
     const size_t consumed = decodeFill(lastFill);
     if (status_ & kTextFileStopMask)
@@ -203,14 +206,16 @@ size_t TextFileReader::decodeCodePage(bool lastFill) {
     return size_t(length);
 }
 
-// How many bytes one undecodable character takes, judged by its first byte; never more than are pending.
+// How many bytes one undecodable character takes, judged by its first byte; never more than are pending. In UTF-8
+// only the bytes that cannot start a well-formed sequence go: a bad byte followed by a good character must not take
+// the character with it (which it would, judged by the first byte alone, and then only where the fills fell).
 size_t TextFileReader::consumeOneCharacter() const {
     const uint8_t first = byteBuffer_[0];
     size_t count = 1;
     if (isDoubleByteCodePage(codePage_) && IsDBCSLeadByteEx(UINT(codePage_), first))
         count = 2;
     else if (codePage_ == kCodePageUtf8)
-        count = 1 + (first >= 0xC0) + (first >= 0xE0) + (first >= 0xF0);
+        count = std::max<size_t>(1, utf8UndecodableFront(byteBuffer_.get(), size_t(pendingBytes_)));
     return std::min<size_t>(count, pendingBytes_);
 }
 

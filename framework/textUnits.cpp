@@ -27,7 +27,67 @@ void substituteTail(UnitDecodeResult& result, size_t count, bool lastRun, wchar_
     result.substituted = true;
     result.consumed = count;
 }
+// Well-formed UTF-8 sequences by their first byte: every byte after the second lies in 80-BF.
+struct Utf8Lead {
+    uint8_t first;      // first byte, from
+    uint8_t last;       // first byte, to
+    uint8_t length;     // bytes in the sequence
+    uint8_t secondLow;  // the second byte's range, from
+    uint8_t secondHigh; // the second byte's range, to
+};
+constexpr Utf8Lead kUtf8Leads[] = {
+    // first last length second byte
+    {0x00, 0x7F, 1, 0x00, 0x00}, // ASCII
+    {0xC2, 0xDF, 2, 0x80, 0xBF}, // U+0080 to U+07FF (C0 and C1 would be overlong)
+    {0xE0, 0xE0, 3, 0xA0, 0xBF}, // U+0800 to U+0FFF, no overlong forms
+    {0xE1, 0xEC, 3, 0x80, 0xBF}, // U+1000 to U+CFFF
+    {0xED, 0xED, 3, 0x80, 0x9F}, // U+D000 to U+D7FF, no surrogates
+    {0xEE, 0xEF, 3, 0x80, 0xBF}, // U+E000 to U+FFFF
+    {0xF0, 0xF0, 4, 0x90, 0xBF}, // U+10000 to U+3FFFF, no overlong forms
+    {0xF1, 0xF3, 4, 0x80, 0xBF}, // U+40000 to U+FFFFF
+    {0xF4, 0xF4, 4, 0x80, 0x8F}, // U+100000 to U+10FFFF, nothing above
+};
+
+enum class Utf8Start { WellFormed, IllFormed, CutShort };
+
+// Whether the bytes at `pos` start a well-formed sequence.
+Utf8Start utf8StartAt(const uint8_t* bytes, size_t count, size_t pos) {
+    const uint8_t first = bytes[pos];
+    for (const Utf8Lead& lead : kUtf8Leads) {
+        if (first < lead.first || first > lead.last)
+            continue;
+        for (size_t n = 1; n < lead.length; ++n) {
+            if (pos + n >= count)
+                return Utf8Start::CutShort;
+            const uint8_t low = n == 1 ? lead.secondLow : 0x80;
+            const uint8_t high = n == 1 ? lead.secondHigh : 0xBF;
+            if (bytes[pos + n] < low || bytes[pos + n] > high)
+                return Utf8Start::IllFormed;
+        }
+        return Utf8Start::WellFormed;
+    }
+    return Utf8Start::IllFormed; // 80-C1 and F5-FF start nothing
+}
 } // namespace
+
+size_t utf8UndecodableFront(const uint8_t* bytes, size_t count) {
+    size_t pos = 0;
+    while (pos < count && utf8StartAt(bytes, count, pos) == Utf8Start::IllFormed)
+        ++pos;
+    return pos;
+}
+
+bool isWellFormedUtf16(const std::wstring& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const uint32_t unit = uint32_t(text[i]);
+        if (!isSurrogate(unit))
+            continue;
+        if (unit > 0xDBFF || i + 1 == text.size() || uint32_t(text[i + 1]) < 0xDC00 || uint32_t(text[i + 1]) > 0xDFFF)
+            return false;
+        ++i;
+    }
+    return true;
+}
 
 UnitDecodeResult decodeUtf16Run(const uint8_t* bytes, size_t count, bool bigEndian, bool lastRun, wchar_t* out) {
     UnitDecodeResult result;

@@ -1,6 +1,7 @@
-// Portable pieces of the text file reader and writer: decoding UTF-16 and UTF-32 byte runs into UTF-16 units, packing
-// bytes into integers and back, and trimming white space. No file or Windows code here, so the native build tests
-// them too; the code pages that need the system's tables are decoded in textFileReaderWin.cpp.
+// Portable pieces of the text file reader and writer: decoding UTF-16 and UTF-32 byte runs into UTF-16 units, where an
+// undecodable stretch of UTF-8 ends, packing bytes into integers and back, and trimming white space. No file or Windows
+// code here, so the native build tests them too; the code pages that need the system's tables are decoded in
+// textFileReaderWin.cpp.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +24,16 @@ UnitDecodeResult decodeUtf16Run(const uint8_t* bytes, size_t count, bool bigEndi
 // Surrogate code points and values above 0x10FFFF are not characters and become "?". On the last run, an incomplete
 // unit becomes one "?". `out` must hold bytes / 2 + 1 units.
 UnitDecodeResult decodeUtf32Run(const uint8_t* bytes, size_t count, bool bigEndian, bool lastRun, wchar_t* out);
+
+// UTF-8 (the Unicode standard's table of well-formed byte sequences): how many bytes at the front of a run cannot
+// start a well-formed sequence, each judged together with the bytes after it. Counting stops at the first byte that
+// starts one, and at a byte whose sequence the end of the run cuts short (the next run may complete it); 0 when the
+// first byte starts one. So one bad byte before a good character costs that byte alone, never the character.
+size_t utf8UndecodableFront(const uint8_t* bytes, size_t count);
+
+// True when every surrogate unit of the text is half of a pair (high, then low): such a text survives a round trip
+// through UTF-8 unchanged.
+bool isWellFormedUtf16(const std::wstring& text);
 
 // Packs 2, 3 or 4 bytes into an integer; little-endian gives byte i the weight 256^i, big-endian gives the last byte
 // the weight 1. Any other length, or no bytes, gives 0.

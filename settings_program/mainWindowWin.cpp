@@ -104,6 +104,16 @@ void endDrag() {
     ReleaseCapture();
 }
 
+// Whether an activation comes back from another program: the window active before it (WM_ACTIVATE's lParam) is
+// none of this process's, or unknown (the system passes none for another thread's window). A closing drop-down list
+// or message box hands the activation back too, and must not undo what the user just chose there.
+bool comesFromAnotherProgram(HWND previous) {
+    if (previous == nullptr)
+        return true;
+    DWORD process = 0;
+    return GetWindowThreadProcessId(previous, &process) == 0 || process != GetCurrentProcessId();
+}
+
 INT_PTR onInitDialog(HWND window) {
     gState.window = window;
     attachSkinnedWindow(window); // window DC, back buffer, MM_TEXT; fatalExit (11) when one cannot be had
@@ -120,9 +130,21 @@ INT_PTR onInitDialog(HWND window) {
     return 0;
 }
 
-INT_PTR onMouseMove(HWND window, LPARAM lParam) {
+// The drag is over once the capture went elsewhere (WM_CAPTURECHANGED: another window took it, or the system ended
+// it): the release that would end the drag never comes here then. The capture is not released here: it is no longer
+// this window's.
+void forgetDrag() {
+    gState.dragX = -1;
+    gState.dragY = -1;
+}
+
+INT_PTR onMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
     const int32_t x = GET_X_LPARAM(lParam);
     const int32_t y = GET_Y_LPARAM(lParam);
+    // A move without the left button: it was released where this window did not hear it. The window must not follow
+    // a pointer with no button held.
+    if ((wParam & MK_LBUTTON) == 0 && (gState.dragX >= 0 || gState.dragY >= 0))
+        endDrag();
     if (gState.dragX < 0 || gState.dragY < 0) {
         const int32_t id = hitTestControl(x, y);
         if (id != gState.hovered) {
@@ -227,7 +249,8 @@ INT_PTR dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowLongPtrW(window, DWLP_MSGRESULT, 1); // what the dialog manager hands back: erased
         return 1;
     case WM_ACTIVATE:
-        if (gState.reloadOnActivate && LOWORD(wParam) != WA_INACTIVE) {
+        if (gState.reloadOnActivate && LOWORD(wParam) != WA_INACTIVE &&
+            comesFromAnotherProgram(reinterpret_cast<HWND>(lParam))) {
             gState.reloadOnActivate = false;
             // What the module program left in the registry is what is saved now.
             reloadProgramSettings();
@@ -235,7 +258,10 @@ INT_PTR dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_MOUSEMOVE:
-        return onMouseMove(window, lParam);
+        return onMouseMove(window, wParam, lParam);
+    case WM_CAPTURECHANGED:
+        forgetDrag();
+        return 0;
     case WM_LBUTTONDOWN:
         return onButtonDown(window, lParam);
     case WM_LBUTTONUP:

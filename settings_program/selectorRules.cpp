@@ -59,6 +59,21 @@ int32_t languageFontPointSize(const std::wstring* entry) {
     return int32_t(size);
 }
 
+std::wstring displayNameOf(const std::wstring& entry) {
+    std::wstring name;
+    name.reserve(entry.size());
+    for (size_t i = 0; i < entry.size(); ++i) {
+        if (entry[i] == L'\r' || entry[i] == L'\n') {
+            if (entry[i] == L'\r' && i + 1 < entry.size() && entry[i + 1] == L'\n')
+                ++i; // CR LF is one line break
+            name += L' ';
+            continue;
+        }
+        name += entry[i];
+    }
+    return name;
+}
+
 namespace {
 bool sameFolderName(const std::wstring& a, const std::wstring& b) {
     if (a.size() != b.size())

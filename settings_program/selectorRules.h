@@ -26,6 +26,10 @@ std::wstring languageFontFace(const std::wstring& entry);
 // number, below 6 or above 14.
 int32_t languageFontPointSize(const std::wstring* entry);
 
+// The display name of a language or skin from its file's entry 1: one line, every line break in it (CR LF, CR or LF,
+// which the entry's escapes can make) a blank, so that the name stays one item of a list whose items end in LF.
+std::wstring displayNameOf(const std::wstring& entry);
+
 // The position of `name` in a list of folder names (each ended by LF), folder names compared without regard to
 // ASCII letter case as the file system does; -1 when absent.
 int32_t folderPosition(const std::wstring& folderNames, const std::wstring& name);

@@ -118,7 +118,7 @@ int32_t listLocalisedFolders(const std::wstring& root, const std::wstring& fileN
         const auto display = texts.find(kLanguageNameEntry);
         if (!isLocalisedFileValid(texts) || display == texts.end() || display->second.empty())
             continue;
-        displayNames += display->second + L"\n";
+        displayNames += displayNameOf(display->second) + L"\n";
         folderNames += name + L"\n";
     }
     return 0;

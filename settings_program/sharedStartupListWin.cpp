@@ -2,19 +2,119 @@
 #include "sharedStartupList.h"
 
 #include "textFile.h"
-#include "wordTemplateInstaller.h"
+#include "textUnits.h"
 
 #include <aclapi.h>
 
+#include <utility>
+
 namespace {
 constexpr uint64_t kReadBufferBytes = 128;
-constexpr uint64_t kWriteBufferBytes = 256;
+constexpr wchar_t kUtf8Mark[] = L"\uFEFF";
 
-bool fileIsMissing(const std::wstring& path) {
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return false;
-    const DWORD error = GetLastError();
+bool isMissingError(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// The system's final path of an open file or folder (links resolved), empty when it cannot be had.
+std::wstring finalPathOf(HANDLE handle) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD units = GetFinalPathNameByHandleW(handle, &path[0], DWORD(path.size()), FILE_NAME_NORMALIZED);
+        if (units == 0)
+            return std::wstring();
+        if (units < path.size()) {
+            path.resize(units);
+            return path;
+        }
+        path.assign(units, L'\0'); // too small: `units` is the size needed, terminator included
+    }
+    return std::wstring();
+}
+
+bool sameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Whether the object open as `handle` is the one named `path`, judged by final paths: its own must be its folder's
+// followed by its name. A final path that cannot be had leaves the judgement to the attributes.
+bool reachedDirectly(HANDLE handle, const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || slash + 1 >= path.size())
+        return true;
+    const std::wstring own = finalPathOf(handle);
+    ScopedHandle parent(CreateFileW(path.substr(0, slash).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const std::wstring folder = parent.isValid() ? finalPathOf(parent.get()) : std::wstring();
+    if (own.empty() || folder.empty())
+        return true;
+    const bool folderEndsInSlash = folder.back() == L'\\';
+    return sameTextIgnoringCase(own, folder + (folderEndsInSlash ? L"" : L"\\") + path.substr(slash + 1));
+}
+
+// The volume and file index of an open file: the same file whatever name it was opened by.
+bool sameFile(HANDLE a, HANDLE b) {
+    BY_HANDLE_FILE_INFORMATION first{};
+    BY_HANDLE_FILE_INFORMATION second{};
+    return GetFileInformationByHandle(a, &first) && GetFileInformationByHandle(b, &second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+}
+
+// What an open handle is: a link (by its attributes or its final path), the other kind, or the object itself.
+SharedListPlace placeOf(HANDLE handle, const std::wstring& path, bool directory) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(handle, &information))
+        return SharedListPlace::Unusable;
+    // By path too: Wine shows a directory link as a reparse point there only.
+    const DWORD byPath = GetFileAttributesW(path.c_str());
+    const DWORD attributes = information.dwFileAttributes | (byPath != INVALID_FILE_ATTRIBUTES ? byPath : 0);
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !reachedDirectly(handle, path))
+        return SharedListPlace::Link;
+    if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != directory)
+        return SharedListPlace::Unusable;
+    return SharedListPlace::Plain;
+}
+
+bool readWhole(HANDLE file, std::string& bytes) {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 || uint64_t(size.QuadPart) > kSharedListMaxBytes)
+        return false;
+    bytes.assign(size_t(size.QuadPart), '\0');
+    size_t got = 0;
+    while (got < bytes.size()) {
+        DWORD read = 0;
+        if (!ReadFile(file, &bytes[got], DWORD(bytes.size() - got), &read, nullptr) || read == 0)
+            return false;
+        got += read;
+    }
+    return true;
+}
+
+bool writeAll(HANDLE file, const void* bytes, DWORD count) {
+    DWORD written = 0;
+    return WriteFile(file, bytes, count, &written, nullptr) && written == count;
+}
+
+// The file from its start holds exactly these bytes.
+bool replaceContent(HANDLE file, const std::string& bytes, SharedListWrite write) {
+    LARGE_INTEGER start{};
+    return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && write(file, bytes.data(), DWORD(bytes.size())) &&
+           SetEndOfFile(file);
+}
+
+// The list's text as the file holds it: a UTF-8 byte-order mark, then every line and CR LF.
+bool encodeList(const std::vector<std::wstring>& lines, std::string& bytes) {
+    std::wstring text = kUtf8Mark;
+    for (const std::wstring& line : lines)
+        text += line + L"\r\n";
+    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    if (needed <= 0 || uint64_t(needed) > kSharedListMaxBytes)
+        return false;
+    bytes.assign(size_t(needed), '\0');
+    return WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &bytes[0], needed, nullptr, nullptr) ==
+           needed;
 }
 } // namespace
 
@@ -69,30 +169,60 @@ SharedListCreation createWordStartupList(const std::wstring& path) {
     return GetLastError() == ERROR_FILE_EXISTS ? SharedListCreation::AlreadyThere : SharedListCreation::Failed;
 }
 
+SharedListPlace holdSharedListPlace(const std::wstring& path, bool directory, ScopedHandle& held) {
+    held.close();
+    // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened as itself, not followed. No data access, so that the text
+    // reader (which shares reading only) can still open the file while it is held.
+    ScopedHandle handle(
+        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | (directory ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr));
+    if (!handle.isValid())
+        return isMissingError(GetLastError()) ? SharedListPlace::Missing : SharedListPlace::Unusable;
+    const SharedListPlace place = placeOf(handle.get(), path, directory);
+    if (place == SharedListPlace::Plain)
+        held = std::move(handle);
+    return place;
+}
+
 SharedListContent readSharedList(const std::wstring& path) {
     SharedListContent content;
-    if (fileIsMissing(path)) {
-        content.rewritable = createWordStartupList(path) == SharedListCreation::Created;
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos ||
+        holdSharedListPlace(path.substr(0, slash), true, content.heldFolder) != SharedListPlace::Plain)
+        return content;
+    switch (holdSharedListPlace(path, false, content.heldFile)) {
+    case SharedListPlace::Plain:
+        break;
+    case SharedListPlace::Missing:
+        // Made in the folder just checked and held; CREATE_NEW makes nothing where a link of that name stands.
+        content.rewritable = createWordStartupList(path) == SharedListCreation::Created &&
+                             holdSharedListPlace(path, false, content.heldFile) == SharedListPlace::Plain;
+        return content;
+    case SharedListPlace::Link:
+    case SharedListPlace::Unusable:
         return content;
     }
     TextFileReader reader(path, kCodePageUtf8, kReadBufferBytes);
-    if (readerStatus(reader) != 0)
-        return content; // there, but not readable now (held by another program, no access): leave it alone
+    if (readerStatus(reader) != 0 || readerFileSize(reader) > kSharedListMaxBytes)
+        return content; // there, but not readable now (held by another program, no access), or no list
     std::wstring line;
     for (;;) {
-        const size_t consumed = reader.readLine(line, kSharedListLineUnits);
-        if (consumed == 0)
-            break;
-        if (consumed > line.size() + 1 || content.lines.size() >= kSharedListMaxLines) {
-            content.lines.clear(); // an over-long line would be cut by a rewrite, a huge file is no list
+        // One unit more than a line may hold, so that an over-long line shows by its length.
+        const size_t consumed = reader.readLine(line, kSharedListLineUnits + 1);
+        const bool terminated = consumed == line.size() + 1;
+        // A line ends without its terminator only at the end of the file; anywhere else it stopped at a NUL unit,
+        // and a rewrite would split the line there (or lose what follows a NUL at the end).
+        const bool damaged = line.size() > kSharedListLineUnits || (!terminated && !reader.atEndOfFile()) ||
+                             !isWellFormedUtf16(line) || content.lines.size() >= kSharedListMaxLines;
+        if (damaged) {
+            content.lines.clear();
             return content;
         }
+        if (consumed == 0)
+            break;
         content.lines.push_back(line);
     }
-    // readLine also stops at a NUL unit; what follows it would be lost by a rewrite. At the real end of the file
-    // one more read gives 0 again.
-    const bool atEnd = reader.readChar() == 0;
-    if (!atEnd || (readerStatus(reader) & (kTextFileStopMask | TextFileStatus::DecodeSubstituted)) != 0) {
+    if ((readerStatus(reader) & (kTextFileStopMask | TextFileStatus::DecodeSubstituted)) != 0) {
         content.lines.clear();
         return content;
     }
@@ -100,11 +230,26 @@ SharedListContent readSharedList(const std::wstring& path) {
     return content;
 }
 
-bool writeSharedList(const std::wstring& path, const std::vector<std::wstring>& lines) {
-    // The code page number itself (not the Utf8 selector), so that the file starts with the UTF-8 byte-order mark.
-    TextFileWriter writer(path, kCodePageUtf8, kWriteBufferBytes);
-    for (const std::wstring& line : lines)
-        if (writer.writeString(line + L"\r\n") == 0)
-            break;
-    return writerStatus(writer) == 0;
+bool writeSharedList(const std::wstring& path, const SharedListContent& content, const std::vector<std::wstring>& lines,
+                     SharedListWrite write) {
+    if (!content.rewritable || !content.heldFile.isValid())
+        return false;
+    std::string bytes;
+    if (!encodeList(lines, bytes))
+        return false;
+    // In place: the file keeps its descriptor and owner, and its old space stays allocated for the old text.
+    ScopedHandle file(CreateFileW(path.c_str(), FILE_READ_DATA | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.isValid() || placeOf(file.get(), path, false) != SharedListPlace::Plain ||
+        !sameFile(file.get(), content.heldFile.get()))
+        return false;
+    std::string old;
+    if (!readWhole(file.get(), old))
+        return false;
+    if (replaceContent(file.get(), bytes, write != nullptr ? write : writeAll))
+        return true;
+    // The old text fits where it stood before: other users' lines are not lost with this run's.
+    replaceContent(file.get(), old, writeAll);
+    return false;
 }

@@ -24,8 +24,13 @@ enum class [[nodiscard]] WordTemplateResult : int32_t{
     RemovalIncomplete = 5,    // at least one template could not be deleted (Word holds it); its folder stays
                               // recorded and listed, so that a later run tries again (see removalFailed)
     SharedListNotUpdated = 6, // templates and per-user record are right, but the shared list could not be read,
-                              // locked or written, and was left as it was
+                              // locked or written, or holds what a rewrite would damage, or it or its folder is a
+                              // link; it was left as it was
 };
+
+// The one write of the shared list's new text: true when all `count` bytes went into the file. WriteFile unless a
+// test stands in, to fail as a full disk does.
+using SharedListWrite = bool (*)(HANDLE file, const void* bytes, DWORD count);
 
 // Where the installer looks for the folders that depend on the user and the machine. Unset: the system's folders.
 // Tests point them at folders of their own.
@@ -37,6 +42,8 @@ struct WordTemplateEnvironment {
     std::optional<std::wstring> commonAppDataFolder;
     // How long a run waits for another run (another user) to finish with the shared list.
     DWORD sharedListLockTimeoutMs = 30000;
+    // Replaces the write of the shared list's new text; null: WriteFile.
+    SharedListWrite sharedListWrite = nullptr;
 };
 
 // What one run did, for the result message. Starts as a failure.
@@ -52,10 +59,13 @@ struct WordTemplateOutcome {
 // the runs of users in different sessions see the same one.
 constexpr wchar_t kSharedListMutexName[] = L"Global\\VeltrimWordStartupList";
 
-// Rights that every user gets on the shared list: reading and writing its data (with the attribute and extended
-// attribute rights that GENERIC_READ and GENERIC_WRITE opens ask for), never DELETE, WRITE_DAC or WRITE_OWNER, so that
-// no user can remove it or lock the others out.
-constexpr DWORD kSharedListRights = FILE_GENERIC_READ | FILE_GENERIC_WRITE;
+// Rights that every user gets on the shared list: what another user's run needs to rewrite it, and no more: reading
+// it as the text reader opens it (GENERIC_READ) and writing its data in place (FILE_WRITE_DATA, which also sets its
+// end). Not appending, attributes or extended attributes, and never DELETE, WRITE_DAC or WRITE_OWNER.
+// What this does not protect: the user whose run created the list owns it, and an owner may always change its DACL
+// (and so lock the others out) or delete it; and since every user may write its data, any user may empty or rewrite
+// it. The list is a shared note of where templates lie, not a secured record.
+constexpr DWORD kSharedListRights = FILE_GENERIC_READ | FILE_WRITE_DATA;
 // Rights that every user gets on the mutex: waiting for it and releasing it.
 constexpr DWORD kSharedListMutexRights = SYNCHRONIZE | MUTEX_MODIFY_STATE;
 
@@ -72,7 +82,7 @@ enum class SharedListCreation : int32_t {
     Failed = 2,       // no list could be made (folder missing or not writable, descriptor not built)
 };
 // Creates the empty shared list with a DACL of one entry, Everyone with kSharedListRights. Never truncates a list
-// that is there: other users' folders are in it.
+// that is there (other users' folders are in it), nor creates one through a link of that name.
 SharedListCreation createWordStartupList(const std::wstring& path);
 
 // Texts of the question and result messages: the settings program's language entries 962, 963, 922 and 923 (English

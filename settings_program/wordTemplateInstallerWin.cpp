@@ -3,7 +3,9 @@
 // One run: read the suite's main folder; when installing, find the targets (startupTargets.h); under the shared
 // list's lock read the list; take the template out of every recorded folder that is no longer a target; write the
 // ten per-user values; copy the template into the targets; and only then, with the record safely written, rewrite
-// the shared list. A folder whose template could not be deleted stays recorded and listed but receives no copy.
+// the shared list. A folder whose template could not be deleted stays recorded and listed but receives no copy. The
+// shared list's folder and file are held from the read to the rewrite; a list that is a link, or whose rewrite
+// would damage it, is left as it is.
 #include "wordTemplateInstaller.h"
 
 #include "registryValues.h"
@@ -162,7 +164,8 @@ WordTemplateResult installWordTemplate(bool install, const WordTemplateEnvironme
         return outcome.result = WordTemplateResult::UserKeyNotWritable; // the list stays as it was
     copyTemplates(slots, outcome.templateSource, outcome.copyFailed);
     const bool listWritten =
-        list.rewritable && writeSharedList(outcome.sharedListPath, rewrittenSharedList(slots, list.lines));
+        list.rewritable && writeSharedList(outcome.sharedListPath, list, rewrittenSharedList(slots, list.lines),
+                                           environment.sharedListWrite);
 
     if (!outcome.copyFailed.empty())
         outcome.result = WordTemplateResult::CopyFailed;

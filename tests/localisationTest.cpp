@@ -118,6 +118,34 @@ TEST_F(LocalisationTest, TwoFoldersWithOneDisplayName) {
     }
 }
 
+TEST_F(LocalisationTest, ADisplayNameWithALineBreakStaysOneItem) {
+    // "\n" in entry 1 decodes to a line break: the name shows it as a blank, and every item keeps its own folder.
+    install_.addLanguage("a-broken", languageFile("Alpha\\nBeta", "2026", "D101:Broken\r\n"));
+    install_.addLanguage("b-plain", languageFile("Gamma", "2026", "D101:Plain\r\n"));
+    MainWindowSession session;
+    ASSERT_TRUE(session.started());
+    EXPECT_EQ(session.call<std::vector<std::wstring>>([] { return listItems(kLanguageList); }),
+              (std::vector<std::wstring>{L"Alpha Beta", L"English (Default)", L"Gamma"}));
+    const struct {
+        const wchar_t* item;
+        const wchar_t* folder;
+        const wchar_t* cancel; // the Cancel caption of that language
+    } cases[] = {
+        {L"Gamma", L"b-plain", L"Plain"},
+        {L"Alpha Beta", L"a-broken", L"Broken"},
+        {L"English (Default)", L"", L"Cancel"},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        ASSERT_TRUE(chooseItem(session, kLanguageSelector, kLanguageList, cases[row].item)) << "row " << row;
+        EXPECT_EQ(session.call<std::wstring>([] { return liveSettings().languageName; }), cases[row].folder)
+            << "row " << row;
+        EXPECT_EQ(session.call<std::wstring>([] { return controlCaption(kCancelControl); }), cases[row].cancel)
+            << "row " << row;
+        EXPECT_EQ(session.call<std::wstring>([] { return controlCaption(kLanguageSelector); }), cases[row].item)
+            << "row " << row;
+    }
+}
+
 TEST_F(LocalisationTest, AThousandCharacterDisplayName) {
     // The loader keeps lines of 1000 characters: the name is what follows "D001:".
     const std::string longName = std::string(990, 'L') + "12345";
@@ -302,6 +330,34 @@ TEST_F(LocalisationTest, ReloadWhenActivatedAfterAModuleProgram) {
     registry_.setString(SuiteKey::UserMain, L"pathSkin", L"nothere");
     session.run([] { reloadProgramSettings(); });
     EXPECT_EQ(session.call<std::wstring>([] { return controlCaption(kThemeSelector); }), L"Colorful");
+}
+
+TEST_F(LocalisationTest, AListHandingTheActivationBackDoesNotReload) {
+    // An older module program was started (its settings are read when the user comes back from it); meanwhile the
+    // user picks 125 % in the scale list. The closing list hands the activation back to the main window: that is
+    // no return from the other program, and the choice stays, unsaved.
+    registry_.setDword(SuiteKey::UserMain, L"textScale", 100);
+    MainWindowSession session;
+    ASSERT_TRUE(session.started());
+    session.run([] { mainWindowState().reloadOnActivate = true; });
+    ASSERT_TRUE(chooseItem(session, kScaleSelector, kScaleList, L"125%"));
+    EXPECT_FALSE(session.call<bool>([] { return anyListOpen(); }));
+    EXPECT_EQ(session.call<HWND>([] { return GetActiveWindow(); }), session.window());
+    EXPECT_EQ(session.call<std::wstring>([] { return controlCaption(kScaleSelector); }), L"125%");
+    EXPECT_EQ(session.call<int32_t>([] { return liveSettings().textScale; }), 125);
+    EXPECT_TRUE(session.call<bool>([] { return areSettingsModified(); })) << "the close question still asks";
+    EXPECT_TRUE(session.call<bool>([] { return mainWindowState().reloadOnActivate; })) << "still pending";
+    // Any other window of this program handing the activation back (a message box, another list) is no return
+    // either.
+    const HWND popup = session.call<HWND>([] { return GetParent(listBoxOf(kScaleList)); });
+    ASSERT_TRUE(session.post(WM_ACTIVATE, WA_CLICKACTIVE, LPARAM(popup)));
+    EXPECT_EQ(session.call<int32_t>([] { return liveSettings().textScale; }), 125);
+    // Back from the other program (a window of no thread here was active before): the reload comes.
+    registry_.setDword(SuiteKey::UserMain, L"textScale", 75);
+    ASSERT_TRUE(session.post(WM_ACTIVATE, WA_ACTIVE, 0));
+    EXPECT_FALSE(session.call<bool>([] { return mainWindowState().reloadOnActivate; }));
+    EXPECT_EQ(session.call<std::wstring>([] { return controlCaption(kScaleSelector); }), L"75%");
+    EXPECT_FALSE(session.call<bool>([] { return areSettingsModified(); }));
 }
 
 // Every entry of the window and its messages, in the shipped translation.

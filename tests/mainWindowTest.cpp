@@ -1,8 +1,9 @@
 // The settings program's main window, its real code on a thread of its own (support/mainWindowSession.h), driven by
-// mouse and key messages posted to its queue: the tables and texts it starts with, clicks that need press and release
-// on one control, dragging by free space, Enter with nothing highlighted, the Tab order with and without an owner,
-// the unsaved-changes question on close (Cancel, No, Yes; the MathType style box alone) and the first run's template
-// install. The selectors and the localisation are in localisationTest.cpp.
+// mouse and key messages posted to its queue: the tables and texts it starts with, clicks that need press and
+// release on one control, dragging by free space (ended by the release, a lost capture or a move without the
+// button), Enter with nothing highlighted, the Tab order with and without an owner, the unsaved-changes question on
+// close (Cancel, No, Yes; the MathType style box alone) and the first run's template install. The selectors and the
+// localisation are in localisationTest.cpp.
 #include "mainWindow.h"
 #include "mainCommand.h"
 #include "mainWindowLayout.h"
@@ -14,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <filesystem>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -144,6 +148,57 @@ TEST_F(MainWindowTest, PressOnFreeSpaceDragsTheWindow) {
     EXPECT_EQ(recordedCommands(session), (std::vector<int32_t>{-1, kHelpControl})); // -1: the release on free space
 }
 
+TEST_F(MainWindowTest, ADragEndsWhenTheCaptureGoesOrTheButtonIsUp) {
+    enum Loss { AnotherWindowTakesTheCapture, CaptureReleased, MoveWithoutTheButton };
+    const struct {
+        const char* what;
+        Loss loss;
+    } cases[] = {
+        {"another window takes the capture", AnotherWindowTakesTheCapture},
+        {"the capture is released elsewhere", CaptureReleased},
+        {"a move without the left button", MoveWithoutTheButton},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        SCOPED_TRACE(cases[row].what);
+        MainWindowSession session;
+        ASSERT_TRUE(session.started()) << "row " << row;
+        ASSERT_TRUE(session.post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 60)));
+        ASSERT_TRUE(session.post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 70)));
+        const RECT dragged = windowRect(session);
+        HWND other = nullptr; // a window of the main window's thread, made and destroyed there
+        switch (cases[row].loss) {
+        case AnotherWindowTakesTheCapture:
+            session.run([&] {
+                other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 600, 600, 50, 50, nullptr,
+                                        nullptr, GetModuleHandleW(nullptr), nullptr);
+                SetCapture(other);
+            });
+            EXPECT_EQ(session.call<HWND>([] { return GetCapture(); }), other) << "row " << row;
+            break;
+        case CaptureReleased:
+            session.run([] { ReleaseCapture(); });
+            break;
+        case MoveWithoutTheButton:
+            ASSERT_TRUE(session.post(WM_MOUSEMOVE, 0, MAKELPARAM(30, 80)));
+            EXPECT_EQ(session.call<HWND>([] { return GetCapture(); }), nullptr) << "row " << row;
+            break;
+        }
+        // The pointer moves on, as if the button were still held: the window stays where the drag left it.
+        ASSERT_TRUE(session.post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 140)));
+        ASSERT_TRUE(session.post(WM_MOUSEMOVE, 0, MAKELPARAM(200, 200)));
+        const RECT after = windowRect(session);
+        EXPECT_EQ(after.left, dragged.left) << "row " << row;
+        EXPECT_EQ(after.top, dragged.top) << "row " << row;
+        if (other != nullptr)
+            session.run([&] { DestroyWindow(other); });
+        // A new press on free space drags again.
+        ASSERT_TRUE(session.post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 60)));
+        ASSERT_TRUE(session.post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(15, 65)));
+        EXPECT_EQ(windowRect(session).left, after.left + 5) << "row " << row;
+        ASSERT_TRUE(session.post(WM_LBUTTONUP, 0, MAKELPARAM(15, 65)));
+    }
+}
+
 TEST_F(MainWindowTest, EnterWithNothingHighlightedDoesNothing) {
     MainWindowSession session;
     ASSERT_TRUE(session.started());
@@ -267,6 +322,41 @@ TEST_F(MainWindowTest, FirstRunInstallsTheTemplateOnceWhileTheWindowIsMade) {
     EXPECT_EQ(installs[0], session.window());
     ASSERT_TRUE(session.clickControl(kHelpControl));
     EXPECT_EQ(templateInstalls(session).size(), 1u);
+}
+
+TEST_F(MainWindowTest, FirstRunInstallsTheTemplateThroughTheInstaller) {
+    // The real first-run call, no stand-in: the suite's template lands in the user's own Word STARTUP folder of the
+    // prefix, recorded and listed, without a question or a message.
+    registry_.removeKey(SuiteKey::UserMain);
+    const std::filesystem::path source = std::filesystem::path(install_.mainFolder()) / "Veltrim.dotm";
+    testing_support::writeFileBytes(source, "the suite's Word template");
+    wchar_t appData[MAX_PATH] = {};
+    wchar_t common[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)));
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common)));
+    const std::filesystem::path own = std::filesystem::path(appData) / "Microsoft" / "Word" / "STARTUP";
+    const std::filesystem::path list = std::filesystem::path(common) / "Veltrim" / "wordstartup";
+    std::error_code error;
+    std::filesystem::remove(own / "Veltrim.dotm", error);
+    std::filesystem::remove(list, error);
+    setFirstRunTemplateSetup(nullptr);
+    {
+        MainWindowSession session;
+        ASSERT_TRUE(session.started());
+        EXPECT_EQ(testing_support::readFileBytes(own / "Veltrim.dotm"), "the suite's Word template");
+        EXPECT_EQ(testing_support::readFileBytes(list), "\xEF\xBB\xBF" + own.string() + "\r\n");
+        wchar_t recorded[MAX_PATH] = {};
+        DWORD size = sizeof recorded;
+        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\main", L"wordStartup0", RRF_RT_REG_SZ, nullptr,
+                               recorded, &size),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(std::wstring(recorded), own.wstring());
+        EXPECT_TRUE(shownMessageBoxes().empty()) << "silent";
+        EXPECT_FALSE(session.ended());
+    }
+    std::filesystem::remove(own / "Veltrim.dotm", error);
+    std::filesystem::remove(list, error);
+    std::filesystem::remove(list.parent_path(), error);
 }
 
 TEST_F(MainWindowTest, OkSavesAndEndsWithOne) {

@@ -2,6 +2,7 @@
 // installation (settings_program/install/main and sembrikInstall/sembrik with the real converter library), a real
 // click (mouse messages posted to its window) on the Sembrik "Options" button opens the library's module window;
 // closing that window returns to the main window, which reloads its settings (a skin chosen meanwhile shows).
+// Started with "-sbk", it runs the module window alone, without an owner, ends when it closes and saves nothing.
 // VELTRIM_OPTIONS_HOLD_SECONDS=5 keeps each window on the test display for a screenshot.
 #include "mainWindowLayout.h"
 #include "suiteRegistry.h"
@@ -101,8 +102,10 @@ POINT controlCentre(int32_t id) {
 // The program's process, ended at the end of the test whatever happened.
 class OptionsProcess {
 public:
-    OptionsProcess() {
+    explicit OptionsProcess(const std::wstring& arguments = std::wstring()) {
         std::wstring commandLine = L"\"" + windowsPath(VELTRIM_OPTIONS_EXE) + L"\"";
+        if (!arguments.empty())
+            commandLine += L" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
@@ -119,6 +122,14 @@ public:
     OptionsProcess(const OptionsProcess&) = delete;
     OptionsProcess& operator=(const OptionsProcess&) = delete;
     DWORD id() const { return id_; }
+    // The exit code once the process ended within the time, else -1.
+    DWORD exitCode(DWORD milliseconds) const {
+        DWORD code = DWORD(-1);
+        if (WaitForSingleObject(process_.get(), milliseconds) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(process_.get(), &code))
+            return DWORD(-1);
+        return code;
+    }
     HANDLE handle() const { return process_.get(); }
 
 private:
@@ -177,6 +188,36 @@ TEST(OptionsProgram, SembrikOptionsOpensTheLibrarysWindowAndTheMainWindowReloads
     // The program ends as a user closes it: nothing unsaved, so no question.
     ASSERT_TRUE(PostMessageW(main, WM_CLOSE, 0, 0));
     EXPECT_EQ(WaitForSingleObject(options.handle(), 10000), WAIT_OBJECT_0);
+}
+
+TEST(OptionsProgram, SembrikOnlyRunsTheModuleWindowWithoutAnOwnerAndSavesNothing) {
+    SuiteRegistry registry;
+    registry.setString(SuiteKey::MachineMain, L"path", windowsPath(VELTRIM_OPTIONS_INSTALL));
+    registry.installModule(SuiteKey::MachineSembrik, windowsPath(VELTRIM_SEMBRIK_INSTALL), 0xB00);
+    registry.setString(SuiteKey::UserMain, L"pathSkin", L"colorful"); // the user's only value
+
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    OptionsProcess options(L"-wnd:12 -sbk");
+    ASSERT_NE(options.id(), 0u);
+    const HWND module = waitForWindow(options.id(), L"Veltrim Sembrik");
+    ASSERT_NE(module, nullptr) << "the module window did not open";
+    EXPECT_EQ(GetWindow(module, GW_OWNER), nullptr) << "no owner, not even the one \"-wnd:\" names";
+    EXPECT_EQ(waitForWindow(options.id(), L"Veltrim Sorvanta", 500), nullptr) << "no main window";
+    holdForScreenshot();
+    // The module window's close control: the library returns, and so does the program.
+    ASSERT_TRUE(PostMessageW(module, WM_CLOSE, 0, 0));
+    EXPECT_EQ(options.exitCode(10000), 0u);
+    EXPECT_EQ(waitForWindow(options.id(), L"Veltrim Sorvanta", 200), nullptr);
+    // Nothing saved: the per-user key holds the one value it had.
+    HKEY user = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\main", 0, KEY_READ | KEY_WOW64_32KEY, &user),
+              ERROR_SUCCESS);
+    const ScopedRegKey closer(user);
+    DWORD values = 0;
+    ASSERT_EQ(RegQueryInfoKeyW(user, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                               nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(values, 1u);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-// Registry value reads and writes against Wine's real registry: the 1024-byte read limit, values without a
-// terminator, the 511-unit write limit, each close policy (seen through whether the key can still be used), and the
-// 32-bit view.
+// Registry value reads and writes against Wine's real registry: the 1024-byte read limit, values without a terminator,
+// strings ending at their first zero unit, the 511-unit write limit, each close policy (seen through whether the key
+// can still be used), and the 32-bit view.
 #include "registryValues.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +67,13 @@ TEST_F(RegistryValues, ReadString) {
         {"no terminator: the last unit goes", REG_SZ, utf16Bytes(L"abcd"), true, L"abc"},
         {"exactly 1024 bytes", REG_SZ, utf16Bytes(full + L"y"), true, full},
         {"1026 bytes", REG_SZ, utf16Bytes(full + L"yz"), false, L""},
-        {"zero inside stays", REG_SZ, utf16Bytes(std::wstring(L"a\0b\0", 4)), true, std::wstring(L"a\0b", 3)},
+        // The text ends at its first zero unit, wherever that stands.
+        {"zero inside ends the text", REG_SZ, utf16Bytes(std::wstring(L"a\0b\0", 4)), true, L"a"},
+        {"padded with zeros to a fixed size", REG_SZ, utf16Bytes(L"C:\\Word\\STARTUP" + std::wstring(40, L'\0')), true,
+         L"C:\\Word\\STARTUP"},
+        {"zero first", REG_SZ, utf16Bytes(std::wstring(L"\0abc\0", 5)), true, L""},
+        {"expandable, zero inside", REG_EXPAND_SZ, utf16Bytes(std::wstring(L"%A%\0%B%\0", 8)), true, L"%A%"},
+        {"binary, zero inside", REG_BINARY, {'a', 0, 0, 0, 'b', 0, 0, 0}, true, L"a"},
         {"odd byte count", REG_BINARY, {'a', 0, 'b', 0, 'c'}, true, L"a"},
         {"one byte", REG_BINARY, {'a'}, true, L""},
         {"empty", REG_SZ, {}, true, L""},

@@ -74,6 +74,23 @@ TEST(SelectorRules, LanguageFont) {
     EXPECT_EQ(languageFontFace(std::wstring(40, L'f')), std::wstring(31, L'f'));
 }
 
+TEST(SelectorRules, DisplayNameIsOneLine) {
+    const struct {
+        std::wstring entry;
+        std::wstring name;
+    } cases[] = {
+        {L"Deutsch", L"Deutsch"},
+        {L"Alpha\nBeta", L"Alpha Beta"},
+        {L"Alpha\r\nBeta", L"Alpha Beta"},
+        {L"Alpha\rBeta", L"Alpha Beta"},
+        {L"a\n\nb", L"a  b"},
+        {L"a\tb", L"a\tb"},
+        {L"", L""},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row)
+        EXPECT_EQ(displayNameOf(cases[row].entry), cases[row].name) << "row " << row;
+}
+
 TEST(SelectorRules, FolderOfItem) {
     const std::wstring items = L"English (Default)\nDeutsch\nTwin\nTwin\nExtra\n";
     const std::wstring folders = L"german\nfirst\nsecond\n"; // "Extra" has no folder

@@ -79,6 +79,16 @@ TEST(NumberedStringFile, EntriesEscapesAndTrimming) {
                          "D001:\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9\r\n");
     ASSERT_EQ(loadNumberedStrings(map, path.wstring(), 3, L'D', L':'), 1);
     EXPECT_EQ(map[1], L"\x0420\x0443\x0441\x0441\x043A\x0438\x0439");
+
+    // A bad byte in a 128-byte fill that is not the last costs itself alone, not the en dash after it.
+    const std::string first = "\xEF\xBB\xBF"
+                              "D001:" +
+                              std::string(150, 'x') + "\r\n";
+    const std::string last = "D004:" + std::string(300, 'y') + "\r\n";
+    writeFileBytes(path, first + "D002:2026\r\nD003:Caf\xE9 \xE2\x80\x93 Bar\r\n" + last);
+    ASSERT_EQ(loadNumberedStrings(map, path.wstring(), 3, L'D', L':'), 4);
+    EXPECT_EQ(map[3], L"Caf\xFFFD \x2013 Bar");
+    EXPECT_EQ(map[4], std::wstring(300, L'y'));
 }
 
 TEST(CharacterClasses, SpacesAndDigits) {

@@ -185,6 +185,54 @@ TEST(UnicodeRuns, Utf16AndUtf32) {
     }
 }
 
+TEST(UnicodeRuns, Utf8UndecodableFront) {
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        size_t undecodable;
+    } cases[] = {
+        {"ASCII", bytesOf({0x41, 0x42}), 0},
+        {"a good three-byte sequence", bytesOf({0xE2, 0x80, 0x93}), 0},
+        {"a good four-byte sequence", bytesOf({0xF0, 0x9F, 0x98, 0x80}), 0},
+        {"a lone continuation byte", bytesOf({0x80, 0xE2, 0x80, 0x93}), 1},
+        {"a two-byte lead before a three-byte sequence", bytesOf({0xC3, 0xE2, 0x80, 0x93}), 1},
+        {"a three-byte lead before one", bytesOf({0xE9, 0xE2, 0x80, 0x93}), 1},
+        {"a four-byte lead before one", bytesOf({0xF0, 0xE2, 0x80, 0x93}), 1},
+        {"a byte that starts nothing", bytesOf({0xFF, 0xE2, 0x80, 0x93}), 1},
+        {"a cut sequence before ASCII", bytesOf({0xE9, 0x80, 0x41}), 2},
+        {"a run of bad bytes", bytesOf({0xFF, 0xFE, 0x80, 0xC0, 0x41}), 4},
+        {"overlong", bytesOf({0xC0, 0x80, 0x41}), 2},
+        {"overlong three bytes", bytesOf({0xE0, 0x80, 0x80, 0x41}), 3},
+        {"a surrogate", bytesOf({0xED, 0xA0, 0x80, 0x41}), 3},
+        {"beyond U+10FFFF", bytesOf({0xF4, 0x90, 0x80, 0x80, 0x41}), 4},
+        {"the highest character", bytesOf({0xF4, 0x8F, 0xBF, 0xBF}), 0},
+        // The run's end cuts the sequence short: the next run may complete it.
+        {"a lead at the end", bytesOf({0xFF, 0xE2, 0x80}), 1},
+        {"only a lead", bytesOf({0xE2}), 0},
+        {"nothing", bytesOf({}), 0},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row)
+        EXPECT_EQ(utf8UndecodableFront(cases[row].bytes.data(), cases[row].bytes.size()), cases[row].undecodable)
+            << "row " << row << " " << cases[row].what;
+}
+
+TEST(UnicodeRuns, WellFormedUtf16) {
+    const struct {
+        std::wstring text;
+        bool wellFormed;
+    } cases[] = {
+        {L"", true},
+        {L"C:\\a", true},
+        {L"a\xD83D\xDE00z", true},
+        {std::wstring(1, wchar_t(0xD83D)), false},
+        {std::wstring(1, wchar_t(0xDE00)) + L"a", false},
+        {L"a" + std::wstring(1, wchar_t(0xD83D)) + L"b", false},
+        {std::wstring(1, wchar_t(0xDE00)) + std::wstring(1, wchar_t(0xD83D)), false},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row)
+        EXPECT_EQ(isWellFormedUtf16(cases[row].text), cases[row].wellFormed) << "row " << row;
+}
+
 TEST(BytePacking, RoundTripsAndLimits) {
     const uint8_t bytes[4] = {0x01, 0x02, 0x03, 0x04};
     EXPECT_EQ(bytesToInt(bytes, 2, true), 0x0201u);

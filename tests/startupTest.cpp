@@ -1,11 +1,12 @@
 // Start-up of the settings program. In this process: the module-only modes (the "not found" note, no main window,
-// nothing saved), the main window's results, its owner (none, a window, a number that names no window) and the
-// file processing flag. Real runs of VeltrimOptions.exe, their windows answered from here as a user would: without
-// the machine-wide key the program says it is not properly installed and ends with exit code 12; a module-only run
-// ends with 0 after its note; the main window takes its owner from "-wnd:".
+// nothing saved; an installed module's entry called without an owner), the main window's results, its owner (none, a
+// window, a number that names no window) and the file processing flag. Real runs of VeltrimOptions.exe, their windows
+// answered from here as a user would: without the machine-wide key the program says it is not properly installed and
+// ends with exit code 12; a module-only run ends with 0 after its note; the main window takes its owner from "-wnd:".
 #include "startup.h"
 
 #include "mainWindow.h"
+#include "moduleLaunchers.h"
 #include "optionsInstallation.h"
 #include "programSettings.h"
 #include "suiteRegistry.h"
@@ -198,6 +199,53 @@ TEST_F(StartupTest, ModuleOnlyModes) {
             << "row " << row; // nothing saved
         ScopedRegKey closer(user);
     }
+}
+
+// An installed module's options library, stood in for: its entry point records how it was called.
+struct EntryCall {
+    HINSTANCE instance;
+    HWND owner;
+    bool mainWindowShown; // a window titled "Veltrim Sorvanta" of this process was there meanwhile
+};
+std::vector<EntryCall> gEntryCalls; // main thread only
+
+int32_t recordEntry(HINSTANCE instance, HWND owner) {
+    gEntryCalls.push_back({instance, owner, FindWindowW(nullptr, kTitle) != nullptr});
+    return 1; // the module window's close control
+}
+HMODULE loadStandIn(const wchar_t*) {
+    return GetModuleHandleW(nullptr);
+}
+FARPROC lookUpStandIn(HMODULE, const char* name) {
+    return std::string(name) == "showOptSbk" ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(recordEntry))
+                                             : nullptr;
+}
+
+TEST_F(StartupTest, InstalledModuleOnlyRunsWithoutAnOwnerAndSavesNothing) {
+    registry_.installModule(SuiteKey::MachineSembrik, install_.path(), 0xB00);
+    ModuleLoader loader;
+    loader.load = loadStandIn;
+    loader.lookUp = lookUpStandIn;
+    setModuleLoader(loader);
+    forgetModuleLibraries();
+    gEntryCalls.clear();
+    const ScopedWindow owner = makeOwnerWindow();
+    liveSettings().isMTstyle = 1; // an edit that must not be saved
+    SeenWindow seen;
+    EXPECT_EQ(runHere(owner.get(), StartMode::SembrikOptionsOnly, IDCANCEL, seen), kModuleWindowOnly);
+    setModuleLoader(ModuleLoader());
+    forgetModuleLibraries();
+    ASSERT_EQ(gEntryCalls.size(), 1u);
+    EXPECT_EQ(gEntryCalls[0].owner, nullptr) << "the \"-wnd:\" owner is not used";
+    EXPECT_EQ(gEntryCalls[0].instance, GetModuleHandleW(nullptr));
+    EXPECT_FALSE(gEntryCalls[0].mainWindowShown);
+    EXPECT_FALSE(seen.found) << "no main window";
+    EXPECT_TRUE(gBoxes.empty()) << "no note: the module was found";
+    HKEY user = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\main", 0, KEY_READ | KEY_WOW64_32KEY, &user),
+              ERROR_SUCCESS)
+        << "nothing saved";
+    ScopedRegKey closer(user);
 }
 
 TEST_F(StartupTest, MainWindowResultsAndOwner) {

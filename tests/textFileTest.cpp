@@ -1,5 +1,6 @@
-// TextFileReader and TextFileWriter against real files: byte-order marks, code pages, fills that split characters,
-// line and word reading, push-back, and the bytes the writer produces for each encoding.
+// TextFileReader and TextFileWriter against real files: byte-order marks, code pages, fills that split characters, bad
+// UTF-8 bytes before good characters at every buffer size, line and word reading, NUL units and the file's end,
+// push-back, and the bytes the writer produces for each encoding.
 #include "textFile.h"
 #include "testFiles.h"
 
@@ -132,6 +133,43 @@ TEST(TextFileReader, FillsThatSplitCharacters) {
     }
 }
 
+// One bad byte costs one substitution and never the character after it, wherever the fills fall: a byte that cannot
+// start a well-formed sequence is followed by a three-byte one (an en dash), at every buffer size from 4 to 128.
+TEST(TextFileReader, BadUtf8ByteBeforeAGoodCharacter) {
+    const std::string dash = "\xE2\x80\x93";
+    const struct {
+        const char* what;
+        char bad;
+    } cases[] = {
+        {"a continuation byte", '\x80'},
+        {"the lead of a two-byte sequence", '\xC3'},
+        {"the lead of a three-byte sequence", '\xE9'},
+        {"the lead of a four-byte sequence", '\xF0'},
+        {"a byte that starts nothing", '\xFF'},
+    };
+    const std::wstring expected = L"a\xFFFD\x2013"
+                                  L"bc\xFFFD\x2013"
+                                  L"def\xFFFD\x2013"
+                                  L"g";
+    TempFolder folder;
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        SCOPED_TRACE(cases[row].what);
+        const std::string bad(1, cases[row].bad);
+        const auto path = folder.file("bad" + std::to_string(row) + ".txt");
+        writeFileBytes(path, "a" + bad + dash + "bc" + bad + dash + "def" + bad + dash + "g");
+        uint32_t wholeStatus = 0;
+        const std::wstring whole = readEverything(path.wstring(), 65001, 128, wholeStatus); // one fill
+        EXPECT_EQ(whole, expected) << "row " << row;
+        EXPECT_EQ(wholeStatus, TextFileStatus::DecodeSubstituted) << "row " << row;
+        for (uint64_t buffer = 4; buffer <= 128; ++buffer) {
+            uint32_t status = 0;
+            EXPECT_EQ(readEverything(path.wstring(), 65001, buffer, status), whole)
+                << "row " << row << " buffer " << buffer;
+            EXPECT_EQ(status, wholeStatus) << "row " << row << " buffer " << buffer;
+        }
+    }
+}
+
 TEST(TextFileReader, Lines) {
     struct Case {
         std::string bytes;
@@ -162,6 +200,41 @@ TEST(TextFileReader, Lines) {
                 got.emplace_back(line, count);
             EXPECT_EQ(got, cases[row].lines) << "row " << row << " buffer " << buffer;
             EXPECT_EQ(reader.status() & kTextFileStopMask, 0u) << "row " << row;
+        }
+    }
+}
+
+// A 0 from readChar is a NUL unit of the file or its end; only the end sets atEndOfFile.
+TEST(TextFileReader, NulUnitsAndTheEnd) {
+    const struct {
+        std::string bytes;
+        int32_t selector;
+        const char* reads; // per readChar until the end: a letter, 0 for a NUL unit, $ for the end
+    } cases[] = {
+        {"", 1252, "$"},
+        {"ab", 1252, "ab$"},
+        {std::string("a\0b", 3), 1252, "a0b$"},
+        {std::string("ab\0", 3), 1252, "ab0$"},
+        {std::string("\0\0", 2), 1252, "00$"},
+        {std::string("\xFF\xFE"
+                     "a\0\0\0",
+                     6),
+         0, "a0$"},
+    };
+    TempFolder folder;
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const auto path = folder.file("nul" + std::to_string(row) + ".txt");
+        writeFileBytes(path, cases[row].bytes);
+        for (uint64_t buffer : {4, 128}) {
+            TextFileReader reader(path.wstring(), cases[row].selector, buffer);
+            std::string reads;
+            for (int n = 0; n < 20 && (reads.empty() || reads.back() != '$'); ++n) {
+                const wchar_t unit = reader.readChar();
+                reads += unit != 0 ? char(unit) : reader.atEndOfFile() ? '$' : '0';
+            }
+            EXPECT_EQ(reads, cases[row].reads) << "row " << row << " buffer " << buffer;
+            EXPECT_EQ(reader.readChar(), 0) << "row " << row;
+            EXPECT_TRUE(reader.atEndOfFile()) << "row " << row << ": still at the end";
         }
     }
 }

@@ -19,6 +19,7 @@
 
 namespace {
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 using testing_support::readFileBytes;
 using testing_support::SuiteKey;
 using testing_support::SuiteRegistry;
@@ -80,6 +81,18 @@ public:
                                      DWORD((wcslen(startupPath) + 1) * sizeof(wchar_t))),
                       ERROR_SUCCESS);
         }
+    }
+    // A version whose STARTUP-PATH is a string zero-padded to `units` units, as some installers write it.
+    void addPadded(const std::wstring& version, const std::wstring& startupPath, size_t units) {
+        ScopedRegKey key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, optionsPath(version).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+        std::wstring padded = startupPath;
+        padded.resize(units, L'\0');
+        ASSERT_EQ(RegSetValueExW(key.get(), L"STARTUP-PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(padded.data()),
+                                 DWORD(padded.size() * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
     }
     // An Office key of another program, without Word options.
     void addOther(const std::wstring& name) {
@@ -333,6 +346,28 @@ TEST(WordTemplateInstaller, InstallTargets) {
     }
 }
 
+TEST(WordTemplateInstaller, StartupPathPaddedWithZeros) {
+    // The folder is the text before the first zero: the template lands there, every Enable lists it once, and a
+    // Disable takes it out cleanly.
+    Scene scene;
+    const std::wstring s1 = scene.folder(L"s1");
+    scene.office_.addPadded(L"16.0", s1, 260);
+    const std::vector<std::wstring> mine = {scene.ownFolder(), s1};
+    for (int run = 0; run < 3; ++run) {
+        ASSERT_EQ(scene.run(true), WordTemplateResult::Ok) << "run " << run;
+        EXPECT_TRUE(scene.outcome_.copyFailed.empty()) << "run " << run;
+        EXPECT_TRUE(scene.holdsTemplate(s1)) << "run " << run;
+        EXPECT_EQ(scene.record(), Scene::recordOf(mine)) << "run " << run;
+        EXPECT_EQ(scene.list(), mine) << "run " << run;
+    }
+    EXPECT_EQ(scene.office_.startupPath(L"16.0"), s1) << "the setting is kept";
+    ASSERT_EQ(scene.run(false), WordTemplateResult::Ok);
+    EXPECT_TRUE(scene.outcome_.removalFailed.empty());
+    EXPECT_FALSE(scene.holdsAnyTemplate(s1));
+    EXPECT_EQ(scene.record(), Scene::recordOf({}));
+    EXPECT_EQ(scene.list(), std::vector<std::wstring>());
+}
+
 TEST(WordTemplateInstaller, NineAndMoreVersions) {
     Scene scene;
     std::vector<std::wstring> versions;
@@ -538,6 +573,22 @@ TEST(WordTemplateInstaller, SharedListContents) {
         {"an undecodable byte", bom + "C:\\a\r\nC:\\\xFF\r\n", false, {}},
         {"a NUL in the middle", bom + std::string("C:\\a\r\n\0C:\\b\r\n", 12), false, {}},
         {"a line longer than any path", bom + std::string(40000, 'x') + "\r\nC:\\b\r\n", false, {}},
+        {"a line as long as the longest path",
+         bom + "D:\\" + std::string(32764, 'x') + "\r\n",
+         true,
+         {L"D:\\" + std::wstring(32764, L'x')}},
+        {"a last line one unit longer, without line end", bom + "D:\\" + std::string(32765, 'x'), false, {}},
+        // A NUL ends a line for the reader wherever it stands: a rewrite would split or shorten that line.
+        {"a NUL inside a line", bom + "D:\\u1\\ST\0ARTUP\r\nC:\\b\r\n"s, false, {}},
+        {"a NUL after a carriage return", bom + "C:\\a\r\0C:\\b\r\n"s, false, {}},
+        {"a NUL at the end of the last line", bom + "C:\\a\r\nC:\\b\0"s, false, {}},
+        {"a NUL after the last line end", bom + "C:\\a\r\n\0"s, false, {}},
+        {"UTF-16 with an unpaired surrogate",
+         "\xFF\xFE"
+         "C\0:\0\x3D\xD8"
+         "a\0\r\0\n\0"s,
+         false,
+         {}},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         SCOPED_TRACE(cases[row].what);
@@ -552,6 +603,152 @@ TEST(WordTemplateInstaller, SharedListContents) {
             EXPECT_EQ(result, WordTemplateResult::SharedListNotUpdated) << "row " << row;
             EXPECT_EQ(scene.listBytes(), cases[row].bytes) << "row " << row << ": left as it was";
         }
+    }
+}
+
+// The list's one write as a full disk meets it: all, half or none of the new text goes in, and the write fails.
+struct FailedWrite {
+    std::vector<std::string> calls; // the bytes of each call
+    DWORD divisor = 2;              // how much of the text lands before the failure: count / divisor; 0: nothing
+};
+FailedWrite gFailedWrite; // the test thread only
+
+bool failWrite(HANDLE file, const void* bytes, DWORD count) {
+    gFailedWrite.calls.emplace_back(static_cast<const char*>(bytes), count);
+    DWORD written = 0;
+    if (gFailedWrite.divisor != 0)
+        WriteFile(file, bytes, count / gFailedWrite.divisor, &written, nullptr);
+    return false;
+}
+
+TEST(WordTemplateInstaller, FailedWriteKeepsTheOtherUsersLines) {
+    const struct {
+        const char* what;
+        DWORD divisor;
+    } cases[] = {
+        {"nothing written", 0},
+        {"half written", 2},
+        {"all but the last byte written", 1},
+    };
+    const std::vector<std::wstring> others = {L"D:\\other\\STARTUP", L"E:\\x"};
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        SCOPED_TRACE(cases[row].what);
+        Scene scene;
+        scene.writeList(others);
+        const std::string before = scene.listBytes();
+        gFailedWrite = FailedWrite();
+        gFailedWrite.divisor = cases[row].divisor;
+        scene.environment_.sharedListWrite = failWrite;
+        EXPECT_EQ(scene.run(true), WordTemplateResult::SharedListNotUpdated) << "row " << row;
+        EXPECT_EQ(scene.listBytes(), before) << "row " << row << ": the old text is back";
+        // The whole new text in one call.
+        ASSERT_EQ(gFailedWrite.calls.size(), 1u) << "row " << row;
+        EXPECT_EQ(gFailedWrite.calls[0],
+                  "\xEF\xBB\xBF" + utf8(scene.ownFolder()) + "\r\nD:\\other\\STARTUP\r\nE:\\x\r\n")
+            << "row " << row;
+        EXPECT_EQ(scene.record(), Scene::recordOf({scene.ownFolder()})) << "row " << row;
+        EXPECT_TRUE(scene.holdsTemplate(scene.ownFolder())) << "row " << row;
+        // With room on the disk again, the next run lists this user's folder too.
+        scene.environment_.sharedListWrite = nullptr;
+        EXPECT_EQ(scene.run(true), WordTemplateResult::Ok) << "row " << row;
+        EXPECT_EQ(scene.list(), joined({scene.ownFolder()}, others)) << "row " << row;
+    }
+}
+
+// The Unix path of a Windows path, from Wine's own mapping.
+std::string unixPathOf(const fs::path& path) {
+    using UnixFileName = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (toUnix == nullptr)
+        return std::string();
+    char* unix = toUnix(path.wstring().c_str());
+    if (unix == nullptr)
+        return std::string();
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+// Runs a Unix shell command and waits for it through a marker file it writes last (a Unix process started from
+// Wine gives no handle to wait on). Under Wine a Windows program cannot make a symbolic link (CreateSymbolicLinkW
+// makes nothing), and DeleteFileW on a file link deletes its target, so links come and go through "ln" and "rm".
+bool runUnixShell(const fs::path& marker, const std::string& command) {
+    std::error_code error;
+    fs::remove(marker, error);
+    std::wstring line = L"/bin/sh -c \"" + wide(command + " && touch '" + unixPathOf(marker) + "'") + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    const ScopedHandle process(info.hProcess);
+    const ScopedHandle thread(info.hThread);
+    for (int waited = 0; waited < 500 && GetFileAttributesW(marker.wstring().c_str()) == INVALID_FILE_ATTRIBUTES;
+         ++waited)
+        Sleep(10);
+    return fs::remove(marker, error);
+}
+
+// A symbolic link made by the test and removed again (not through Windows: see runUnixShell).
+class UnixLink {
+public:
+    UnixLink(const fs::path& target, const fs::path& link, const fs::path& marker) : link_(link), marker_(marker) {
+        made_ = runUnixShell(marker_, "ln -s '" + unixPathOf(target) + "' '" + unixPathOf(link) + "'");
+    }
+    ~UnixLink() {
+        if (made_)
+            runUnixShell(marker_, "rm '" + unixPathOf(link_) + "'");
+    }
+    UnixLink(const UnixLink&) = delete;
+    UnixLink& operator=(const UnixLink&) = delete;
+    bool made() const { return made_; }
+
+private:
+    fs::path link_;
+    fs::path marker_;
+    bool made_ = false;
+};
+
+TEST(WordTemplateInstaller, SharedListOrItsFolderAsALink) {
+    // Another user made the list's folder, or the list, a link to a place of their choosing: the run neither
+    // creates nor reads nor rewrites anything there.
+    const struct {
+        const char* what;
+        bool folderLink;   // "Veltrim" links to the folder "elsewhere"; else the list links to "elsewhere\target"
+        bool targetExists; // the link's target is there before the run
+    } cases[] = {
+        {"the folder is a directory link", true, false},
+        {"the folder is a directory link to a folder holding a list", true, true},
+        {"the list is a file link", false, true},
+        {"the list is a link to a file that is not there", false, false},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        SCOPED_TRACE(cases[row].what);
+        Scene scene;
+        const fs::path elsewhere = scene.folder(L"elsewhere");
+        const fs::path target = cases[row].folderLink ? elsewhere / "wordstartup" : elsewhere / "target";
+        const std::string precious = "\xEF\xBB\xBF"
+                                     "D:\\precious\r\n";
+        if (cases[row].targetExists)
+            writeFileBytes(target, precious);
+        const fs::path folder = scene.listPath().parent_path();
+        if (!cases[row].folderLink)
+            fs::create_directories(folder);
+        const UnixLink link(cases[row].folderLink ? elsewhere : target,
+                            cases[row].folderLink ? folder : scene.listPath(), scene.folder(L"marker", false));
+        ASSERT_TRUE(link.made()) << "row " << row;
+        EXPECT_EQ(scene.run(true), WordTemplateResult::SharedListNotUpdated) << "row " << row;
+        EXPECT_EQ(fs::exists(target), cases[row].targetExists) << "row " << row << ": nothing made there";
+        if (cases[row].targetExists) {
+            EXPECT_EQ(readFileBytes(target), precious) << "row " << row << ": nothing rewritten there";
+        }
+        EXPECT_EQ(scene.record(), Scene::recordOf({scene.ownFolder()})) << "row " << row;
+        EXPECT_TRUE(scene.holdsTemplate(scene.ownFolder())) << "row " << row;
+        const std::wstring text = wordTemplateResultText(scene.outcome_, WordTemplateTexts());
+        EXPECT_NE(text.find(scene.listPath().wstring()), std::wstring::npos) << "row " << row;
+        EXPECT_EQ(scene.run(false), WordTemplateResult::SharedListNotUpdated) << "row " << row;
+        EXPECT_EQ(fs::exists(target), cases[row].targetExists) << "row " << row;
     }
 }
 
@@ -624,9 +821,12 @@ TEST(WordTemplateInstaller, SharedListDescriptor) {
     const struct {
         const char* what;
         DWORD rights;
+        DWORD mask; // as the entry must hold it
     } cases[] = {
-        {"the shared list", kSharedListRights},
-        {"its mutex", kSharedListMutexRights},
+        // FILE_GENERIC_READ (0x120089) and FILE_WRITE_DATA (0x2)
+        {"the shared list", kSharedListRights, 0x0012008B},
+        // SYNCHRONIZE and MUTEX_MODIFY_STATE
+        {"its mutex", kSharedListMutexRights, 0x00100001},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         SCOPED_TRACE(cases[row].what);
@@ -648,7 +848,7 @@ TEST(WordTemplateInstaller, SharedListDescriptor) {
         const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
         EXPECT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
         EXPECT_EQ(allowed->Header.AceFlags, 0) << "no inheritance";
-        EXPECT_EQ(allowed->Mask, cases[row].rights);
+        EXPECT_EQ(allowed->Mask, cases[row].mask);
         EXPECT_TRUE(IsWellKnownSid(const_cast<DWORD*>(&allowed->SidStart), WinWorldSid)) << "Everyone";
     }
     // What the list's entry grants, right by right.
@@ -659,8 +859,11 @@ TEST(WordTemplateInstaller, SharedListDescriptor) {
     } rights[] = {
         {"FILE_READ_DATA", FILE_READ_DATA, true},
         {"FILE_WRITE_DATA", FILE_WRITE_DATA, true},
-        {"FILE_APPEND_DATA", FILE_APPEND_DATA, true},
         {"SYNCHRONIZE", SYNCHRONIZE, true},
+        // Not needed to rewrite the list in place.
+        {"FILE_APPEND_DATA", FILE_APPEND_DATA, false},
+        {"FILE_WRITE_ATTRIBUTES", FILE_WRITE_ATTRIBUTES, false},
+        {"FILE_WRITE_EA", FILE_WRITE_EA, false},
         {"DELETE", DELETE, false},
         {"WRITE_DAC", WRITE_DAC, false},
         {"WRITE_OWNER", WRITE_OWNER, false},
