@@ -88,9 +88,10 @@ std::vector<ShownBox> boxes() {
     return gBoxes;
 }
 
+// Only the product page counts: the maker's host and the page's path "/miravet/".
 std::atomic<int32_t> gLinkOpens{0};
 void recordLink(HWND, const wchar_t* address) {
-    if (std::wstring(address) == kProductPageAddress)
+    if (std::wstring(address) == L"https://veltrim.example/miravet/")
         ++gLinkOpens;
 }
 
