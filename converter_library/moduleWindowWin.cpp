@@ -231,10 +231,18 @@ void onStatusMessage() {
     drawModuleWindow(kRedrawFace);
 }
 
-void onMouseMove(HWND window, LPARAM lParam) {
+bool isDragging() {
+    return gDragOrigin.x >= 0 && gDragOrigin.y >= 0;
+}
+
+void onMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
     const int32_t x = GET_X_LPARAM(lParam);
     const int32_t y = GET_Y_LPARAM(lParam);
-    if (gDragOrigin.x < 0 || gDragOrigin.y < 0) {
+    // A move without the left button belongs to no drag: the release went elsewhere (the capture was never had, or
+    // was taken away before it came), and the window must not follow a pointer with no button held.
+    if (isDragging() && (wParam & MK_LBUTTON) == 0)
+        endDrag();
+    if (!isDragging()) {
         const int32_t id = hitTestControl(x, y);
         if (id != gHoveredControlId) {
             gHoveredControlId = id;
@@ -333,7 +341,13 @@ INT_PTR dispatchModuleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     }
     case WM_MOUSEMOVE:
-        onMouseMove(window, lParam);
+        onMouseMove(window, wParam, lParam);
+        return TRUE;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (or the system did): the drag is over. The capture is not released here,
+        // since it is no longer this window's.
+        if (reinterpret_cast<HWND>(lParam) != window)
+            gDragOrigin = POINT{-1, -1};
         return TRUE;
     case WM_LBUTTONDOWN:
         onButtonDown(window, lParam);

@@ -1,7 +1,8 @@
 // The converter library's module window under Wine on the session's X server, through a test host that loads the
 // library by path and calls its exports as the settings program does, driven by real input posted to the window's
 // message queue: both exports and their ordinals, the minimise control with and without an owner, Enter as the
-// first key, a press and a release on different controls, dragging, the two pages, the busy refusals while a
+// first key, a press and a release on different controls, dragging and the end of a drag without the button's
+// release (a lost capture, a move without the button), the two pages, the busy refusals while a
 // conversion runs (the system's close included), a failing and a throwing conversion, the status line handed to the
 // window's thread, a conversion left running by an earlier window, a fatal exit on the worker thread, the module id
 // and the skin fallbacks and text offsets. The library's Raw Mode task is replaced through its seam (the tests'
@@ -305,6 +306,39 @@ TEST_F(ModuleWindowTest, DraggingMovesTheWindow) {
     RECT still{};
     GetWindowRect(session->window(), &still);
     EXPECT_EQ(still.left, after.left);
+}
+
+// A drag ends without the button's release reaching the window: when the capture goes to someone else (the button may
+// still be down when the pointer comes back), and at a move that comes without the button. The window stays put.
+TEST_F(ModuleWindowTest, ADragEndsWhenTheCaptureIsLostOrTheButtonIsUp) {
+    const struct {
+        const char* name;
+        bool captureLost; // the window's thread gives up the capture after the press
+        WPARAM moveKeys;  // the keys of the moves that follow
+    } cases[] = {
+        {"capture lost, button still down", true, MK_LBUTTON},
+        {"capture lost, button up", true, 0},
+        {"a move without the button", false, 0},
+    };
+    for (const auto& row : cases) {
+        auto session = open(realLibrary());
+        ASSERT_TRUE(session->started()) << row.name;
+        RECT before{};
+        GetWindowRect(session->window(), &before);
+        ASSERT_TRUE(session->post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 380))) << row.name; // on no control
+        if (row.captureLost) {
+            ASSERT_TRUE(session->run([&] { EXPECT_EQ(GetCapture(), session->window()) << row.name; }));
+            ASSERT_TRUE(session->run([] { ReleaseCapture(); })) << row.name;
+        }
+        ASSERT_TRUE(session->post(WM_MOUSEMOVE, row.moveKeys, MAKELPARAM(340, 410))) << row.name;
+        ASSERT_TRUE(session->post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(360, 420))) << row.name;
+        RECT after{};
+        GetWindowRect(session->window(), &after);
+        EXPECT_EQ(after.left, before.left) << row.name;
+        EXPECT_EQ(after.top, before.top) << row.name;
+        ASSERT_TRUE(clickToEnd(*session, kModuleCloseButton)) << row.name;
+        EXPECT_EQ(session->waitForEnd(), 0) << row.name;
+    }
 }
 
 TEST_F(ModuleWindowTest, TabsSwitchPagesWithExactlyOneChecked) {
