@@ -6,6 +6,7 @@
 
 #include "conversionJob.h"
 #include "conversionSettings.h"
+#include "conversionTempFiles.h"
 #include "messageBox.h"
 #include "rtf/statusLine.h"
 #include "scopedWin.h"
@@ -40,8 +41,6 @@ constexpr wchar_t kSaveTitle[] = L"Save Word Document with Converted Equations";
 constexpr UINT kFilterIndex = 1;
 constexpr wchar_t kDefaultExtension[] = L"docx";
 constexpr wchar_t kOutputSuffix[] = L"_converted.docx"; // Paper.doc proposes Paper_converted.docx beside it
-constexpr wchar_t kSourceRtfSuffix[] = L".rtf";         // Word's RTF of the chosen document, consumed by the engine
-constexpr wchar_t kConvertedRtfSuffix[] = L"_2.rtf";    // the job's output, removed once Word has saved it
 
 // The system's temporary directory and our folder in it. GetTempPathW fails for a TMP longer than a path may be; the
 // caller then skips the clean-up, or ends with result 10 (never the process).
@@ -54,17 +53,30 @@ bool findTemporaryFolder(fs::path& folder) {
     return true;
 }
 
-// Removes every entry of the temporary folder with all its content. A removal that fails is skipped; an iteration
-// that fails (no folder yet, or a file in its place) ends the clean-up.
+// A plain file or folder, not a link of any kind (symbolic link, junction, mount point: a reparse point).
+bool isPlainEntry(const fs::path& path, bool folder) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return false;
+    return ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
+}
+
+// Deletes the files earlier conversions left in the temporary folder, and nothing else: only files directly in it
+// whose names are those a conversion writes there (conversionTempFiles.h). No other name, no folder and nothing in
+// one, no link and no folder reached through one (the temporary folder itself included) is touched, and nothing is
+// removed recursively. The names are the guard that holds everywhere: Windows shows every link as a reparse point,
+// but Wine shows a file symbolic link as a plain file (0x20), and DeleteFileW on it deletes its target. A deletion
+// that fails is skipped; an iteration that fails (no folder yet, or a file in its place) ends the clean-up.
 void emptyTemporaryFolder() {
     fs::path folder;
-    if (!findTemporaryFolder(folder))
+    if (!findTemporaryFolder(folder) || !isPlainEntry(folder, true))
         return;
     std::error_code error;
     for (fs::directory_iterator entry(folder, error); !error && entry != fs::directory_iterator();
          entry.increment(error)) {
-        std::error_code ignored;
-        fs::remove_all(entry->path(), ignored);
+        const fs::path& path = entry->path();
+        if (isConversionTempFileName(path.filename().native()) && isPlainEntry(path, false))
+            (void)DeleteFileW(path.c_str());
     }
 }
 

@@ -11,6 +11,7 @@
 // The program is its own helper: "--hold-conversion-mutex NAME" holds the mutex until the test lets it go.
 // VELTRIM_RAWMODE_HOLD_SECONDS=N keeps the open dialog and the statistics box up N seconds for a screenshot.
 #include "conversionSettings.h"
+#include "conversionTempFiles.h"
 #include "equationServer.h"
 #include "moduleHandles.h"
 #include "moduleWindowTables.h"
@@ -33,6 +34,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <map>
 #include <mutex>
@@ -63,6 +65,9 @@ constexpr auto kDialogSettle = std::chrono::milliseconds(400);
 constexpr auto kTaskLimit = std::chrono::seconds(90);
 constexpr uint32_t kTestWordCallLimitMs = 3000;
 constexpr char kHoldMutexSwitch[] = "--hold-conversion-mutex";
+// Files an earlier conversion left behind, under a base as makeTempBaseName makes them.
+constexpr wchar_t kStaleSourceRtf[] = L"0C6A1B0E-2F5D-4C1A-9E3B-7D4F8A2B6C10.rtf";
+constexpr wchar_t kStaleConvertedRtf[] = L"0C6A1B0E-2F5D-4C1A-9E3B-7D4F8A2B6C10_2.rtf";
 
 size_t countOf(const std::string& text, const std::string& piece) {
     size_t count = 0;
@@ -470,8 +475,9 @@ TEST_F(RawMode, OfficeMathEndToEnd) {
     ASSERT_EQ(size_t(direct.converted), objects) << "the sample should convert whole";
     setStatusLineHook(recordStatus);                     // the direct run had its own
     writeFileBytes(proposedOutput(), "an older result"); // the save dialog asks before it replaces it
-    fs::create_directories(temporaryFolder() / "stale folder");
-    writeFileBytes(temporaryFolder() / "stale.rtf", "left by an earlier conversion");
+    fs::create_directories(temporaryFolder());
+    writeFileBytes(temporaryFolder() / kStaleSourceRtf, "left by an earlier conversion");
+    writeFileBytes(temporaryFolder() / kStaleConvertedRtf, "left by an earlier conversion");
 
     Script script;
     script.document = document().wstring();
@@ -505,7 +511,7 @@ TEST_F(RawMode, OfficeMathEndToEnd) {
         EXPECT_EQ(testing_support::checkOfficeMathRtf(groupAt(saved, at)), "") << "equation at " << at;
 
     expectProgressThenCleared(statusTexts(), "Office Math");
-    // The stale entries went at the start; Word's RTF was consumed by the engine and the converted RTF removed.
+    // The stale files went at the start; Word's RTF was consumed by the engine and the converted RTF removed.
     EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
     EXPECT_EQ(readFileBytes(document()), sampleDocument()); // the chosen document is never changed
 }
@@ -823,7 +829,7 @@ TEST_F(RawMode, OtherEndings) {
 // A conversion of another process holds the mutex: this one leaves the shared folder as it is.
 TEST_F(RawMode, SecondProcessHoldsTheMutex) {
     fs::create_directories(temporaryFolder());
-    writeFileBytes(temporaryFolder() / "theirs.rtf", "another conversion's file");
+    writeFileBytes(temporaryFolder() / kStaleSourceRtf, "another conversion's file");
     const std::wstring eventBase = L"VeltrimRawModeTest_" + std::to_wstring(GetCurrentProcessId());
     ScopedHandle ready(CreateEventW(nullptr, TRUE, FALSE, (eventBase + L"_ready").c_str()));
     ScopedHandle release(CreateEventW(nullptr, TRUE, FALSE, (eventBase + L"_release").c_str()));
@@ -846,12 +852,111 @@ TEST_F(RawMode, SecondProcessHoldsTheMutex) {
     EXPECT_EQ(runTask(watcher), 1);
     SetEvent(release.get());
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{"theirs.rtf"});
+    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{narrowText(kStaleSourceRtf)});
 
     // With the helper gone the mutex is free again, and the next conversion empties the folder.
     Watcher second(script);
     EXPECT_EQ(runTask(second), 1);
     EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
+}
+
+// ---- Links made from the Linux side, as another program (or a user's shell) may leave them in the temporary folder.
+// Wine shows a link to a folder as a reparse-point folder (0x410) and a link to a file as a plain file (0x20).
+
+std::string unixPathOf(const fs::path& path) {
+    using UnixFileName = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* name = toUnix != nullptr ? toUnix(path.c_str()) : nullptr;
+    if (name == nullptr)
+        return {};
+    std::string text(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+}
+
+// Runs a Unix program through Wine, which starts it without a process to wait on: the caller waits for its effect.
+bool startUnixProgram(const std::string& commandLine) {
+    std::wstring command(commandLine.begin(), commandLine.end());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {}; // Wine fills in no handles for a Unix program: nothing to close
+    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process) != FALSE;
+}
+
+bool waitUntil(const std::function<bool()>& done) {
+    for (int attempt = 0; attempt < 250; ++attempt, Sleep(20))
+        if (done())
+            return true;
+    return false;
+}
+
+// A symbolic link from the Linux side, removed there again when the record goes (before the test's folder, whose
+// removal would otherwise walk through it).
+class UnixLink {
+public:
+    UnixLink(const fs::path& target, const fs::path& link) : link_(link) {
+        made_ = startUnixProgram("/bin/ln -s \"" + unixPathOf(target) + "\" \"" + unixPathOf(link) + "\"") &&
+                waitUntil([&] { return GetFileAttributesW(link_.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    }
+    ~UnixLink() {
+        if (startUnixProgram("/bin/rm -f \"" + unixPathOf(link_) + "\""))
+            waitUntil([&] { return GetFileAttributesW(link_.c_str()) == INVALID_FILE_ATTRIBUTES; });
+    }
+    UnixLink(const UnixLink&) = delete;
+    UnixLink& operator=(const UnixLink&) = delete;
+    bool made() const { return made_; }
+
+private:
+    fs::path link_;
+    bool made_ = false;
+};
+
+// The clean-up at the start of a conversion deletes the stale files of earlier conversions and nothing else: not a
+// link to a folder or what that folder holds, not a link to a file or that file, not a folder named like a
+// conversion's file or what it holds, not a file of any other name.
+TEST_F(RawMode, TheCleanUpDeletesOnlyTheConversionsOwnFiles) {
+    const fs::path elsewhere = folder_.path() / "elsewhere";
+    fs::create_directories(elsewhere / "papers");
+    writeFileBytes(elsewhere / "papers" / "thesis.docx", "the thesis");
+    writeFileBytes(elsewhere / "notes.txt", "the notes");
+    const fs::path folderNamedLikeOurs = temporaryFolder() / L"5E2D8C41-77B0-4F3A-8D61-0B9C3E4A5F72_2.rtf";
+    fs::create_directories(folderNamedLikeOurs);
+    writeFileBytes(folderNamedLikeOurs / kStaleSourceRtf, "inside a folder");
+    writeFileBytes(temporaryFolder() / kStaleSourceRtf, "left by an earlier conversion");
+    writeFileBytes(temporaryFolder() / kStaleConvertedRtf, "left by an earlier conversion");
+    writeFileBytes(temporaryFolder() / "keep.rtf", "not a conversion's name");
+    const UnixLink folderLink(elsewhere / "papers", temporaryFolder() / "papers");
+    const UnixLink fileLink(elsewhere / "notes.txt", temporaryFolder() / "notes.txt");
+    ASSERT_TRUE(folderLink.made() && fileLink.made()) << "the links could not be made from the Linux side";
+    EXPECT_EQ(GetFileAttributesW((temporaryFolder() / "papers").c_str()), DWORD(0x410)); // as Wine 8 shows them
+    EXPECT_EQ(GetFileAttributesW((temporaryFolder() / "notes.txt").c_str()), DWORD(0x20));
+
+    Script script;
+    script.open = OpenAnswer::Cancel;
+    Watcher watcher(script);
+    EXPECT_EQ(runTask(watcher), 1);
+
+    std::vector<std::string> left = temporaryFiles();
+    std::sort(left.begin(), left.end());
+    const std::vector<std::string> expected = {"5E2D8C41-77B0-4F3A-8D61-0B9C3E4A5F72_2.rtf/", "keep.rtf", "notes.txt",
+                                               "papers/"};
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(readFileBytes(folderNamedLikeOurs / kStaleSourceRtf), "inside a folder");
+    EXPECT_EQ(readFileBytes(elsewhere / "papers" / "thesis.docx"), "the thesis");
+    EXPECT_EQ(readFileBytes(elsewhere / "notes.txt"), "the notes");
+    EXPECT_EQ(readFileBytes(temporaryFolder() / "papers" / "thesis.docx"), "the thesis"); // the links still lead there
+    EXPECT_EQ(readFileBytes(temporaryFolder() / "notes.txt"), "the notes");
+}
+
+// The names of a conversion's temporary files are those the clean-up takes for its own.
+TEST_F(RawMode, TheTemporaryFilesAreNamedAsTheCleanUpKnowsThem) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::wstring base = makeTempBaseName();
+        EXPECT_TRUE(isConversionTempFileName(base + L".rtf")) << narrowText(base);
+        EXPECT_TRUE(isConversionTempFileName(base + L"_2.rtf")) << narrowText(base);
+    }
 }
 
 // The helper process: holds the conversion mutex as a running conversion does, until told to let it go.
