@@ -41,6 +41,10 @@ constexpr wchar_t kSaveTitle[] = L"Save Word Document with Converted Equations";
 constexpr UINT kFilterIndex = 1;
 constexpr wchar_t kDefaultExtension[] = L"docx";
 constexpr wchar_t kOutputSuffix[] = L"_converted.docx"; // Paper.doc proposes Paper_converted.docx beside it
+// Only items with a file-system path can be chosen: a save location without one would have no path to save to.
+constexpr FILEOPENDIALOGOPTIONS kOpenOptions = FOS_FORCEFILESYSTEM;
+// The same, and the question before an existing file is replaced.
+constexpr FILEOPENDIALOGOPTIONS kSaveOptions = FOS_FORCEFILESYSTEM | FOS_OVERWRITEPROMPT;
 
 // The system's temporary directory and our folder in it. GetTempPathW fails for a TMP longer than a path may be; the
 // caller then skips the clean-up, or ends with result 10 (never the process).
@@ -90,6 +94,13 @@ void prepareDialog(IFileDialog* dialog, const wchar_t* title, const COMDLG_FILTE
     (void)dialog->SetDefaultExtension(kDefaultExtension);
 }
 
+// The dialog's own options and `extra`. A dialog that does not take them is still one the user can answer.
+void addDialogOptions(IFileDialog* dialog, FILEOPENDIALOGOPTIONS extra) {
+    FILEOPENDIALOGOPTIONS options = 0;
+    if (SUCCEEDED(dialog->GetOptions(&options)))
+        (void)dialog->SetOptions(options | extra);
+}
+
 // The path of the dialog's chosen item in the given form; empty when there is none or the shell gives no name.
 std::wstring chosenPath(IFileDialog* dialog, SIGDN form) {
     ScopedComPtr<IShellItem> item;
@@ -110,6 +121,7 @@ RawModeResult chooseSourceDocument(HWND owner, std::wstring& source) {
         !dialog)
         return RawModeResult::OpenDialogFailed;
     prepareDialog(dialog.get(), kOpenTitle, kOpenFilters, UINT(std::size(kOpenFilters)));
+    addDialogOptions(dialog.get(), kOpenOptions);
     if (FAILED(dialog->Show(owner)))
         return RawModeResult::OpenCancelled;
     source = chosenPath(dialog.get(), SIGDN_DESKTOPABSOLUTEEDITING);
@@ -123,8 +135,9 @@ enum class SaveChoice {
     NotCreated, // the dialog could not be created
 };
 
-// The save dialog, proposing `proposed`'s name in its folder and asking before it replaces a file. A chosen item
-// without a file-system path saves to the proposed path.
+// The save dialog, proposing `proposed`'s name in its folder and asking before it replaces a file. Only file-system
+// items can be chosen; should the shell still give an item without a file-system path, the output is the proposed
+// path.
 SaveChoice chooseOutputDocument(HWND owner, const fs::path& proposed, fs::path& output) {
     ScopedComPtr<IFileDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
@@ -138,9 +151,7 @@ SaveChoice chooseOutputDocument(HWND owner, const fs::path& proposed, fs::path& 
                                               reinterpret_cast<void**>(folder.put()))) &&
         folder)
         (void)dialog->SetFolder(folder.get());
-    FILEOPENDIALOGOPTIONS options = 0;
-    if (SUCCEEDED(dialog->GetOptions(&options)))
-        (void)dialog->SetOptions(options | FOS_OVERWRITEPROMPT);
+    addDialogOptions(dialog.get(), kSaveOptions);
     if (FAILED(dialog->Show(owner)))
         return SaveChoice::Cancelled;
     ScopedComPtr<IShellItem> item;

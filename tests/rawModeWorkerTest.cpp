@@ -28,6 +28,7 @@
 #include "wordStandIn.h"
 
 #include <gtest/gtest.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -144,6 +145,8 @@ struct Seen {
     bool jobOutputBlocked = false;
     std::vector<std::wstring> openFilters; // the open dialog's file types, the selected one first
     std::vector<std::wstring> saveFilters; // the save dialog's
+    FILEOPENDIALOGOPTIONS openOptions = 0; // the options each dialog was shown with
+    FILEOPENDIALOGOPTIONS saveOptions = 0;
 };
 
 std::wstring windowText(HWND window) {
@@ -213,6 +216,16 @@ std::vector<std::wstring> filterNames(HWND dialog) {
     return {};
 }
 
+// The options a shell item dialog was shown with, read while it is up. Wine's item dialog keeps its object in the
+// dialog window's user data, with its IFileDialog interface first; 0 when the window holds none.
+FILEOPENDIALOGOPTIONS dialogOptions(HWND dialog) {
+    auto* object = reinterpret_cast<IFileDialog*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+    FILEOPENDIALOGOPTIONS options = 0;
+    if (object == nullptr || FAILED(object->GetOptions(&options)))
+        return 0;
+    return options;
+}
+
 void pressButton(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -271,6 +284,7 @@ private:
         } else if (title == kOpenTitle) {
             ++seen_.openDialogs;
             seen_.openFilters = filterNames(dialog);
+            seen_.openOptions = dialogOptions(dialog);
             hold();
             if (script_.open == OpenAnswer::Cancel) {
                 pressButton(dialog, IDCANCEL);
@@ -283,6 +297,7 @@ private:
             ++seen_.saveDialogs;
             saveDialog_ = dialog;
             seen_.saveFilters = filterNames(dialog);
+            seen_.saveOptions = dialogOptions(dialog);
             HWND edit = findControl(dialog, kFileNameEditId);
             if (edit != nullptr)
                 seen_.proposedName = windowText(edit);
@@ -500,6 +515,10 @@ TEST_F(RawMode, OfficeMathEndToEnd) {
         L"Word Document (*.docx)"};
     EXPECT_EQ(seen.openFilters, openFilters);
     EXPECT_EQ(seen.saveFilters, std::vector<std::wstring>{L"Word Document (*.docx)"});
+    // Only file-system items can be chosen in either dialog, and the save dialog asks before it replaces a file.
+    EXPECT_NE(seen.openOptions & FOS_FORCEFILESYSTEM, 0u) << std::hex << seen.openOptions;
+    EXPECT_NE(seen.saveOptions & FOS_FORCEFILESYSTEM, 0u) << std::hex << seen.saveOptions;
+    EXPECT_NE(seen.saveOptions & FOS_OVERWRITEPROMPT, 0u) << std::hex << seen.saveOptions;
 
     // Word saved the converted RTF's bytes: exactly what the engine writes, every equation as sound Office Math.
     const std::string saved = readFileBytes(proposedOutput());
