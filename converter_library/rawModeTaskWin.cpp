@@ -1,7 +1,6 @@
 // The Raw Mode task's top and its replaceable body; see rawModeTask.h.
 #include "rawModeTask.h"
 
-#include "moduleHandles.h"
 #include "rawModeWorker.h"
 #include "rtf/statusLine.h"
 
@@ -20,8 +19,7 @@ void setRawModeTaskBody(RawModeTaskBody body) {
 int32_t runRawModeTask() noexcept {
     const RawModeTaskBody body = gRawModeTaskBody.load();
     try {
-        // The conversion's dialogs and boxes belong to the module window, as the per-file job's do.
-        return body != nullptr ? body() : runRawModeConversion(moduleWindow());
+        return body != nullptr ? body() : runRawModeConversion();
     } catch (const std::bad_alloc&) {
         // A body that throws has not reached its own final clearing of the status line.
         showStatusLine(L"");

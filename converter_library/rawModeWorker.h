@@ -4,8 +4,8 @@
 //
 // The task never draws. Its status text (and the engine's and the job's, on the same thread) goes through the status
 // line hook of statusLine.h; the module window installs a hook that hands the text to its UI thread. The task's own
-// dialogs and boxes are owned by the window it is given; the per-file job's boxes and progress window by
-// moduleWindow() (moduleHandles.h). Windows only (rawModeWorkerWin.cpp).
+// dialogs and boxes, like the per-file job's boxes and progress window, are owned by moduleWindow() (moduleHandles.h),
+// read each time one opens. Windows only (rawModeWorkerWin.cpp).
 #pragma once
 
 #include <windows.h>
@@ -36,7 +36,7 @@ constexpr wchar_t kRawModeTempFolderName[] = L"Veltrim_sbk";
 
 // Runs the whole conversion on the calling thread and returns its RawModeResult as an int. The thread must not be in
 // the multithreaded COM apartment (a thread of its own: std::async with std::launch::async); the task enters and leaves
-// a single-threaded one itself. `owner` owns both file dialogs and the statistics box, and must belong to a thread that
-// handles its messages while the task runs (they are modal to it); null shows them unowned. One task at a time per
-// process. Never throws.
-int32_t runRawModeConversion(HWND owner);
+// a single-threaded one itself. moduleWindow(), as it is when each opens, owns both file dialogs and the statistics
+// box; it must belong to a thread that handles its messages while the task runs (they are modal to it); null shows
+// them unowned. One task at a time per process. Never throws.
+int32_t runRawModeConversion();

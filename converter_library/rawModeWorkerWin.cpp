@@ -8,6 +8,7 @@
 #include "conversionSettings.h"
 #include "conversionTempFiles.h"
 #include "messageBox.h"
+#include "moduleHandles.h"
 #include "rtf/statusLine.h"
 #include "scopedWin.h"
 #include "wordAutomation.h"
@@ -112,9 +113,10 @@ std::wstring chosenPath(IFileDialog* dialog, SIGDN form) {
     return name.get();
 }
 
-// The open dialog. Ok with the chosen path (empty when the dialog gave none), OpenDialogFailed or OpenCancelled
-// (the user's cancel, 0x800704C7, or any other failure of Show).
-RawModeResult chooseSourceDocument(HWND owner, std::wstring& source) {
+// The open dialog, owned by the module window as it is when the dialog opens. Ok with the chosen path (empty when
+// the dialog gave none), OpenDialogFailed or OpenCancelled (the user's cancel, 0x800704C7, or any other failure of
+// Show).
+RawModeResult chooseSourceDocument(std::wstring& source) {
     ScopedComPtr<IFileDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
                                 reinterpret_cast<void**>(dialog.put()))) ||
@@ -122,7 +124,7 @@ RawModeResult chooseSourceDocument(HWND owner, std::wstring& source) {
         return RawModeResult::OpenDialogFailed;
     prepareDialog(dialog.get(), kOpenTitle, kOpenFilters, UINT(std::size(kOpenFilters)));
     addDialogOptions(dialog.get(), kOpenOptions);
-    if (FAILED(dialog->Show(owner)))
+    if (FAILED(dialog->Show(moduleWindow())))
         return RawModeResult::OpenCancelled;
     source = chosenPath(dialog.get(), SIGDN_DESKTOPABSOLUTEEDITING);
     return RawModeResult::Ok;
@@ -135,10 +137,10 @@ enum class SaveChoice {
     NotCreated, // the dialog could not be created
 };
 
-// The save dialog, proposing `proposed`'s name in its folder and asking before it replaces a file. Only file-system
-// items can be chosen; should the shell still give an item without a file-system path, the output is the proposed
-// path.
-SaveChoice chooseOutputDocument(HWND owner, const fs::path& proposed, fs::path& output) {
+// The save dialog, owned by the module window as it is when the dialog opens, proposing `proposed`'s name in its
+// folder and asking before it replaces a file. Only file-system items can be chosen; should the shell still give an
+// item without a file-system path, the output is the proposed path.
+SaveChoice chooseOutputDocument(const fs::path& proposed, fs::path& output) {
     ScopedComPtr<IFileDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
                                 reinterpret_cast<void**>(dialog.put()))) ||
@@ -152,7 +154,7 @@ SaveChoice chooseOutputDocument(HWND owner, const fs::path& proposed, fs::path& 
         folder)
         (void)dialog->SetFolder(folder.get());
     addDialogOptions(dialog.get(), kSaveOptions);
-    if (FAILED(dialog->Show(owner)))
+    if (FAILED(dialog->Show(moduleWindow())))
         return SaveChoice::Cancelled;
     ScopedComPtr<IShellItem> item;
     if (FAILED(dialog->GetResult(item.put())) || !item)
@@ -164,11 +166,12 @@ SaveChoice chooseOutputDocument(HWND owner, const fs::path& proposed, fs::path& 
     return SaveChoice::Chosen;
 }
 
-// After a job that gave its statistics: where the user wants the result, Word's save of it, and the statistics box.
-RawModeResult deliverConvertedDocument(HWND owner, const fs::path& converted, const fs::path& proposed,
+// After a job that gave its statistics: where the user wants the result, Word's save of it, and the statistics box
+// (owned by the module window as it is then).
+RawModeResult deliverConvertedDocument(const fs::path& converted, const fs::path& proposed,
                                        const std::wstring& statistics) {
     fs::path output;
-    switch (chooseOutputDocument(owner, proposed, output)) {
+    switch (chooseOutputDocument(proposed, output)) {
     case SaveChoice::Chosen:
         break;
     case SaveChoice::Cancelled:
@@ -179,14 +182,14 @@ RawModeResult deliverConvertedDocument(HWND owner, const fs::path& converted, co
     // The default document format, since the output path ends in ".rtf" only when the user typed so.
     if (saveAsWithWord(converted.wstring(), output.wstring()) != WordStepResult::Ok)
         return RawModeResult::OutputSaveFailed;
-    (void)showMessageBox(owner, statistics, kSuiteTitle, MB_ICONINFORMATION);
+    (void)showMessageBox(moduleWindow(), statistics, kSuiteTitle, MB_ICONINFORMATION);
     return RawModeResult::Ok;
 }
 
 // From the chosen document to the end: Word's RTF, the job, the delivery. The converted RTF goes on every path that
 // reaches the job's stage, saved or not; Word's RTF stays when the job never loaded it, until a later task empties
 // the folder.
-RawModeResult convertChosenDocument(HWND owner, const fs::path& source) {
+RawModeResult convertChosenDocument(const fs::path& source) {
     const fs::path proposed = source.parent_path() / (source.stem().wstring() + kOutputSuffix);
     fs::path folder;
     if (!findTemporaryFolder(folder))
@@ -205,7 +208,7 @@ RawModeResult convertChosenDocument(HWND owner, const fs::path& source) {
     } else {
         const JobOutcome outcome = runConversionJob(sourceRtf.wstring(), convertedRtf.wstring());
         if (const std::wstring* statistics = std::get_if<std::wstring>(&outcome))
-            result = deliverConvertedDocument(owner, convertedRtf, proposed, *statistics);
+            result = deliverConvertedDocument(convertedRtf, proposed, *statistics);
         else if (std::get<int32_t>(outcome) > kJobRefused)
             result = RawModeResult::JobOutputFailed;
         // A refused job showed its own box: result 0.
@@ -217,21 +220,21 @@ RawModeResult convertChosenDocument(HWND owner, const fs::path& source) {
 
 // Everything that needs the thread's COM apartment, which goes when this returns (after every interface of the
 // dialogs and of Word).
-RawModeResult convertInApartment(HWND owner) {
+RawModeResult convertInApartment() {
     const ScopedComApartment apartment(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     if (!apartment.entered())
         return RawModeResult::ComFailed;
     std::wstring source;
-    const RawModeResult chosen = chooseSourceDocument(owner, source);
+    const RawModeResult chosen = chooseSourceDocument(source);
     if (chosen != RawModeResult::Ok)
         return chosen;
     if (source.empty() || !isDocumentUsable(source))
         return RawModeResult::DocumentUnusable;
-    return convertChosenDocument(owner, fs::path(source));
+    return convertChosenDocument(fs::path(source));
 }
 } // namespace
 
-int32_t runRawModeConversion(HWND owner) {
+int32_t runRawModeConversion() {
     // Created owned and never released: the mutex lives while some conversion holds a handle, and only the one that
     // created it may empty the shared folder. Nobody waits on it.
     const HANDLE created = CreateMutexW(nullptr, TRUE, conversionMutexName);
@@ -243,7 +246,7 @@ int32_t runRawModeConversion(HWND owner) {
     try {
         if (mutex.isValid() && createError != ERROR_ALREADY_EXISTS)
             emptyTemporaryFolder();
-        result = convertInApartment(owner);
+        result = convertInApartment();
     } catch (...) {
         result = RawModeResult::FileSystemError;
     }

@@ -133,6 +133,8 @@ struct Script {
     fs::path blockJobOutputIn;
     int holdSeconds = 0; // the open dialog and the statistics box stay up this long first
     HWND moduleWindow = nullptr; // the module window of the road test: a dialog too, but not one to answer
+    // Not null: while the open dialog is up, this window becomes the module window (a later window took over).
+    HWND nextModuleWindow = nullptr;
 };
 
 struct Seen {
@@ -147,6 +149,9 @@ struct Seen {
     std::vector<std::wstring> saveFilters; // the save dialog's
     FILEOPENDIALOGOPTIONS openOptions = 0; // the options each dialog was shown with
     FILEOPENDIALOGOPTIONS saveOptions = 0;
+    HWND openOwner = nullptr; // the owner window of each dialog and box
+    HWND saveOwner = nullptr;
+    std::vector<HWND> suiteBoxOwners;
 };
 
 std::wstring windowText(HWND window) {
@@ -285,6 +290,9 @@ private:
             ++seen_.openDialogs;
             seen_.openFilters = filterNames(dialog);
             seen_.openOptions = dialogOptions(dialog);
+            seen_.openOwner = GetWindow(dialog, GW_OWNER);
+            if (script_.nextModuleWindow != nullptr)
+                setModuleHandles(script_.nextModuleWindow, GetModuleHandleW(nullptr));
             hold();
             if (script_.open == OpenAnswer::Cancel) {
                 pressButton(dialog, IDCANCEL);
@@ -298,6 +306,7 @@ private:
             saveDialog_ = dialog;
             seen_.saveFilters = filterNames(dialog);
             seen_.saveOptions = dialogOptions(dialog);
+            seen_.saveOwner = GetWindow(dialog, GW_OWNER);
             HWND edit = findControl(dialog, kFileNameEditId);
             if (edit != nullptr)
                 seen_.proposedName = windowText(edit);
@@ -306,6 +315,7 @@ private:
             pressButton(dialog, script_.save == SaveAnswer::Cancel ? IDCANCEL : IDOK);
         } else if (title == kSuiteTitle) {
             seen_.suiteBoxes.push_back(windowText(GetDlgItem(dialog, kMessageBoxTextId)));
+            seen_.suiteBoxOwners.push_back(GetWindow(dialog, GW_OWNER));
             hold();
             pressButton(dialog, IDOK);
         } else {
@@ -429,7 +439,7 @@ protected:
     // Runs the task on a thread of its own while this thread, the owner's, handles its messages as the module
     // window's UI thread does (the dialogs are modal to the owner).
     int32_t runTask(Watcher& watcher) {
-        std::future<int32_t> task = std::async(std::launch::async, runRawModeConversion, owner_);
+        std::future<int32_t> task = std::async(std::launch::async, runRawModeConversion);
         const auto deadline = std::chrono::steady_clock::now() + kTaskLimit;
         while (task.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
             MSG message;
@@ -519,6 +529,8 @@ TEST_F(RawMode, OfficeMathEndToEnd) {
     EXPECT_NE(seen.openOptions & FOS_FORCEFILESYSTEM, 0u) << std::hex << seen.openOptions;
     EXPECT_NE(seen.saveOptions & FOS_FORCEFILESYSTEM, 0u) << std::hex << seen.saveOptions;
     EXPECT_NE(seen.saveOptions & FOS_OVERWRITEPROMPT, 0u) << std::hex << seen.saveOptions;
+    EXPECT_EQ(seen.openOwner, owner_);
+    EXPECT_EQ(seen.saveOwner, owner_);
 
     // Word saved the converted RTF's bytes: exactly what the engine writes, every equation as sound Office Math.
     const std::string saved = readFileBytes(proposedOutput());
@@ -967,6 +979,25 @@ TEST_F(RawMode, TheCleanUpDeletesOnlyTheConversionsOwnFiles) {
     EXPECT_EQ(readFileBytes(elsewhere / "notes.txt"), "the notes");
     EXPECT_EQ(readFileBytes(temporaryFolder() / "papers" / "thesis.docx"), "the thesis"); // the links still lead there
     EXPECT_EQ(readFileBytes(temporaryFolder() / "notes.txt"), "the notes");
+}
+
+// A later module window took over while the open dialog was up (the first was closed, a new one collects the
+// conversion): the save dialog and the statistics box belong to the window as it is when each opens.
+TEST_F(RawMode, DialogsTakeTheModuleWindowAsItIsWhenTheyOpen) {
+    const ScopedWindow later(CreateWindowExW(0, L"STATIC", L"Raw Mode test's later window",
+                                             WS_OVERLAPPEDWINDOW | WS_VISIBLE, 80, 80, 320, 120, nullptr, nullptr,
+                                             GetModuleHandleW(nullptr), nullptr));
+    ASSERT_NE(later.get(), nullptr);
+    Script script;
+    script.document = document().wstring();
+    script.nextModuleWindow = later.get();
+    Watcher watcher(script);
+    EXPECT_EQ(runTask(watcher), 0);
+    const Seen seen = watcher.seen();
+    EXPECT_EQ(seen.openOwner, owner_);
+    EXPECT_EQ(seen.saveOwner, later.get());
+    EXPECT_EQ(seen.suiteBoxOwners, std::vector<HWND>{later.get()});
+    EXPECT_TRUE(fs::exists(proposedOutput()));
 }
 
 // The names of a conversion's temporary files are those the clean-up takes for its own.
