@@ -1,7 +1,8 @@
 // The Raw Mode conversion task: the named mutex and the temporary folder, the thread's COM apartment, the two shell
 // file dialogs, Word's two saves around the per-file job, and the statistics box. It draws nothing; see
 // rawModeWorker.h. File-system calls take an error code, so that no exception of the file-system library is thrown;
-// a failure of one in the conversion's own stretch is the task's result 10.
+// a failure of one in the conversion's own stretch is the task's result 10. Other exceptions (memory, a hook's) go
+// to the task's top (rawModeTask.h); every resource here is held by a scoped record, so that they go on the way.
 #include "rawModeWorker.h"
 
 #include "conversionJob.h"
@@ -84,6 +85,22 @@ void emptyTemporaryFolder() {
             (void)DeleteFileW(path.c_str());
     }
 }
+
+// The job's converted RTF goes when the conversion ends, however it ends (an exception included), saved or not. The
+// job has closed it by then: its own record closes the output first.
+class ConvertedRtfRemoval {
+public:
+    explicit ConvertedRtfRemoval(const fs::path& path) : path_(path) {}
+    ~ConvertedRtfRemoval() {
+        std::error_code ignored;
+        fs::remove(path_, ignored);
+    }
+    ConvertedRtfRemoval(const ConvertedRtfRemoval&) = delete;
+    ConvertedRtfRemoval& operator=(const ConvertedRtfRemoval&) = delete;
+
+private:
+    fs::path path_;
+};
 
 // Title, filters, filter index and default extension of a dialog. The results are not checked: Wine 8 answers
 // SetFileTypeIndex(1) with E_FAIL although the dialog then works with the first filter, and a dialog that takes any
@@ -201,21 +218,15 @@ RawModeResult convertChosenDocument(const fs::path& source) {
         return RawModeResult::FileSystemError; // for example a file standing where the folder should be
     const fs::path sourceRtf = folder / (base + kSourceRtfSuffix);
     const fs::path convertedRtf = folder / (base + kConvertedRtfSuffix);
+    const ConvertedRtfRemoval removal(convertedRtf);
 
-    RawModeResult result = RawModeResult::Ok;
-    if (saveAsWithWord(source.wstring(), sourceRtf.wstring()) != WordStepResult::Ok) {
-        result = RawModeResult::SourceSaveFailed;
-    } else {
-        const JobOutcome outcome = runConversionJob(sourceRtf.wstring(), convertedRtf.wstring());
-        if (const std::wstring* statistics = std::get_if<std::wstring>(&outcome))
-            result = deliverConvertedDocument(convertedRtf, proposed, *statistics);
-        else if (std::get<int32_t>(outcome) > kJobRefused)
-            result = RawModeResult::JobOutputFailed;
-        // A refused job showed its own box: result 0.
-    }
-    std::error_code ignored;
-    fs::remove(convertedRtf, ignored);
-    return result;
+    if (saveAsWithWord(source.wstring(), sourceRtf.wstring()) != WordStepResult::Ok)
+        return RawModeResult::SourceSaveFailed;
+    const JobOutcome outcome = runConversionJob(sourceRtf.wstring(), convertedRtf.wstring());
+    if (const std::wstring* statistics = std::get_if<std::wstring>(&outcome))
+        return deliverConvertedDocument(convertedRtf, proposed, *statistics);
+    // A refused job showed its own box: result 0.
+    return std::get<int32_t>(outcome) > kJobRefused ? RawModeResult::JobOutputFailed : RawModeResult::Ok;
 }
 
 // Everything that needs the thread's COM apartment, which goes when this returns (after every interface of the
@@ -240,17 +251,11 @@ int32_t runRawModeConversion() {
     const HANDLE created = CreateMutexW(nullptr, TRUE, conversionMutexName);
     const DWORD createError = GetLastError();
     const ScopedHandle mutex(created);
-    RawModeResult result = RawModeResult::FileSystemError;
-    // The task's thread function: a stray standard-library exception (out of memory) ends the task as a failure of
-    // its own, never the thread.
-    try {
-        if (mutex.isValid() && createError != ERROR_ALREADY_EXISTS)
-            emptyTemporaryFolder();
-        result = convertInApartment();
-    } catch (...) {
-        result = RawModeResult::FileSystemError;
-    }
+    if (mutex.isValid() && createError != ERROR_ALREADY_EXISTS)
+        emptyTemporaryFolder();
+    const RawModeResult result = convertInApartment();
     // Cleared on every road, the early returns too: a stale "Processed: 57%" after a cancelled dialog would mislead.
+    // (After an exception the task's top clears it.)
     showStatusLine(L"");
     return int32_t(result);
 }

@@ -6,7 +6,9 @@
 // file name. The temporary directory is the test's own (TMP and TEMP point into its folder).
 //
 // The whole road in both formats (Equation Editor 3.x through the stand-in in-process server), then a table of the
-// other endings with what each leaves on disk, and a second process holding the conversion mutex.
+// other endings with what each leaves on disk, a second process holding the conversion mutex, the clean-up of the
+// temporary folder beside links made from the Linux side, exceptions thrown from inside the real job, and a module
+// window that changes while the task runs.
 //
 // The program is its own helper: "--hold-conversion-mutex NAME" holds the mutex until the test lets it go.
 // VELTRIM_RAWMODE_HOLD_SECONDS=N keeps the open dialog and the statistics box up N seconds for a screenshot.
@@ -16,8 +18,11 @@
 #include "moduleHandles.h"
 #include "moduleWindowTables.h"
 #include "officeMathChecker.h"
+#include "progressWindow.h"
+#include "rawModeTask.h"
 #include "rawModeWorker.h"
 #include "registryValues.h"
+#include "rtf/rtfOutput.h"
 #include "rtf/statusLine.h"
 #include "scopedWin.h"
 #include "sembrikTestHost.h"
@@ -39,8 +44,11 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <new>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -436,10 +444,10 @@ protected:
                   ERROR_SUCCESS);
     }
 
-    // Runs the task on a thread of its own while this thread, the owner's, handles its messages as the module
-    // window's UI thread does (the dialogs are modal to the owner).
+    // Runs the task as the module window starts it, on a thread of its own, while this thread, the owner's, handles
+    // its messages as the module window's UI thread does (the dialogs are modal to the owner).
     int32_t runTask(Watcher& watcher) {
-        std::future<int32_t> task = std::async(std::launch::async, runRawModeConversion);
+        std::future<int32_t> task = std::async(std::launch::async, runRawModeTask);
         const auto deadline = std::chrono::steady_clock::now() + kTaskLimit;
         while (task.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
             MSG message;
@@ -979,6 +987,89 @@ TEST_F(RawMode, TheCleanUpDeletesOnlyTheConversionsOwnFiles) {
     EXPECT_EQ(readFileBytes(elsewhere / "notes.txt"), "the notes");
     EXPECT_EQ(readFileBytes(temporaryFolder() / "papers" / "thesis.docx"), "the thesis"); // the links still lead there
     EXPECT_EQ(readFileBytes(temporaryFolder() / "notes.txt"), "the notes");
+}
+
+// ---- An exception inside the real conversion: the status line hook throws at the engine's first progress report.
+enum class Thrown { OutOfMemory, FileSystem, Other };
+std::atomic<Thrown> gThrown{Thrown::Other};
+std::atomic<bool> gHasThrown{false};
+
+void throwAtFirstProgress(const wchar_t* text) {
+    recordStatus(text);
+    if (gHasThrown || std::wstring(text).rfind(L"Processed: ", 0) != 0)
+        return;
+    gHasThrown = true;
+    switch (gThrown.load()) {
+    case Thrown::OutOfMemory:
+        throw std::bad_alloc();
+    case Thrown::FileSystem:
+        throw fs::filesystem_error("the disk went away", std::make_error_code(std::errc::io_error));
+    case Thrown::Other:
+        throw std::runtime_error("a hook failed");
+    }
+}
+
+bool progressWindowOfThisProcess() {
+    for (HWND window = FindWindowExW(nullptr, nullptr, L"VLTPROGRESSWIN", nullptr); window != nullptr;
+         window = FindWindowExW(nullptr, window, L"VLTPROGRESSWIN", nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId())
+            return true;
+    }
+    return false;
+}
+
+// The task reports the exception by its code (11 out of memory, 10 the file-system library, 12 anything else), and
+// the job's resources went on the way out: the output file is closed and removed with the rest of the temporary
+// folder (Word's RTF was consumed), the progress window is gone, nothing was saved, and the status line is cleared.
+// A conversion after them runs as any other.
+TEST_F(RawMode, AnExceptionInsideTheJobIsReportedAndLeavesNothingBehind) {
+    const struct {
+        Thrown thrown;
+        DWORD progressWindow; // isProgressWin
+        int32_t result;
+    } cases[] = {
+        {Thrown::OutOfMemory, 1, 11},
+        {Thrown::FileSystem, 0, 10},
+        {Thrown::Other, 1, 12},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        registry_.setDword(SuiteKey::UserSembrik, L"isProgressWin", cases[row].progressWindow);
+        {
+            std::lock_guard<std::mutex> lock(gStatusLock);
+            gStatus.clear();
+        }
+        gThrown = cases[row].thrown;
+        gHasThrown = false;
+        setStatusLineHook(throwAtFirstProgress);
+        Script script;
+        script.document = document().wstring();
+        Watcher watcher(script);
+        const int32_t result = runTask(watcher);
+        setStatusLineHook(recordStatus);
+        const Seen seen = watcher.seen();
+        EXPECT_TRUE(gHasThrown) << "row " << row;
+        EXPECT_EQ(result, cases[row].result) << "row " << row;
+        EXPECT_EQ(seen.saveDialogs, 0) << "row " << row;
+        EXPECT_TRUE(seen.suiteBoxes.empty()) << "row " << row;
+        EXPECT_FALSE(isOutputRtfFileOpen()) << "row " << row;
+        EXPECT_EQ(temporaryFiles(), std::vector<std::string>{}) << "row " << row;
+        EXPECT_EQ(progressWindow().window, nullptr) << "row " << row;
+        EXPECT_FALSE(progressWindowOfThisProcess()) << "row " << row;
+        EXPECT_FALSE(fs::exists(proposedOutput())) << "row " << row;
+        const auto status = statusTexts();
+        ASSERT_FALSE(status.empty()) << "row " << row;
+        EXPECT_EQ(status.back(), L"") << "row " << row;
+    }
+    registry_.setDword(SuiteKey::UserSembrik, L"isProgressWin", 0);
+    Script script;
+    script.document = document().wstring();
+    Watcher watcher(script);
+    EXPECT_EQ(runTask(watcher), 0);
+    EXPECT_EQ(watcher.seen().suiteBoxes.size(), 1u);
+    EXPECT_EQ(readFileBytes(proposedOutput()), testing_support::runEngineJob(sampleDocument()).output);
+    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
 }
 
 // A later module window took over while the open dialog was up (the first was closed, a new one collects the
