@@ -23,6 +23,7 @@
 #include <cwchar>
 #include <future>
 #include <mutex>
+#include <new>
 
 namespace {
 // Posted by postModuleStatusText: the status text waits in gStatusHandOver.
@@ -143,9 +144,27 @@ void endDrag() {
     ReleaseCapture();
 }
 
+std::future<int32_t> startTaskThread() {
+    return std::async(std::launch::async, runRawModeTask);
+}
+// Set by tests before the window opens; read on the UI thread.
+std::atomic<ConversionStarter> gConversionStarter{startTaskThread};
+
+// The command that runs now (-1: none), so that the procedure can undo the pressed look of one that throws. UI
+// thread.
+int32_t gRunningCommand = -1;
+
 void startConversion() {
-    conversionFuture() = std::async(std::launch::async, runRawModeTask);
+    // A system that cannot start the task's thread throws here, before the window counts as busy.
+    conversionFuture() = gConversionStarter.load()();
     SetTimer(moduleWindow(), kConversionTimer, kConversionPollMs, nullptr);
+}
+
+// The window's own message for a conversion that failed with `result` (above 1).
+void showConversionFailure(HWND window, int32_t result) {
+    wchar_t text[128];
+    std::swprintf(text, 128, kConversionFailedFormat, int(result));
+    showMessageBox(window, text, kModuleTitle, MB_ICONINFORMATION);
 }
 
 void collectConversion(HWND window) {
@@ -154,11 +173,23 @@ void collectConversion(HWND window) {
         return;
     KillTimer(window, kConversionTimer);
     const int32_t result = future.get(); // the window is free again
-    if (result > 1) {
-        wchar_t text[128];
-        std::swprintf(text, 128, kConversionFailedFormat, int(result));
-        showMessageBox(window, text, kModuleTitle, MB_ICONINFORMATION);
-    }
+    if (result > 1)
+        showConversionFailure(window, result);
+}
+
+// After a message whose handling threw: the command that was running has its control released and the window
+// redrawn, and a "Select ..." that could not start its task says so as a failed conversion would (11 out of memory,
+// 12 any other failure, as the task's own top reports them).
+void recoverFromFailedCommand(int32_t failure) {
+    const int32_t id = gRunningCommand;
+    gRunningCommand = -1;
+    if (id < 0)
+        return;
+    gPressedControlId = -1;
+    releaseControl(id);
+    drawModuleWindow(kRedrawFace);
+    if (id == kModuleSelectButton)
+        showConversionFailure(moduleWindow(), failure);
 }
 
 void closeDialog() {
@@ -389,13 +420,22 @@ INT_PTR dispatchModuleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
 } // namespace
 
 INT_PTR CALLBACK moduleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // No exception leaves the window procedure (a task thread that cannot be started, memory): the message counts as
+    // not handled, a command that threw is undone on the screen, and the window stays usable.
+    int32_t failure = kRawModeTaskException;
     try {
         return dispatchModuleMessage(window, message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        failure = kRawModeOutOfMemory;
     } catch (...) {
-        // No exception leaves the window procedure (a thread that cannot be started, memory); the message counts
-        // as not handled and the window stays usable.
-        return FALSE;
+        failure = kRawModeTaskException;
     }
+    try {
+        recoverFromFailedCommand(failure);
+    } catch (...) {
+        // Showing the failure failed as well (memory): the control is released at least.
+    }
+    return FALSE;
 }
 
 bool isModuleBusy() {
@@ -406,10 +446,14 @@ void handleModuleCommand(int32_t id) {
     for (const ModuleCommand& command : kModuleCommands) {
         if (command.id != id)
             continue;
-        if (command.refusedWhileBusy && isModuleBusy())
+        if (command.refusedWhileBusy && isModuleBusy()) {
             showBusyMessage();
-        else
-            command.run();
+            return;
+        }
+        const int32_t outer = gRunningCommand; // a command may run inside another's modal box
+        gRunningCommand = id;
+        command.run();
+        gRunningCommand = outer;
         return;
     }
 }
@@ -482,6 +526,10 @@ void fatalExitFromWorker(int32_t code) {
 
 void setLinkOpener(LinkOpener opener) {
     gLinkOpener.store(opener != nullptr ? opener : openInBrowser);
+}
+
+void setConversionStarter(ConversionStarter starter) {
+    gConversionStarter.store(starter != nullptr ? starter : startTaskThread);
 }
 
 int32_t foreignThreadDrawCount() {

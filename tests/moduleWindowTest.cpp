@@ -472,6 +472,61 @@ TEST_F(ModuleWindowTest, AFailedOrThrowingConversionIsReportedOnce) {
     EXPECT_EQ(session->waitForEnd(), 0);
 }
 
+// A pixel of the back buffer inside "Select ..." (away from its caption), as the window last drew it.
+COLORREF selectButtonPixel() {
+    for (const ModuleTableRow& row : kModuleControlRows)
+        if (row.id == kModuleSelectButton)
+            return GetPixel(seam<HDC (*)()>("seamBackBuffer")(), row.x + 3, row.y + row.height / 2);
+    return CLR_INVALID;
+}
+
+// "Select ..." on a system that gives no thread for the task: the window's failure message with 12, the button is
+// released and drawn as after any click, the window is not busy, and the next "Select ..." starts a task.
+TEST_F(ModuleWindowTest, ASelectThatCannotStartItsTaskSaysSoAndReleasesTheButton) {
+    auto session = open(seamLibrary());
+    ASSERT_TRUE(session->started());
+    ASSERT_TRUE(click(*session, kModuleRawModeTab));
+    seam<SetTaskBody>("seamSetTaskBody")(failingTask);
+    const auto selectAndCollect = [&] {
+        ASSERT_TRUE(click(*session, kModuleSelectButton));
+        ASSERT_TRUE(waitOnWindow(*session, [] { return !seam<BoolOfVoid>("seamBusy")(); }));
+        ASSERT_TRUE(session->run([] {}));
+    };
+    selectAndCollect(); // how the button looks after a click that started its task
+    const COLORREF released = session->call<COLORREF>(selectButtonPixel);
+    ASSERT_TRUE(session->post(WM_LBUTTONDOWN, MK_LBUTTON, centreOf(kModuleSelectButton)));
+    ASSERT_NE(session->call<COLORREF>(selectButtonPixel), released) << "a pressed button should look different";
+    {
+        std::lock_guard<std::mutex> lock(gBoxLock);
+        gBoxes.clear();
+    }
+
+    seam<void (*)(bool)>("seamFailTaskStarts")(true);
+    ASSERT_TRUE(session->post(WM_LBUTTONUP, 0, centreOf(kModuleSelectButton)));
+    seam<void (*)(bool)>("seamFailTaskStarts")(false);
+    ASSERT_TRUE(session->run([] {}));
+    std::vector<ShownBox> shown = boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, L"Conversion failed with error code: 12");
+    EXPECT_EQ(shown[0].caption, kModuleTitle);
+    EXPECT_EQ(shown[0].owner, session->window());
+    EXPECT_EQ(shown[0].flags, UINT(MB_ICONINFORMATION));
+    EXPECT_EQ(session->call<int32_t>([] { return seam<IntOfInt>("seamControlFlags")(kModuleSelectButton); }) &
+                  ControlFlags::Pressed,
+              0);
+    EXPECT_EQ(session->call<COLORREF>(selectButtonPixel), released);
+    EXPECT_FALSE(session->call<bool>([] { return seam<BoolOfVoid>("seamBusy")(); }));
+    EXPECT_EQ(gTaskRuns, 1);
+
+    selectAndCollect();
+    shown = boxes();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, L"Conversion failed with error code: 9");
+    EXPECT_EQ(gTaskRuns, 2);
+    ASSERT_TRUE(clickToEnd(*session, kModuleCloseButton));
+    EXPECT_EQ(session->waitForEnd(), 0);
+}
+
 TEST_F(ModuleWindowTest, AConversionLeftByAnEarlierWindowIsCollectedByTheNext) {
     {
         auto first = open(seamLibrary());

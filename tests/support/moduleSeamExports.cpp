@@ -11,7 +11,9 @@
 #include "skinHost.h"
 
 #include <cstdint>
+#include <future>
 #include <string>
+#include <system_error>
 
 namespace {
 const ControlRecord* findIn(const ControlRecord* table, int32_t id) {
@@ -19,6 +21,11 @@ const ControlRecord* findIn(const ControlRecord* table, int32_t id) {
         if (row->id == id)
             return row;
     return nullptr;
+}
+
+// What std::async throws when the system has no thread to give.
+std::future<int32_t> failToStartTask() {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
 }
 
 void copyOut(const std::wstring& text, wchar_t* buffer, int32_t units) {
@@ -39,6 +46,10 @@ void seamSetMessageBoxHook(MessageBoxHook hook) {
 }
 void seamSetLinkOpener(LinkOpener opener) {
     setLinkOpener(opener);
+}
+// true: "Select ..." finds no thread for its task, until false restores the real start.
+void seamFailTaskStarts(bool fail) {
+    setConversionStarter(fail ? failToStartTask : nullptr);
 }
 // The engine's and the job's way of reporting status, from whichever thread calls it.
 void seamReportStatus(const wchar_t* text) {
