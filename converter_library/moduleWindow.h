@@ -14,9 +14,10 @@
 #include <cstdint>
 #include <future>
 
-// Runs the window to its end and releases every GDI object it made; returns what showOpt returns (0: "Close",
-// 1: a close request). Writes the status word and the module id when the pointers are not null. Missing machine-wide
-// settings (12), a dialog that cannot be made (11) and unloadable artwork (13) end the process (fatalExit).
+// Runs the window to its end and releases every GDI object it made, on every way out; returns what showOpt returns
+// (0: "Close", 1: a close request). Writes the status word and the module id when the pointers are not null. Missing
+// machine-wide settings (12), a dialog that cannot be made or another outcome of it (11) and unloadable artwork (13)
+// end the process (fatalExit). An exception (memory) leaves it with the GDI objects released.
 int32_t runModuleWindow(HINSTANCE instance, HWND owner, int32_t* status, wchar_t* moduleId);
 
 INT_PTR CALLBACK moduleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

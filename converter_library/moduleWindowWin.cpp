@@ -139,6 +139,16 @@ void releaseWindowGdiObjects() {
     freeWindowIcons();
 }
 
+// The window's drawing resources from the loading of its artwork to the end of the dialog, released on every way out
+// of runModuleWindow (an exception included) before the caller returns or ends the process.
+class ModuleWindowArtwork {
+public:
+    ModuleWindowArtwork() = default;
+    ~ModuleWindowArtwork() { releaseWindowGdiObjects(); }
+    ModuleWindowArtwork(const ModuleWindowArtwork&) = delete;
+    ModuleWindowArtwork& operator=(const ModuleWindowArtwork&) = delete;
+};
+
 void endDrag() {
     gDragOrigin = POINT{-1, -1};
     ReleaseCapture();
@@ -544,21 +554,25 @@ int32_t runModuleWindow(HINSTANCE instance, HWND owner, int32_t* status, wchar_t
         fatalExit(kExitMachineSettings);
     configureModuleHost();
     resetModuleTables();
-    loadBackgroundBitmap();
-    loadModuleSkin();
-    setStatusLineHook(moduleStatusHook);
-    const INT_PTR result = runSkinnedDialog(owner);
-    setModuleHandles(nullptr, instance);
-    const int32_t closed = result == 1 ? 0 : 1;
-    // The status word is what the export returns; nothing in the suite reads it.
-    if (status != nullptr)
-        *status = closed;
-    if (moduleId != nullptr) {
-        const size_t units = gModuleIdText.size() < 31 ? gModuleIdText.size() : 31;
-        gModuleIdText.copy(moduleId, units);
-        moduleId[units] = 0;
+    INT_PTR result = -1;
+    int32_t closed = 1;
+    {
+        const ModuleWindowArtwork artwork;
+        loadBackgroundBitmap();
+        loadModuleSkin();
+        setStatusLineHook(moduleStatusHook);
+        result = runSkinnedDialog(owner);
+        setModuleHandles(nullptr, instance);
+        closed = result == 1 ? 0 : 1;
+        // The status word is what the export returns; nothing in the suite reads it.
+        if (status != nullptr)
+            *status = closed;
+        if (moduleId != nullptr) {
+            const size_t units = gModuleIdText.size() < 31 ? gModuleIdText.size() : 31;
+            gModuleIdText.copy(moduleId, units);
+            moduleId[units] = 0;
+        }
     }
-    releaseWindowGdiObjects();
     if (result != 1 && result != 2)
         fatalExit(kExitWindowResource);
     return closed;

@@ -2,12 +2,14 @@
 // library by path and calls its exports as the settings program does, driven by real input posted to the window's
 // message queue: both exports and their ordinals, the minimise control with and without an owner, Enter as the
 // first key, a press and a release on different controls, dragging and the end of a drag without the button's
-// release (a lost capture, a move without the button), the two pages, the busy refusals while a
-// conversion runs (the system's close included), a failing and a throwing conversion, the status line handed to the
-// window's thread, a conversion left running by an earlier window, a fatal exit on the worker thread, the module id
-// and the skin fallbacks and text offsets. The library's Raw Mode task is replaced through its seam (the tests'
-// build of the library, VeltrimSbkSeam.dll). VELTRIM_MODULE_HOLD_SECONDS=n keeps both pages and the busy message on
-// the display for screenshots (ModuleWindowShow); otherwise that test is skipped.
+// release (a lost capture, a move without the button), the two pages, the web link's address, the busy refusals
+// while a conversion runs (the system's close included), a failing and a throwing conversion, a "Select ..." whose
+// task cannot start, the status line handed to the window's thread, a conversion left running by an earlier window,
+// the fatal exits (missing settings, on the worker thread, an outcome of the window other than its two closes) with
+// the window's artwork released, the module id and the skin fallbacks and text offsets. The library's Raw Mode task
+// is replaced through its seam (the tests' build of the library, VeltrimSbkSeam.dll). VELTRIM_MODULE_HOLD_SECONDS=n
+// keeps both pages and the busy message on the display for screenshots (ModuleWindowShow); otherwise that test is
+// skipped.
 #include "moduleWindow.h"
 #include "moduleWindowTables.h"
 #include "rawModeTask.h"
@@ -20,6 +22,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -657,6 +660,46 @@ TEST_F(ModuleWindowTest, MissingMachineSettingsEndTheProcessWithTwelve) {
             openWindowAndWait();
         },
         ::testing::ExitedWithCode(12), "");
+}
+
+// The fatal exit's box, in the dying process: whether the window's drawing resources were all released by then.
+int reportArtworkAtFatalExit(HWND, const std::wstring&, const std::wstring&, UINT) {
+    bool released = seam<HDC (*)()>("seamBackBuffer")() == nullptr && !seam<BoolOfVoid>("seamBackgroundLoaded")();
+    for (int32_t style : {13, 16, 25, 31, 34}) {
+        int32_t x = 0, y = 0;
+        COLORREF colour = 0;
+        HBITMAP bitmap = nullptr;
+        released = released && seam<StyleOf>("seamStyle")(style, &x, &y, &colour, &bitmap) && bitmap == nullptr;
+    }
+    std::fprintf(stderr, released ? "artwork released at the fatal exit\n" : "artwork still held at the fatal exit\n");
+    std::fflush(stderr);
+    return IDOK;
+}
+
+// An outcome of the window that is neither "Close" nor a close request ends the host process with 11 (it never
+// returns as a close request), and the window's drawing resources are released before that: an exception while the
+// window is set up (an allocation that fails once the background is loaded) and a dialog that ends with another
+// result.
+TEST_F(ModuleWindowTest, AnOutcomeOtherThanCloseEndsTheProcessWithItsArtworkReleased) {
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    EXPECT_EXIT(
+        {
+            seam<SetBoxHook>("seamSetMessageBoxHook")(reportArtworkAtFatalExit);
+            seam<void (*)()>("seamFailAllocationOnceArtworkLoaded")();
+            const int32_t result =
+                libraryEntry<ShowOptSbkEntry>(seamLibrary(), "showOptSbk")(GetModuleHandleW(nullptr), nullptr);
+            std::fprintf(stderr, "showOptSbk returned %d\n", int(result));
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(11), "artwork released at the fatal exit");
+    EXPECT_EXIT(
+        {
+            seam<SetBoxHook>("seamSetMessageBoxHook")(reportArtworkAtFatalExit);
+            auto session = std::make_unique<ModuleSession>(SessionCall{seamLibrary(), false, false});
+            session->run([] { seam<VoidOfInt>("seamEndDialog")(5); });
+            Sleep(20000); // the window's thread ends this process long before
+        },
+        ::testing::ExitedWithCode(11), "artwork released at the fatal exit");
 }
 
 TEST_F(ModuleWindowTest, AFatalExitOnTheWorkerThreadEndsTheProcess) {
