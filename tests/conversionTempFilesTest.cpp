@@ -17,8 +17,8 @@ TEST(ConversionTempFiles, OnlyTheConversionsOwnNames) {
         {L"D9B2B383-3654-44AC-9FE4-4562A77C5E47_2.rtf", true},
         {L"_123456.rtf", true},
         {L"_123456_2.rtf", true},
-        {L"_18446744073709551615_2.rtf", true}, // the largest tick count
-        {L"_184467440737095516150.rtf", false}, // one digit more
+        {L"_18446744073709551615_2.rtf", true},               // the largest tick count
+        {L"_184467440737095516150.rtf", false},               // one digit more
         {L"d9b2b383-3654-44ac-9fe4-4562a77c5e47.rtf", false}, // StringFromGUID2 writes upper case
         {L"{D9B2B383-3654-44AC-9FE4-4562A77C5E47}.rtf", false},
         {L"D9B2B383-3654-44AC-9FE4-4562A77C5E47.RTF", false},

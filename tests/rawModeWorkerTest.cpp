@@ -12,6 +12,7 @@
 //
 // The program is its own helper: "--hold-conversion-mutex NAME" holds the mutex until the test lets it go.
 // VELTRIM_RAWMODE_HOLD_SECONDS=N keeps the open dialog and the statistics box up N seconds for a screenshot.
+#include "rawModeWorker.h"
 #include "conversionSettings.h"
 #include "conversionTempFiles.h"
 #include "equationServer.h"
@@ -20,7 +21,6 @@
 #include "officeMathChecker.h"
 #include "progressWindow.h"
 #include "rawModeTask.h"
-#include "rawModeWorker.h"
 #include "registryValues.h"
 #include "rtf/rtfOutput.h"
 #include "rtf/statusLine.h"
@@ -139,7 +139,7 @@ struct Script {
     SaveAnswer save = SaveAnswer::Accept;
     // Not empty: once Word's RTF shows up in this folder, a folder is put where the job's output will go.
     fs::path blockJobOutputIn;
-    int holdSeconds = 0; // the open dialog and the statistics box stay up this long first
+    int holdSeconds = 0;         // the open dialog and the statistics box stay up this long first
     HWND moduleWindow = nullptr; // the module window of the road test: a dialog too, but not one to answer
     // Not null: while the open dialog is up, this window becomes the module window (a later window took over).
     HWND nextModuleWindow = nullptr;
@@ -616,8 +616,8 @@ TEST_F(RawMode, ModuleWindowRoad) {
         std::lock_guard<std::mutex> lock(gShownLock);
         gShown.clear();
     }
-    ScopedWindowsHook statusWatch(
-        SetWindowsHookExW(WH_GETMESSAGE, watchStatusLine, nullptr, GetWindowThreadProcessId(session.window(), nullptr)));
+    ScopedWindowsHook statusWatch(SetWindowsHookExW(WH_GETMESSAGE, watchStatusLine, nullptr,
+                                                    GetWindowThreadProcessId(session.window(), nullptr)));
     ASSERT_NE(statusWatch.get(), nullptr);
     Script script;
     script.document = document().wstring();
@@ -920,8 +920,8 @@ bool startUnixProgram(const std::string& commandLine) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {}; // Wine fills in no handles for a Unix program: nothing to close
-    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process) != FALSE;
+    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) !=
+           FALSE;
 }
 
 bool waitUntil(const std::function<bool()>& done) {

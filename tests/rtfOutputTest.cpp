@@ -116,8 +116,12 @@ TEST(OutputRtf, AWriteThatFailsOrThrowsOnTheWritersThreadIsReportedAtTheClose) {
         WriteFault fault;
         int call;
     } cases[] = {
-        {WriteFault::Fails, 1},          {WriteFault::Fails, 3},          {WriteFault::ThrowsRuntimeError, 1},
-        {WriteFault::ThrowsRuntimeError, 2}, {WriteFault::ThrowsRuntimeError, 3}, {WriteFault::ThrowsBadAlloc, 2},
+        {WriteFault::Fails, 1},
+        {WriteFault::Fails, 3},
+        {WriteFault::ThrowsRuntimeError, 1},
+        {WriteFault::ThrowsRuntimeError, 2},
+        {WriteFault::ThrowsRuntimeError, 3},
+        {WriteFault::ThrowsBadAlloc, 2},
     };
     static size_t row = 0;
     for (row = 0; row < std::size(cases); ++row) {
