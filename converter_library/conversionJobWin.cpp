@@ -34,24 +34,60 @@ std::wstring statisticsText(const ConversionOptions& options, const JobTexts& te
     return formatStatistics(texts.statisticsFormat, arguments);
 }
 
-// The engine job, framed by the progress window when one is wanted. The worker thread runs no message loop during
-// the pass, so the window's messages are handled at every progress report instead.
-RtfJobResult runEngine(const std::wstring& inputRtfPath, const ConversionOptions& options, const JobTexts& texts,
-                       HWND parent) {
-    const bool withProgressWindow = options.serverMode == 0 && options.isProgressWin != 0;
-    if (withProgressWindow) {
-        // A window that cannot be created is no reason to stop the conversion.
+// Everything a job takes, released on every way out of it: an early return, the end, and an exception from inside
+// the engine or a status line hook. The output file is closed (so that the caller can remove it), the progress
+// window goes with the pass's tick hook, and the Equation Editor 3.x server's windows are asked to close. On the
+// normal road the job releases each at its own step; the destructor releases what is still held, in that order.
+class JobResources {
+public:
+    JobResources() = default;
+    ~JobResources() {
+        hideProgressWindow();
+        closeServerWindows();
+        if (outputOpen_)
+            (void)closeOutputRtfFile();
+    }
+    JobResources(const JobResources&) = delete;
+    JobResources& operator=(const JobResources&) = delete;
+
+    bool openOutput(const std::wstring& path) {
+        outputOpen_ = openOutputRtfFile(path);
+        return outputOpen_;
+    }
+    // False when a write failed (a full disk) or the file was not open.
+    bool closeOutput() {
+        outputOpen_ = false;
+        return closeOutputRtfFile();
+    }
+    // The engine pass runs without a message loop, so the window's messages are handled at every progress report.
+    // A window that cannot be created is no reason to stop the conversion.
+    void showProgressWindow(HWND parent, const JobTexts& texts) {
+        progressShown_ = true;
+        setStatusTickHook(pumpProgressWindowMessages);
         (void)progressWindow().create(moduleInstance(), parent, L"", texts.cancelButtonText, texts.cancelQuestionText,
                                       texts.preparingText, texts.pleaseWaitText, false);
-        setStatusTickHook(pumpProgressWindowMessages);
     }
-    const RtfJobResult job = runRtfJob(inputRtfPath);
-    if (withProgressWindow) {
+    void hideProgressWindow() {
+        if (!progressShown_)
+            return;
+        progressShown_ = false;
         setStatusTickHook(nullptr);
         progressWindow().destroy();
     }
-    return job;
-}
+    // Equation Editor 3.x is the target: its server was started (or tried), and its windows close at the end.
+    void serverStarted() { serverWindows_ = true; }
+    void closeServerWindows() {
+        if (!serverWindows_)
+            return;
+        serverWindows_ = false;
+        closeEquationWindows();
+    }
+
+private:
+    bool outputOpen_ = false;
+    bool progressShown_ = false;
+    bool serverWindows_ = false;
+};
 } // namespace
 
 HWND jobParentWindow() {
@@ -68,32 +104,30 @@ JobOutcome runConversionJob(const std::wstring& inputRtfPath, const std::wstring
     }
     const ConversionOptions& options = conversionOptions();
     const JobTexts& texts = jobTexts();
-    if (!openOutputRtfFile(outputRtfPath))
+    JobResources held;
+    if (!held.openOutput(outputRtfPath))
         return kJobOutputFailed;
     if ((options.autoConvertToFlags & kAutoConvertTo64Failed) != 0 &&
         showMessageBox(parent, texts.equationEditorWarning, kSuiteTitle,
-                       MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDCANCEL) {
-        closeOutputRtfFile();
-        return kJobRefused;
-    }
-    const bool equationEditor3 = writesEquationEditor3(options);
-    if (equationEditor3)
+                       MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDCANCEL)
+        return kJobRefused; // the output stays on disk, empty
+    if (writesEquationEditor3(options)) {
+        held.serverStarted();
         startEquationServer(parent);
+    }
+    if (options.serverMode == 0 && options.isProgressWin != 0)
+        held.showProgressWindow(parent, texts);
+    const RtfJobResult job = runRtfJob(inputRtfPath);
+    held.hideProgressWindow();
     // An input that cannot be loaded would give an empty document reported as converted, and a pass that stopped
     // before the end of the document a truncated one: both are failures.
-    const RtfJobResult job = runEngine(inputRtfPath, options, texts, parent);
-    if (job.status != RtfJobStatus::Ok) {
-        closeOutputRtfFile();
-        if (equationEditor3)
-            closeEquationWindows();
+    if (job.status != RtfJobStatus::Ok)
         return kJobOutputFailed;
-    }
     showStatusLine(kDoneText);
     const std::wstring statistics = statisticsText(options, texts, job.converted);
-    if (equationEditor3)
-        closeEquationWindows();
+    held.closeServerWindows();
     // A write that failed (a full disk) leaves a truncated document: not a conversion to report as done.
-    if (!closeOutputRtfFile())
+    if (!held.closeOutput())
         return kJobOutputFailed;
     return statistics;
 }

@@ -3,6 +3,7 @@
 // ordinals.
 #include "moduleWindow.h"
 #include "sembrikExports.h"
+#include "skinHost.h"
 
 namespace {
 // The library's own module handle, kept at load; nothing else happens there.
@@ -20,8 +21,9 @@ extern "C" int32_t showOpt(HINSTANCE instance, HWND owner, int32_t reserved, int
     try {
         return runModuleWindow(instance != nullptr ? instance : gLibraryModule, owner, status, moduleId);
     } catch (...) {
-        // No exception crosses into the host: the window counts as closed by a close request.
-        return 1;
+        // No exception crosses into the host. The window's GDI objects went on the way out; an outcome that is
+        // neither "Close" nor a close request ends the host process, as a dialog that could not be made does.
+        fatalExit(kExitWindowResource);
     }
 }
 

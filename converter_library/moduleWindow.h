@@ -12,10 +12,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <future>
 
-// Runs the window to its end and releases every GDI object it made; returns what showOpt returns (0: "Close",
-// 1: a close request). Writes the status word and the module id when the pointers are not null. Missing machine-wide
-// settings (12), a dialog that cannot be made (11) and unloadable artwork (13) end the process (fatalExit).
+// Runs the window to its end and releases every GDI object it made, on every way out; returns what showOpt returns
+// (0: "Close", 1: a close request). Writes the status word and the module id when the pointers are not null. Missing
+// machine-wide settings (12), a dialog that cannot be made or another outcome of it (11) and unloadable artwork (13)
+// end the process (fatalExit). An exception (memory) leaves it with the GDI objects released.
 int32_t runModuleWindow(HINSTANCE instance, HWND owner, int32_t* status, wchar_t* moduleId);
 
 INT_PTR CALLBACK moduleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -50,5 +52,9 @@ void postModuleStatusText(const wchar_t* text);
 // What the web link does with the product page (the default opens it in the user's browser).
 using LinkOpener = void (*)(HWND owner, const wchar_t* address);
 void setLinkOpener(LinkOpener opener);
+// How "Select ..." starts the Raw Mode task on a thread of its own (the default: std::async with the asynchronous
+// policy; null restores it). A starter may throw, as one does on a system that cannot start a thread.
+using ConversionStarter = std::future<int32_t> (*)();
+void setConversionStarter(ConversionStarter starter);
 // How many times drawModuleWindow was called from a thread other than the window's.
 int32_t foreignThreadDrawCount();

@@ -50,10 +50,10 @@ constexpr wchar_t kModuleNotInstalledMessage[] = L"Veltrim Sembrik is not proper
 constexpr wchar_t kModuleBusyMessage[] = L"Please wait until the current conversion is finished.";
 // Formatted with the conversion's result when it is above 1; at most 128 characters.
 constexpr wchar_t kConversionFailedFormat[] = L"Conversion failed with error code: %d";
-// The web link's caption and the page it opens: placeholders in the reserved .example domain until the maker's site
-// is known, as the settings program's own site address.
+// The web link's caption and the page it opens. The host is a placeholder in the reserved .example domain until the
+// maker's site is known, as the settings program's own site address; the product page's path is the maker's own.
 constexpr wchar_t kMakerHostName[] = L"veltrim.example";
-constexpr wchar_t kProductPageAddress[] = L"https://veltrim.example/sembrik/";
+constexpr wchar_t kProductPageAddress[] = L"https://veltrim.example/miravet/";
 // The module id handed to showOpt's caller: "SBK" and the module's version, ten characters.
 constexpr wchar_t kModuleIdText[] = L"SBK15x2026";
 

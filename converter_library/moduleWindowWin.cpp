@@ -23,6 +23,7 @@
 #include <cwchar>
 #include <future>
 #include <mutex>
+#include <new>
 
 namespace {
 // Posted by postModuleStatusText: the status text waits in gStatusHandOver.
@@ -138,14 +139,42 @@ void releaseWindowGdiObjects() {
     freeWindowIcons();
 }
 
+// The window's drawing resources from the loading of its artwork to the end of the dialog, released on every way out
+// of runModuleWindow (an exception included) before the caller returns or ends the process.
+class ModuleWindowArtwork {
+public:
+    ModuleWindowArtwork() = default;
+    ~ModuleWindowArtwork() { releaseWindowGdiObjects(); }
+    ModuleWindowArtwork(const ModuleWindowArtwork&) = delete;
+    ModuleWindowArtwork& operator=(const ModuleWindowArtwork&) = delete;
+};
+
 void endDrag() {
     gDragOrigin = POINT{-1, -1};
     ReleaseCapture();
 }
 
+std::future<int32_t> startTaskThread() {
+    return std::async(std::launch::async, runRawModeTask);
+}
+// Set by tests before the window opens; read on the UI thread.
+std::atomic<ConversionStarter> gConversionStarter{startTaskThread};
+
+// The command that runs now (-1: none), so that the procedure can undo the pressed look of one that throws. UI
+// thread.
+int32_t gRunningCommand = -1;
+
 void startConversion() {
-    conversionFuture() = std::async(std::launch::async, runRawModeTask);
+    // A system that cannot start the task's thread throws here, before the window counts as busy.
+    conversionFuture() = gConversionStarter.load()();
     SetTimer(moduleWindow(), kConversionTimer, kConversionPollMs, nullptr);
+}
+
+// The window's own message for a conversion that failed with `result` (above 1).
+void showConversionFailure(HWND window, int32_t result) {
+    wchar_t text[128];
+    std::swprintf(text, 128, kConversionFailedFormat, int(result));
+    showMessageBox(window, text, kModuleTitle, MB_ICONINFORMATION);
 }
 
 void collectConversion(HWND window) {
@@ -154,11 +183,23 @@ void collectConversion(HWND window) {
         return;
     KillTimer(window, kConversionTimer);
     const int32_t result = future.get(); // the window is free again
-    if (result > 1) {
-        wchar_t text[128];
-        std::swprintf(text, 128, kConversionFailedFormat, int(result));
-        showMessageBox(window, text, kModuleTitle, MB_ICONINFORMATION);
-    }
+    if (result > 1)
+        showConversionFailure(window, result);
+}
+
+// After a message whose handling threw: the command that was running has its control released and the window
+// redrawn, and a "Select ..." that could not start its task says so as a failed conversion would (11 out of memory,
+// 12 any other failure, as the task's own top reports them).
+void recoverFromFailedCommand(int32_t failure) {
+    const int32_t id = gRunningCommand;
+    gRunningCommand = -1;
+    if (id < 0)
+        return;
+    gPressedControlId = -1;
+    releaseControl(id);
+    drawModuleWindow(kRedrawFace);
+    if (id == kModuleSelectButton)
+        showConversionFailure(moduleWindow(), failure);
 }
 
 void closeDialog() {
@@ -231,10 +272,18 @@ void onStatusMessage() {
     drawModuleWindow(kRedrawFace);
 }
 
-void onMouseMove(HWND window, LPARAM lParam) {
+bool isDragging() {
+    return gDragOrigin.x >= 0 && gDragOrigin.y >= 0;
+}
+
+void onMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
     const int32_t x = GET_X_LPARAM(lParam);
     const int32_t y = GET_Y_LPARAM(lParam);
-    if (gDragOrigin.x < 0 || gDragOrigin.y < 0) {
+    // A move without the left button belongs to no drag: the release went elsewhere (the capture was never had, or
+    // was taken away before it came), and the window must not follow a pointer with no button held.
+    if (isDragging() && (wParam & MK_LBUTTON) == 0)
+        endDrag();
+    if (!isDragging()) {
         const int32_t id = hitTestControl(x, y);
         if (id != gHoveredControlId) {
             gHoveredControlId = id;
@@ -333,7 +382,13 @@ INT_PTR dispatchModuleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     }
     case WM_MOUSEMOVE:
-        onMouseMove(window, lParam);
+        onMouseMove(window, wParam, lParam);
+        return TRUE;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (or the system did): the drag is over. The capture is not released here,
+        // since it is no longer this window's.
+        if (reinterpret_cast<HWND>(lParam) != window)
+            gDragOrigin = POINT{-1, -1};
         return TRUE;
     case WM_LBUTTONDOWN:
         onButtonDown(window, lParam);
@@ -375,13 +430,22 @@ INT_PTR dispatchModuleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
 } // namespace
 
 INT_PTR CALLBACK moduleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // No exception leaves the window procedure (a task thread that cannot be started, memory): the message counts as
+    // not handled, a command that threw is undone on the screen, and the window stays usable.
+    int32_t failure = kRawModeTaskException;
     try {
         return dispatchModuleMessage(window, message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        failure = kRawModeOutOfMemory;
     } catch (...) {
-        // No exception leaves the window procedure (a thread that cannot be started, memory); the message counts
-        // as not handled and the window stays usable.
-        return FALSE;
+        failure = kRawModeTaskException;
     }
+    try {
+        recoverFromFailedCommand(failure);
+    } catch (...) {
+        // Showing the failure failed as well (memory): the control is released at least.
+    }
+    return FALSE;
 }
 
 bool isModuleBusy() {
@@ -392,10 +456,14 @@ void handleModuleCommand(int32_t id) {
     for (const ModuleCommand& command : kModuleCommands) {
         if (command.id != id)
             continue;
-        if (command.refusedWhileBusy && isModuleBusy())
+        if (command.refusedWhileBusy && isModuleBusy()) {
             showBusyMessage();
-        else
-            command.run();
+            return;
+        }
+        const int32_t outer = gRunningCommand; // a command may run inside another's modal box
+        gRunningCommand = id;
+        command.run();
+        gRunningCommand = outer;
         return;
     }
 }
@@ -470,6 +538,10 @@ void setLinkOpener(LinkOpener opener) {
     gLinkOpener.store(opener != nullptr ? opener : openInBrowser);
 }
 
+void setConversionStarter(ConversionStarter starter) {
+    gConversionStarter.store(starter != nullptr ? starter : startTaskThread);
+}
+
 int32_t foreignThreadDrawCount() {
     return gForeignThreadDraws.load();
 }
@@ -482,21 +554,25 @@ int32_t runModuleWindow(HINSTANCE instance, HWND owner, int32_t* status, wchar_t
         fatalExit(kExitMachineSettings);
     configureModuleHost();
     resetModuleTables();
-    loadBackgroundBitmap();
-    loadModuleSkin();
-    setStatusLineHook(moduleStatusHook);
-    const INT_PTR result = runSkinnedDialog(owner);
-    setModuleHandles(nullptr, instance);
-    const int32_t closed = result == 1 ? 0 : 1;
-    // The status word is what the export returns; nothing in the suite reads it.
-    if (status != nullptr)
-        *status = closed;
-    if (moduleId != nullptr) {
-        const size_t units = gModuleIdText.size() < 31 ? gModuleIdText.size() : 31;
-        gModuleIdText.copy(moduleId, units);
-        moduleId[units] = 0;
+    INT_PTR result = -1;
+    int32_t closed = 1;
+    {
+        const ModuleWindowArtwork artwork;
+        loadBackgroundBitmap();
+        loadModuleSkin();
+        setStatusLineHook(moduleStatusHook);
+        result = runSkinnedDialog(owner);
+        setModuleHandles(nullptr, instance);
+        closed = result == 1 ? 0 : 1;
+        // The status word is what the export returns; nothing in the suite reads it.
+        if (status != nullptr)
+            *status = closed;
+        if (moduleId != nullptr) {
+            const size_t units = gModuleIdText.size() < 31 ? gModuleIdText.size() : 31;
+            gModuleIdText.copy(moduleId, units);
+            moduleId[units] = 0;
+        }
     }
-    releaseWindowGdiObjects();
     if (result != 1 && result != 2)
         fatalExit(kExitWindowResource);
     return closed;

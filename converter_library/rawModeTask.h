@@ -9,7 +9,8 @@
 // The body of a conversion task: returns its RawModeResult (0 done, 1 cancelled, above 1 a failure code).
 using RawModeTaskBody = int32_t (*)();
 
-// Results the task's top gives when the body ends with an exception instead of a result.
+// Results the task's top gives when the body ends with an exception instead of a result (besides 10, a file-system
+// error, for an exception of the file-system library; see RawModeResult).
 constexpr int32_t kRawModeOutOfMemory = 11;   // std::bad_alloc
 constexpr int32_t kRawModeTaskException = 12; // any other exception (a system error, a library error)
 

@@ -1,11 +1,11 @@
 // The Raw Mode task's top and its replaceable body; see rawModeTask.h.
 #include "rawModeTask.h"
 
-#include "moduleHandles.h"
 #include "rawModeWorker.h"
 #include "rtf/statusLine.h"
 
 #include <atomic>
+#include <filesystem>
 #include <new>
 
 namespace {
@@ -19,15 +19,21 @@ void setRawModeTaskBody(RawModeTaskBody body) {
 
 int32_t runRawModeTask() noexcept {
     const RawModeTaskBody body = gRawModeTaskBody.load();
+    int32_t failure = kRawModeTaskException;
     try {
-        // The conversion's dialogs and boxes belong to the module window, as the per-file job's do.
-        return body != nullptr ? body() : runRawModeConversion(moduleWindow());
+        return body != nullptr ? body() : runRawModeConversion();
     } catch (const std::bad_alloc&) {
-        // A body that throws has not reached its own final clearing of the status line.
-        showStatusLine(L"");
-        return kRawModeOutOfMemory;
+        failure = kRawModeOutOfMemory;
+    } catch (const std::filesystem::filesystem_error&) {
+        failure = int32_t(RawModeResult::FileSystemError);
     } catch (...) {
-        showStatusLine(L"");
-        return kRawModeTaskException;
+        failure = kRawModeTaskException;
     }
+    // A body that throws has not reached its own final clearing of the status line. Its resources went on the way
+    // out; a hook that throws again here is the end of the task all the same.
+    try {
+        showStatusLine(L"");
+    } catch (...) {
+    }
+    return failure;
 }

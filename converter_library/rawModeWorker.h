@@ -4,8 +4,8 @@
 //
 // The task never draws. Its status text (and the engine's and the job's, on the same thread) goes through the status
 // line hook of statusLine.h; the module window installs a hook that hands the text to its UI thread. The task's own
-// dialogs and boxes are owned by the window it is given; the per-file job's boxes and progress window by
-// moduleWindow() (moduleHandles.h). Windows only (rawModeWorkerWin.cpp).
+// dialogs and boxes, like the per-file job's boxes and progress window, are owned by moduleWindow() (moduleHandles.h),
+// read each time one opens. Windows only (rawModeWorkerWin.cpp).
 #pragma once
 
 #include <windows.h>
@@ -24,11 +24,14 @@ enum class [[nodiscard]] RawModeResult : int32_t{
     SourceSaveFailed = 7, // Word failed to save the chosen document as RTF
     OutputSaveFailed = 8, // Word failed to save the converted RTF as .docx
     JobOutputFailed = 9,  // the per-file job could not make its output
-    FileSystemError = 10, // a file-system error: the temporary folder could not be found or made
+    // A file-system error: the temporary folder could not be found or made, or the file-system library threw (the
+    // task's top turns its exception into this code, wherever it came from).
+    FileSystemError = 10,
 };
 
-// Guards the temporary folder across processes: only a conversion that finds no other holder empties it. No
-// namespace prefix, so that every session of the machine shares it.
+// Guards the temporary folder across processes: only a conversion that finds no other holder empties it. Without a
+// namespace prefix the name lives in the session's own namespace ("Local\"), so it guards the conversions of one
+// logon session; another session's user has a temporary folder of their own.
 constexpr wchar_t conversionMutexName[] = L"Veltrim_sbk_D9B2B383-3654-44AC-9FE4-4562A77C5E47";
 
 // The folder under the system's temporary directory that holds a conversion's two RTF files.
@@ -36,7 +39,8 @@ constexpr wchar_t kRawModeTempFolderName[] = L"Veltrim_sbk";
 
 // Runs the whole conversion on the calling thread and returns its RawModeResult as an int. The thread must not be in
 // the multithreaded COM apartment (a thread of its own: std::async with std::launch::async); the task enters and leaves
-// a single-threaded one itself. `owner` owns both file dialogs and the statistics box, and must belong to a thread that
-// handles its messages while the task runs (they are modal to it); null shows them unowned. One task at a time per
-// process. Never throws.
-int32_t runRawModeConversion(HWND owner);
+// a single-threaded one itself. moduleWindow(), as it is when each opens, owns both file dialogs and the statistics
+// box; it must belong to a thread that handles its messages while the task runs (they are modal to it); null shows
+// them unowned. One task at a time per process. An exception (out of memory, or one a status line hook throws) leaves
+// it after every resource of the conversion has been released; runRawModeTask (rawModeTask.h) is its top.
+int32_t runRawModeConversion();

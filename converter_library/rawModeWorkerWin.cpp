@@ -1,12 +1,15 @@
 // The Raw Mode conversion task: the named mutex and the temporary folder, the thread's COM apartment, the two shell
 // file dialogs, Word's two saves around the per-file job, and the statistics box. It draws nothing; see
 // rawModeWorker.h. File-system calls take an error code, so that no exception of the file-system library is thrown;
-// a failure of one in the conversion's own stretch is the task's result 10.
+// a failure of one in the conversion's own stretch is the task's result 10. Other exceptions (memory, a hook's) go
+// to the task's top (rawModeTask.h); every resource here is held by a scoped record, so that they go on the way.
 #include "rawModeWorker.h"
 
 #include "conversionJob.h"
 #include "conversionSettings.h"
+#include "conversionTempFiles.h"
 #include "messageBox.h"
+#include "moduleHandles.h"
 #include "rtf/statusLine.h"
 #include "scopedWin.h"
 #include "wordAutomation.h"
@@ -40,8 +43,10 @@ constexpr wchar_t kSaveTitle[] = L"Save Word Document with Converted Equations";
 constexpr UINT kFilterIndex = 1;
 constexpr wchar_t kDefaultExtension[] = L"docx";
 constexpr wchar_t kOutputSuffix[] = L"_converted.docx"; // Paper.doc proposes Paper_converted.docx beside it
-constexpr wchar_t kSourceRtfSuffix[] = L".rtf";         // Word's RTF of the chosen document, consumed by the engine
-constexpr wchar_t kConvertedRtfSuffix[] = L"_2.rtf";    // the job's output, removed once Word has saved it
+// Only items with a file-system path can be chosen: a save location without one would have no path to save to.
+constexpr FILEOPENDIALOGOPTIONS kOpenOptions = FOS_FORCEFILESYSTEM;
+// The same, and the question before an existing file is replaced.
+constexpr FILEOPENDIALOGOPTIONS kSaveOptions = FOS_FORCEFILESYSTEM | FOS_OVERWRITEPROMPT;
 
 // The system's temporary directory and our folder in it. GetTempPathW fails for a TMP longer than a path may be; the
 // caller then skips the clean-up, or ends with result 10 (never the process).
@@ -54,19 +59,48 @@ bool findTemporaryFolder(fs::path& folder) {
     return true;
 }
 
-// Removes every entry of the temporary folder with all its content. A removal that fails is skipped; an iteration
-// that fails (no folder yet, or a file in its place) ends the clean-up.
+// A plain file or folder, not a link of any kind (symbolic link, junction, mount point: a reparse point).
+bool isPlainEntry(const fs::path& path, bool folder) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return false;
+    return ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
+}
+
+// Deletes the files earlier conversions left in the temporary folder, and nothing else: only files directly in it
+// whose names are those a conversion writes there (conversionTempFiles.h). No other name, no folder and nothing in
+// one, no link and no folder reached through one (the temporary folder itself included) is touched, and nothing is
+// removed recursively. The names are the guard that holds everywhere: Windows shows every link as a reparse point,
+// but Wine shows a file symbolic link as a plain file (0x20), and DeleteFileW on it deletes its target. A deletion
+// that fails is skipped; an iteration that fails (no folder yet, or a file in its place) ends the clean-up.
 void emptyTemporaryFolder() {
     fs::path folder;
-    if (!findTemporaryFolder(folder))
+    if (!findTemporaryFolder(folder) || !isPlainEntry(folder, true))
         return;
     std::error_code error;
     for (fs::directory_iterator entry(folder, error); !error && entry != fs::directory_iterator();
          entry.increment(error)) {
-        std::error_code ignored;
-        fs::remove_all(entry->path(), ignored);
+        const fs::path& path = entry->path();
+        if (isConversionTempFileName(path.filename().native()) && isPlainEntry(path, false))
+            (void)DeleteFileW(path.c_str());
     }
 }
+
+// The job's converted RTF goes when the conversion ends, however it ends (an exception included), saved or not. The
+// job has closed it by then: its own record closes the output first.
+class ConvertedRtfRemoval {
+public:
+    explicit ConvertedRtfRemoval(const fs::path& path) : path_(path) {}
+    ~ConvertedRtfRemoval() {
+        std::error_code ignored;
+        fs::remove(path_, ignored);
+    }
+    ConvertedRtfRemoval(const ConvertedRtfRemoval&) = delete;
+    ConvertedRtfRemoval& operator=(const ConvertedRtfRemoval&) = delete;
+
+private:
+    fs::path path_;
+};
 
 // Title, filters, filter index and default extension of a dialog. The results are not checked: Wine 8 answers
 // SetFileTypeIndex(1) with E_FAIL although the dialog then works with the first filter, and a dialog that takes any
@@ -76,6 +110,13 @@ void prepareDialog(IFileDialog* dialog, const wchar_t* title, const COMDLG_FILTE
     (void)dialog->SetFileTypes(filterCount, filters);
     (void)dialog->SetFileTypeIndex(kFilterIndex);
     (void)dialog->SetDefaultExtension(kDefaultExtension);
+}
+
+// The dialog's own options and `extra`. A dialog that does not take them is still one the user can answer.
+void addDialogOptions(IFileDialog* dialog, FILEOPENDIALOGOPTIONS extra) {
+    FILEOPENDIALOGOPTIONS options = 0;
+    if (SUCCEEDED(dialog->GetOptions(&options)))
+        (void)dialog->SetOptions(options | extra);
 }
 
 // The path of the dialog's chosen item in the given form; empty when there is none or the shell gives no name.
@@ -89,16 +130,18 @@ std::wstring chosenPath(IFileDialog* dialog, SIGDN form) {
     return name.get();
 }
 
-// The open dialog. Ok with the chosen path (empty when the dialog gave none), OpenDialogFailed or OpenCancelled
-// (the user's cancel, 0x800704C7, or any other failure of Show).
-RawModeResult chooseSourceDocument(HWND owner, std::wstring& source) {
+// The open dialog, owned by the module window as it is when the dialog opens. Ok with the chosen path (empty when
+// the dialog gave none), OpenDialogFailed or OpenCancelled (the user's cancel, 0x800704C7, or any other failure of
+// Show).
+RawModeResult chooseSourceDocument(std::wstring& source) {
     ScopedComPtr<IFileDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
                                 reinterpret_cast<void**>(dialog.put()))) ||
         !dialog)
         return RawModeResult::OpenDialogFailed;
     prepareDialog(dialog.get(), kOpenTitle, kOpenFilters, UINT(std::size(kOpenFilters)));
-    if (FAILED(dialog->Show(owner)))
+    addDialogOptions(dialog.get(), kOpenOptions);
+    if (FAILED(dialog->Show(moduleWindow())))
         return RawModeResult::OpenCancelled;
     source = chosenPath(dialog.get(), SIGDN_DESKTOPABSOLUTEEDITING);
     return RawModeResult::Ok;
@@ -111,9 +154,10 @@ enum class SaveChoice {
     NotCreated, // the dialog could not be created
 };
 
-// The save dialog, proposing `proposed`'s name in its folder and asking before it replaces a file. A chosen item
-// without a file-system path saves to the proposed path.
-SaveChoice chooseOutputDocument(HWND owner, const fs::path& proposed, fs::path& output) {
+// The save dialog, owned by the module window as it is when the dialog opens, proposing `proposed`'s name in its
+// folder and asking before it replaces a file. Only file-system items can be chosen; should the shell still give an
+// item without a file-system path, the output is the proposed path.
+SaveChoice chooseOutputDocument(const fs::path& proposed, fs::path& output) {
     ScopedComPtr<IFileDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
                                 reinterpret_cast<void**>(dialog.put()))) ||
@@ -126,10 +170,8 @@ SaveChoice chooseOutputDocument(HWND owner, const fs::path& proposed, fs::path& 
                                               reinterpret_cast<void**>(folder.put()))) &&
         folder)
         (void)dialog->SetFolder(folder.get());
-    FILEOPENDIALOGOPTIONS options = 0;
-    if (SUCCEEDED(dialog->GetOptions(&options)))
-        (void)dialog->SetOptions(options | FOS_OVERWRITEPROMPT);
-    if (FAILED(dialog->Show(owner)))
+    addDialogOptions(dialog.get(), kSaveOptions);
+    if (FAILED(dialog->Show(moduleWindow())))
         return SaveChoice::Cancelled;
     ScopedComPtr<IShellItem> item;
     if (FAILED(dialog->GetResult(item.put())) || !item)
@@ -141,11 +183,12 @@ SaveChoice chooseOutputDocument(HWND owner, const fs::path& proposed, fs::path& 
     return SaveChoice::Chosen;
 }
 
-// After a job that gave its statistics: where the user wants the result, Word's save of it, and the statistics box.
-RawModeResult deliverConvertedDocument(HWND owner, const fs::path& converted, const fs::path& proposed,
+// After a job that gave its statistics: where the user wants the result, Word's save of it, and the statistics box
+// (owned by the module window as it is then).
+RawModeResult deliverConvertedDocument(const fs::path& converted, const fs::path& proposed,
                                        const std::wstring& statistics) {
     fs::path output;
-    switch (chooseOutputDocument(owner, proposed, output)) {
+    switch (chooseOutputDocument(proposed, output)) {
     case SaveChoice::Chosen:
         break;
     case SaveChoice::Cancelled:
@@ -156,14 +199,14 @@ RawModeResult deliverConvertedDocument(HWND owner, const fs::path& converted, co
     // The default document format, since the output path ends in ".rtf" only when the user typed so.
     if (saveAsWithWord(converted.wstring(), output.wstring()) != WordStepResult::Ok)
         return RawModeResult::OutputSaveFailed;
-    (void)showMessageBox(owner, statistics, kSuiteTitle, MB_ICONINFORMATION);
+    (void)showMessageBox(moduleWindow(), statistics, kSuiteTitle, MB_ICONINFORMATION);
     return RawModeResult::Ok;
 }
 
 // From the chosen document to the end: Word's RTF, the job, the delivery. The converted RTF goes on every path that
 // reaches the job's stage, saved or not; Word's RTF stays when the job never loaded it, until a later task empties
 // the folder.
-RawModeResult convertChosenDocument(HWND owner, const fs::path& source) {
+RawModeResult convertChosenDocument(const fs::path& source) {
     const fs::path proposed = source.parent_path() / (source.stem().wstring() + kOutputSuffix);
     fs::path folder;
     if (!findTemporaryFolder(folder))
@@ -175,56 +218,44 @@ RawModeResult convertChosenDocument(HWND owner, const fs::path& source) {
         return RawModeResult::FileSystemError; // for example a file standing where the folder should be
     const fs::path sourceRtf = folder / (base + kSourceRtfSuffix);
     const fs::path convertedRtf = folder / (base + kConvertedRtfSuffix);
+    const ConvertedRtfRemoval removal(convertedRtf);
 
-    RawModeResult result = RawModeResult::Ok;
-    if (saveAsWithWord(source.wstring(), sourceRtf.wstring()) != WordStepResult::Ok) {
-        result = RawModeResult::SourceSaveFailed;
-    } else {
-        const JobOutcome outcome = runConversionJob(sourceRtf.wstring(), convertedRtf.wstring());
-        if (const std::wstring* statistics = std::get_if<std::wstring>(&outcome))
-            result = deliverConvertedDocument(owner, convertedRtf, proposed, *statistics);
-        else if (std::get<int32_t>(outcome) > kJobRefused)
-            result = RawModeResult::JobOutputFailed;
-        // A refused job showed its own box: result 0.
-    }
-    std::error_code ignored;
-    fs::remove(convertedRtf, ignored);
-    return result;
+    if (saveAsWithWord(source.wstring(), sourceRtf.wstring()) != WordStepResult::Ok)
+        return RawModeResult::SourceSaveFailed;
+    const JobOutcome outcome = runConversionJob(sourceRtf.wstring(), convertedRtf.wstring());
+    if (const std::wstring* statistics = std::get_if<std::wstring>(&outcome))
+        return deliverConvertedDocument(convertedRtf, proposed, *statistics);
+    // A refused job showed its own box: result 0.
+    return std::get<int32_t>(outcome) > kJobRefused ? RawModeResult::JobOutputFailed : RawModeResult::Ok;
 }
 
 // Everything that needs the thread's COM apartment, which goes when this returns (after every interface of the
 // dialogs and of Word).
-RawModeResult convertInApartment(HWND owner) {
+RawModeResult convertInApartment() {
     const ScopedComApartment apartment(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     if (!apartment.entered())
         return RawModeResult::ComFailed;
     std::wstring source;
-    const RawModeResult chosen = chooseSourceDocument(owner, source);
+    const RawModeResult chosen = chooseSourceDocument(source);
     if (chosen != RawModeResult::Ok)
         return chosen;
     if (source.empty() || !isDocumentUsable(source))
         return RawModeResult::DocumentUnusable;
-    return convertChosenDocument(owner, fs::path(source));
+    return convertChosenDocument(fs::path(source));
 }
 } // namespace
 
-int32_t runRawModeConversion(HWND owner) {
+int32_t runRawModeConversion() {
     // Created owned and never released: the mutex lives while some conversion holds a handle, and only the one that
     // created it may empty the shared folder. Nobody waits on it.
     const HANDLE created = CreateMutexW(nullptr, TRUE, conversionMutexName);
     const DWORD createError = GetLastError();
     const ScopedHandle mutex(created);
-    RawModeResult result = RawModeResult::FileSystemError;
-    // The task's thread function: a stray standard-library exception (out of memory) ends the task as a failure of
-    // its own, never the thread.
-    try {
-        if (mutex.isValid() && createError != ERROR_ALREADY_EXISTS)
-            emptyTemporaryFolder();
-        result = convertInApartment(owner);
-    } catch (...) {
-        result = RawModeResult::FileSystemError;
-    }
+    if (mutex.isValid() && createError != ERROR_ALREADY_EXISTS)
+        emptyTemporaryFolder();
+    const RawModeResult result = convertInApartment();
     // Cleared on every road, the early returns too: a stale "Processed: 57%" after a cancelled dialog would mislead.
+    // (After an exception the task's top clears it.)
     showStatusLine(L"");
     return int32_t(result);
 }

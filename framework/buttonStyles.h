@@ -70,5 +70,7 @@ void loadWindowIcons();
 
 void freeButtonStyleBitmaps();
 void freeBackgroundBitmap();
+// Whether a background is loaded (between loadBackgroundBitmap and freeBackgroundBitmap).
+bool hasBackgroundBitmap();
 // Destroys the icons loadWindowIcons kept (after the window has gone).
 void freeWindowIcons();

@@ -214,6 +214,10 @@ void freeBackgroundBitmap() {
     gBackground.reset();
 }
 
+bool hasBackgroundBitmap() {
+    return gBackground.get() != nullptr;
+}
+
 void freeWindowIcons() {
     gBigIcon.reset();
     gSmallIcon.reset();

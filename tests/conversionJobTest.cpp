@@ -1,20 +1,24 @@
 // The per-file conversion job under Wine with registry fixtures: settings missing, an output that cannot be created,
 // full runs in both formats with their statistics texts, the AutoConvertTo warning answered OK and Cancel, the
-// progress window around the pass, and one real message box answered from another thread.
+// progress window around the pass, an exception from inside the pass, and one real message box answered from another
+// thread.
 #include "conversionJob.h"
 #include "conversionSettings.h"
 #include "equationServer.h"
 #include "messageBox.h"
 #include "moduleHandles.h"
 #include "progressWindow.h"
+#include "rtf/rtfOutput.h"
 #include "rtf/statusLine.h"
 #include "suiteRegistry.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -35,6 +39,7 @@ std::vector<ShownBox> gBoxes;      // the test thread only (the job runs on it)
 int gAnswer = IDOK;                // what the hooked boxes answer
 std::vector<std::wstring> gStatus; // status texts of the job
 bool gProgressWindowSeen = false;  // a progress window existed while the pass reported progress
+std::vector<uint32_t> gWaits;      // the Equation Editor 3.x waits the job asked for, in milliseconds
 
 int answerBox(HWND, const std::wstring& text, const std::wstring& caption, UINT flags) {
     gBoxes.push_back({text, caption, flags});
@@ -51,6 +56,13 @@ void recordStatus(const wchar_t* text) {
         if (process == GetCurrentProcessId())
             gProgressWindowSeen = true;
     }
+}
+
+// Throws at the first progress report of the pass, as a failing hook (or memory) would from deep inside the engine.
+void throwAtFirstProgress(const wchar_t* text) {
+    recordStatus(text);
+    if (std::wstring(text).rfind(L"Processed: ", 0) == 0)
+        throw std::runtime_error("the status line failed");
 }
 
 std::string sampleDocument() {
@@ -219,6 +231,38 @@ TEST_F(ConversionJob, ProgressWindowAroundThePass) {
         EXPECT_EQ(gProgressWindowSeen, cases[row].shown) << "row " << row;
         EXPECT_EQ(progressWindow().window, nullptr) << "row " << row;
     }
+}
+
+// An exception from inside the pass leaves the job with everything it took released: the output file closed (so that
+// it can be removed), the progress window gone and, when the target is Equation Editor 3.x, the server's windows
+// asked to close (the half-second wait after that request shows it was made).
+TEST_F(ConversionJob, AnExceptionInsideThePassReleasesWhatTheJobTook) {
+    registry_.install(L"C:\\suite");
+    setEquationServerSleep([](uint32_t milliseconds) { gWaits.push_back(milliseconds); });
+    const struct {
+        DWORD eqVersion;
+        DWORD isProgressWin;
+    } cases[] = {{1, 1}, {0, 0}, {0, 1}};
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        registry_.setDword(SuiteKey::UserSembrik, L"eqVersion", cases[row].eqVersion);
+        registry_.setDword(SuiteKey::UserSembrik, L"isProgressWin", cases[row].isProgressWin);
+        writeFileBytes(input(), sampleDocument());
+        gWaits.clear();
+        gProgressWindowSeen = false;
+        setStatusLineHook(throwAtFirstProgress);
+        EXPECT_THROW(run(), std::runtime_error) << "row " << row;
+        setStatusLineHook(recordStatus);
+        EXPECT_FALSE(isOutputRtfFileOpen()) << "row " << row;
+        std::error_code error;
+        EXPECT_TRUE(fs::remove(output(), error)) << "row " << row << ": " << error.message();
+        EXPECT_EQ(gProgressWindowSeen, cases[row].isProgressWin != 0) << "row " << row;
+        EXPECT_EQ(progressWindow().window, nullptr) << "row " << row;
+        const bool closeRequested = std::find(gWaits.begin(), gWaits.end(), 500u) != gWaits.end();
+        EXPECT_EQ(closeRequested, cases[row].eqVersion == 0) << "row " << row;
+    }
+    // The next job runs as any other.
+    writeFileBytes(input(), sampleDocument());
+    EXPECT_TRUE(std::holds_alternative<std::wstring>(run()));
 }
 
 // One real message box: the job's error box is found and answered from another thread.

@@ -1,12 +1,15 @@
 // The converter library's module window under Wine on the session's X server, through a test host that loads the
 // library by path and calls its exports as the settings program does, driven by real input posted to the window's
 // message queue: both exports and their ordinals, the minimise control with and without an owner, Enter as the
-// first key, a press and a release on different controls, dragging, the two pages, the busy refusals while a
-// conversion runs (the system's close included), a failing and a throwing conversion, the status line handed to the
-// window's thread, a conversion left running by an earlier window, a fatal exit on the worker thread, the module id
-// and the skin fallbacks and text offsets. The library's Raw Mode task is replaced through its seam (the tests'
-// build of the library, VeltrimSbkSeam.dll). VELTRIM_MODULE_HOLD_SECONDS=n keeps both pages and the busy message on
-// the display for screenshots (ModuleWindowShow); otherwise that test is skipped.
+// first key, a press and a release on different controls, dragging and the end of a drag without the button's
+// release (a lost capture, a move without the button), the two pages, the web link's address, the busy refusals
+// while a conversion runs (the system's close included), a failing and a throwing conversion, a "Select ..." whose
+// task cannot start, the status line handed to the window's thread, a conversion left running by an earlier window,
+// the fatal exits (missing settings, on the worker thread, an outcome of the window other than its two closes) with
+// the window's artwork released, the module id and the skin fallbacks and text offsets. The library's Raw Mode task
+// is replaced through its seam (the tests' build of the library, VeltrimSbkSeam.dll). VELTRIM_MODULE_HOLD_SECONDS=n
+// keeps both pages and the busy message on the display for screenshots (ModuleWindowShow); otherwise that test is
+// skipped.
 #include "moduleWindow.h"
 #include "moduleWindowTables.h"
 #include "rawModeTask.h"
@@ -19,6 +22,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -88,9 +92,10 @@ std::vector<ShownBox> boxes() {
     return gBoxes;
 }
 
+// Only the product page counts: the maker's host and the page's path "/miravet/".
 std::atomic<int32_t> gLinkOpens{0};
 void recordLink(HWND, const wchar_t* address) {
-    if (std::wstring(address) == kProductPageAddress)
+    if (std::wstring(address) == L"https://veltrim.example/miravet/")
         ++gLinkOpens;
 }
 
@@ -306,6 +311,39 @@ TEST_F(ModuleWindowTest, DraggingMovesTheWindow) {
     EXPECT_EQ(still.left, after.left);
 }
 
+// A drag ends without the button's release reaching the window: when the capture goes to someone else (the button may
+// still be down when the pointer comes back), and at a move that comes without the button. The window stays put.
+TEST_F(ModuleWindowTest, ADragEndsWhenTheCaptureIsLostOrTheButtonIsUp) {
+    const struct {
+        const char* name;
+        bool captureLost; // the window's thread gives up the capture after the press
+        WPARAM moveKeys;  // the keys of the moves that follow
+    } cases[] = {
+        {"capture lost, button still down", true, MK_LBUTTON},
+        {"capture lost, button up", true, 0},
+        {"a move without the button", false, 0},
+    };
+    for (const auto& row : cases) {
+        auto session = open(realLibrary());
+        ASSERT_TRUE(session->started()) << row.name;
+        RECT before{};
+        GetWindowRect(session->window(), &before);
+        ASSERT_TRUE(session->post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 380))) << row.name; // on no control
+        if (row.captureLost) {
+            ASSERT_TRUE(session->run([&] { EXPECT_EQ(GetCapture(), session->window()) << row.name; }));
+            ASSERT_TRUE(session->run([] { ReleaseCapture(); })) << row.name;
+        }
+        ASSERT_TRUE(session->post(WM_MOUSEMOVE, row.moveKeys, MAKELPARAM(340, 410))) << row.name;
+        ASSERT_TRUE(session->post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(360, 420))) << row.name;
+        RECT after{};
+        GetWindowRect(session->window(), &after);
+        EXPECT_EQ(after.left, before.left) << row.name;
+        EXPECT_EQ(after.top, before.top) << row.name;
+        ASSERT_TRUE(clickToEnd(*session, kModuleCloseButton)) << row.name;
+        EXPECT_EQ(session->waitForEnd(), 0) << row.name;
+    }
+}
+
 TEST_F(ModuleWindowTest, TabsSwitchPagesWithExactlyOneChecked) {
     auto session = open(seamLibrary());
     ASSERT_TRUE(session->started());
@@ -433,6 +471,61 @@ TEST_F(ModuleWindowTest, AFailedOrThrowingConversionIsReportedOnce) {
     // The window is free: its pages switch and "Close" ends it.
     ASSERT_TRUE(click(*session, kModuleWordAddInTab));
     EXPECT_TRUE(onWordAddInPage(session->call<PageState>(pageState)));
+    ASSERT_TRUE(clickToEnd(*session, kModuleCloseButton));
+    EXPECT_EQ(session->waitForEnd(), 0);
+}
+
+// A pixel of the back buffer inside "Select ..." (away from its caption), as the window last drew it.
+COLORREF selectButtonPixel() {
+    for (const ModuleTableRow& row : kModuleControlRows)
+        if (row.id == kModuleSelectButton)
+            return GetPixel(seam<HDC (*)()>("seamBackBuffer")(), row.x + 3, row.y + row.height / 2);
+    return CLR_INVALID;
+}
+
+// "Select ..." on a system that gives no thread for the task: the window's failure message with 12, the button is
+// released and drawn as after any click, the window is not busy, and the next "Select ..." starts a task.
+TEST_F(ModuleWindowTest, ASelectThatCannotStartItsTaskSaysSoAndReleasesTheButton) {
+    auto session = open(seamLibrary());
+    ASSERT_TRUE(session->started());
+    ASSERT_TRUE(click(*session, kModuleRawModeTab));
+    seam<SetTaskBody>("seamSetTaskBody")(failingTask);
+    const auto selectAndCollect = [&] {
+        ASSERT_TRUE(click(*session, kModuleSelectButton));
+        ASSERT_TRUE(waitOnWindow(*session, [] { return !seam<BoolOfVoid>("seamBusy")(); }));
+        ASSERT_TRUE(session->run([] {}));
+    };
+    selectAndCollect(); // how the button looks after a click that started its task
+    const COLORREF released = session->call<COLORREF>(selectButtonPixel);
+    ASSERT_TRUE(session->post(WM_LBUTTONDOWN, MK_LBUTTON, centreOf(kModuleSelectButton)));
+    ASSERT_NE(session->call<COLORREF>(selectButtonPixel), released) << "a pressed button should look different";
+    {
+        std::lock_guard<std::mutex> lock(gBoxLock);
+        gBoxes.clear();
+    }
+
+    seam<void (*)(bool)>("seamFailTaskStarts")(true);
+    ASSERT_TRUE(session->post(WM_LBUTTONUP, 0, centreOf(kModuleSelectButton)));
+    seam<void (*)(bool)>("seamFailTaskStarts")(false);
+    ASSERT_TRUE(session->run([] {}));
+    std::vector<ShownBox> shown = boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, L"Conversion failed with error code: 12");
+    EXPECT_EQ(shown[0].caption, kModuleTitle);
+    EXPECT_EQ(shown[0].owner, session->window());
+    EXPECT_EQ(shown[0].flags, UINT(MB_ICONINFORMATION));
+    EXPECT_EQ(session->call<int32_t>([] { return seam<IntOfInt>("seamControlFlags")(kModuleSelectButton); }) &
+                  ControlFlags::Pressed,
+              0);
+    EXPECT_EQ(session->call<COLORREF>(selectButtonPixel), released);
+    EXPECT_FALSE(session->call<bool>([] { return seam<BoolOfVoid>("seamBusy")(); }));
+    EXPECT_EQ(gTaskRuns, 1);
+
+    selectAndCollect();
+    shown = boxes();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, L"Conversion failed with error code: 9");
+    EXPECT_EQ(gTaskRuns, 2);
     ASSERT_TRUE(clickToEnd(*session, kModuleCloseButton));
     EXPECT_EQ(session->waitForEnd(), 0);
 }
@@ -567,6 +660,46 @@ TEST_F(ModuleWindowTest, MissingMachineSettingsEndTheProcessWithTwelve) {
             openWindowAndWait();
         },
         ::testing::ExitedWithCode(12), "");
+}
+
+// The fatal exit's box, in the dying process: whether the window's drawing resources were all released by then.
+int reportArtworkAtFatalExit(HWND, const std::wstring&, const std::wstring&, UINT) {
+    bool released = seam<HDC (*)()>("seamBackBuffer")() == nullptr && !seam<BoolOfVoid>("seamBackgroundLoaded")();
+    for (int32_t style : {13, 16, 25, 31, 34}) {
+        int32_t x = 0, y = 0;
+        COLORREF colour = 0;
+        HBITMAP bitmap = nullptr;
+        released = released && seam<StyleOf>("seamStyle")(style, &x, &y, &colour, &bitmap) && bitmap == nullptr;
+    }
+    std::fprintf(stderr, released ? "artwork released at the fatal exit\n" : "artwork still held at the fatal exit\n");
+    std::fflush(stderr);
+    return IDOK;
+}
+
+// An outcome of the window that is neither "Close" nor a close request ends the host process with 11 (it never
+// returns as a close request), and the window's drawing resources are released before that: an exception while the
+// window is set up (an allocation that fails once the background is loaded) and a dialog that ends with another
+// result.
+TEST_F(ModuleWindowTest, AnOutcomeOtherThanCloseEndsTheProcessWithItsArtworkReleased) {
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    EXPECT_EXIT(
+        {
+            seam<SetBoxHook>("seamSetMessageBoxHook")(reportArtworkAtFatalExit);
+            seam<void (*)()>("seamFailAllocationOnceArtworkLoaded")();
+            const int32_t result =
+                libraryEntry<ShowOptSbkEntry>(seamLibrary(), "showOptSbk")(GetModuleHandleW(nullptr), nullptr);
+            std::fprintf(stderr, "showOptSbk returned %d\n", int(result));
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(11), "artwork released at the fatal exit");
+    EXPECT_EXIT(
+        {
+            seam<SetBoxHook>("seamSetMessageBoxHook")(reportArtworkAtFatalExit);
+            auto session = std::make_unique<ModuleSession>(SessionCall{seamLibrary(), false, false});
+            session->run([] { seam<VoidOfInt>("seamEndDialog")(5); });
+            Sleep(20000); // the window's thread ends this process long before
+        },
+        ::testing::ExitedWithCode(11), "artwork released at the fatal exit");
 }
 
 TEST_F(ModuleWindowTest, AFatalExitOnTheWorkerThreadEndsTheProcess) {

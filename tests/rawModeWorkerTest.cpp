@@ -6,17 +6,23 @@
 // file name. The temporary directory is the test's own (TMP and TEMP point into its folder).
 //
 // The whole road in both formats (Equation Editor 3.x through the stand-in in-process server), then a table of the
-// other endings with what each leaves on disk, and a second process holding the conversion mutex.
+// other endings with what each leaves on disk, a second process holding the conversion mutex, the clean-up of the
+// temporary folder beside links made from the Linux side, exceptions thrown from inside the real job, and a module
+// window that changes while the task runs.
 //
 // The program is its own helper: "--hold-conversion-mutex NAME" holds the mutex until the test lets it go.
 // VELTRIM_RAWMODE_HOLD_SECONDS=N keeps the open dialog and the statistics box up N seconds for a screenshot.
+#include "rawModeWorker.h"
 #include "conversionSettings.h"
+#include "conversionTempFiles.h"
 #include "equationServer.h"
 #include "moduleHandles.h"
 #include "moduleWindowTables.h"
 #include "officeMathChecker.h"
-#include "rawModeWorker.h"
+#include "progressWindow.h"
+#include "rawModeTask.h"
 #include "registryValues.h"
+#include "rtf/rtfOutput.h"
 #include "rtf/statusLine.h"
 #include "scopedWin.h"
 #include "sembrikTestHost.h"
@@ -27,17 +33,22 @@
 #include "wordStandIn.h"
 
 #include <gtest/gtest.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <map>
 #include <mutex>
+#include <new>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -63,6 +74,9 @@ constexpr auto kDialogSettle = std::chrono::milliseconds(400);
 constexpr auto kTaskLimit = std::chrono::seconds(90);
 constexpr uint32_t kTestWordCallLimitMs = 3000;
 constexpr char kHoldMutexSwitch[] = "--hold-conversion-mutex";
+// Files an earlier conversion left behind, under a base as makeTempBaseName makes them.
+constexpr wchar_t kStaleSourceRtf[] = L"0C6A1B0E-2F5D-4C1A-9E3B-7D4F8A2B6C10.rtf";
+constexpr wchar_t kStaleConvertedRtf[] = L"0C6A1B0E-2F5D-4C1A-9E3B-7D4F8A2B6C10_2.rtf";
 
 size_t countOf(const std::string& text, const std::string& piece) {
     size_t count = 0;
@@ -125,8 +139,10 @@ struct Script {
     SaveAnswer save = SaveAnswer::Accept;
     // Not empty: once Word's RTF shows up in this folder, a folder is put where the job's output will go.
     fs::path blockJobOutputIn;
-    int holdSeconds = 0; // the open dialog and the statistics box stay up this long first
+    int holdSeconds = 0;         // the open dialog and the statistics box stay up this long first
     HWND moduleWindow = nullptr; // the module window of the road test: a dialog too, but not one to answer
+    // Not null: while the open dialog is up, this window becomes the module window (a later window took over).
+    HWND nextModuleWindow = nullptr;
 };
 
 struct Seen {
@@ -139,6 +155,11 @@ struct Seen {
     bool jobOutputBlocked = false;
     std::vector<std::wstring> openFilters; // the open dialog's file types, the selected one first
     std::vector<std::wstring> saveFilters; // the save dialog's
+    FILEOPENDIALOGOPTIONS openOptions = 0; // the options each dialog was shown with
+    FILEOPENDIALOGOPTIONS saveOptions = 0;
+    HWND openOwner = nullptr; // the owner window of each dialog and box
+    HWND saveOwner = nullptr;
+    std::vector<HWND> suiteBoxOwners;
 };
 
 std::wstring windowText(HWND window) {
@@ -208,6 +229,16 @@ std::vector<std::wstring> filterNames(HWND dialog) {
     return {};
 }
 
+// The options a shell item dialog was shown with, read while it is up. Wine's item dialog keeps its object in the
+// dialog window's user data, with its IFileDialog interface first; 0 when the window holds none.
+FILEOPENDIALOGOPTIONS dialogOptions(HWND dialog) {
+    auto* object = reinterpret_cast<IFileDialog*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+    FILEOPENDIALOGOPTIONS options = 0;
+    if (object == nullptr || FAILED(object->GetOptions(&options)))
+        return 0;
+    return options;
+}
+
 void pressButton(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -266,6 +297,10 @@ private:
         } else if (title == kOpenTitle) {
             ++seen_.openDialogs;
             seen_.openFilters = filterNames(dialog);
+            seen_.openOptions = dialogOptions(dialog);
+            seen_.openOwner = GetWindow(dialog, GW_OWNER);
+            if (script_.nextModuleWindow != nullptr)
+                setModuleHandles(script_.nextModuleWindow, GetModuleHandleW(nullptr));
             hold();
             if (script_.open == OpenAnswer::Cancel) {
                 pressButton(dialog, IDCANCEL);
@@ -278,6 +313,8 @@ private:
             ++seen_.saveDialogs;
             saveDialog_ = dialog;
             seen_.saveFilters = filterNames(dialog);
+            seen_.saveOptions = dialogOptions(dialog);
+            seen_.saveOwner = GetWindow(dialog, GW_OWNER);
             HWND edit = findControl(dialog, kFileNameEditId);
             if (edit != nullptr)
                 seen_.proposedName = windowText(edit);
@@ -286,6 +323,7 @@ private:
             pressButton(dialog, script_.save == SaveAnswer::Cancel ? IDCANCEL : IDOK);
         } else if (title == kSuiteTitle) {
             seen_.suiteBoxes.push_back(windowText(GetDlgItem(dialog, kMessageBoxTextId)));
+            seen_.suiteBoxOwners.push_back(GetWindow(dialog, GW_OWNER));
             hold();
             pressButton(dialog, IDOK);
         } else {
@@ -406,10 +444,10 @@ protected:
                   ERROR_SUCCESS);
     }
 
-    // Runs the task on a thread of its own while this thread, the owner's, handles its messages as the module
-    // window's UI thread does (the dialogs are modal to the owner).
+    // Runs the task as the module window starts it, on a thread of its own, while this thread, the owner's, handles
+    // its messages as the module window's UI thread does (the dialogs are modal to the owner).
     int32_t runTask(Watcher& watcher) {
-        std::future<int32_t> task = std::async(std::launch::async, runRawModeConversion, owner_);
+        std::future<int32_t> task = std::async(std::launch::async, runRawModeTask);
         const auto deadline = std::chrono::steady_clock::now() + kTaskLimit;
         while (task.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
             MSG message;
@@ -470,8 +508,9 @@ TEST_F(RawMode, OfficeMathEndToEnd) {
     ASSERT_EQ(size_t(direct.converted), objects) << "the sample should convert whole";
     setStatusLineHook(recordStatus);                     // the direct run had its own
     writeFileBytes(proposedOutput(), "an older result"); // the save dialog asks before it replaces it
-    fs::create_directories(temporaryFolder() / "stale folder");
-    writeFileBytes(temporaryFolder() / "stale.rtf", "left by an earlier conversion");
+    fs::create_directories(temporaryFolder());
+    writeFileBytes(temporaryFolder() / kStaleSourceRtf, "left by an earlier conversion");
+    writeFileBytes(temporaryFolder() / kStaleConvertedRtf, "left by an earlier conversion");
 
     Script script;
     script.document = document().wstring();
@@ -494,6 +533,12 @@ TEST_F(RawMode, OfficeMathEndToEnd) {
         L"Word Document (*.docx)"};
     EXPECT_EQ(seen.openFilters, openFilters);
     EXPECT_EQ(seen.saveFilters, std::vector<std::wstring>{L"Word Document (*.docx)"});
+    // Only file-system items can be chosen in either dialog, and the save dialog asks before it replaces a file.
+    EXPECT_NE(seen.openOptions & FOS_FORCEFILESYSTEM, 0u) << std::hex << seen.openOptions;
+    EXPECT_NE(seen.saveOptions & FOS_FORCEFILESYSTEM, 0u) << std::hex << seen.saveOptions;
+    EXPECT_NE(seen.saveOptions & FOS_OVERWRITEPROMPT, 0u) << std::hex << seen.saveOptions;
+    EXPECT_EQ(seen.openOwner, owner_);
+    EXPECT_EQ(seen.saveOwner, owner_);
 
     // Word saved the converted RTF's bytes: exactly what the engine writes, every equation as sound Office Math.
     const std::string saved = readFileBytes(proposedOutput());
@@ -505,7 +550,7 @@ TEST_F(RawMode, OfficeMathEndToEnd) {
         EXPECT_EQ(testing_support::checkOfficeMathRtf(groupAt(saved, at)), "") << "equation at " << at;
 
     expectProgressThenCleared(statusTexts(), "Office Math");
-    // The stale entries went at the start; Word's RTF was consumed by the engine and the converted RTF removed.
+    // The stale files went at the start; Word's RTF was consumed by the engine and the converted RTF removed.
     EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
     EXPECT_EQ(readFileBytes(document()), sampleDocument()); // the chosen document is never changed
 }
@@ -571,8 +616,8 @@ TEST_F(RawMode, ModuleWindowRoad) {
         std::lock_guard<std::mutex> lock(gShownLock);
         gShown.clear();
     }
-    ScopedWindowsHook statusWatch(
-        SetWindowsHookExW(WH_GETMESSAGE, watchStatusLine, nullptr, GetWindowThreadProcessId(session.window(), nullptr)));
+    ScopedWindowsHook statusWatch(SetWindowsHookExW(WH_GETMESSAGE, watchStatusLine, nullptr,
+                                                    GetWindowThreadProcessId(session.window(), nullptr)));
     ASSERT_NE(statusWatch.get(), nullptr);
     Script script;
     script.document = document().wstring();
@@ -823,7 +868,7 @@ TEST_F(RawMode, OtherEndings) {
 // A conversion of another process holds the mutex: this one leaves the shared folder as it is.
 TEST_F(RawMode, SecondProcessHoldsTheMutex) {
     fs::create_directories(temporaryFolder());
-    writeFileBytes(temporaryFolder() / "theirs.rtf", "another conversion's file");
+    writeFileBytes(temporaryFolder() / kStaleSourceRtf, "another conversion's file");
     const std::wstring eventBase = L"VeltrimRawModeTest_" + std::to_wstring(GetCurrentProcessId());
     ScopedHandle ready(CreateEventW(nullptr, TRUE, FALSE, (eventBase + L"_ready").c_str()));
     ScopedHandle release(CreateEventW(nullptr, TRUE, FALSE, (eventBase + L"_release").c_str()));
@@ -846,12 +891,213 @@ TEST_F(RawMode, SecondProcessHoldsTheMutex) {
     EXPECT_EQ(runTask(watcher), 1);
     SetEvent(release.get());
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{"theirs.rtf"});
+    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{narrowText(kStaleSourceRtf)});
 
     // With the helper gone the mutex is free again, and the next conversion empties the folder.
     Watcher second(script);
     EXPECT_EQ(runTask(second), 1);
     EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
+}
+
+// ---- Links made from the Linux side, as another program (or a user's shell) may leave them in the temporary folder.
+// Wine shows a link to a folder as a reparse-point folder (0x410) and a link to a file as a plain file (0x20).
+
+std::string unixPathOf(const fs::path& path) {
+    using UnixFileName = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* name = toUnix != nullptr ? toUnix(path.c_str()) : nullptr;
+    if (name == nullptr)
+        return {};
+    std::string text(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+}
+
+// Runs a Unix program through Wine, which starts it without a process to wait on: the caller waits for its effect.
+bool startUnixProgram(const std::string& commandLine) {
+    std::wstring command(commandLine.begin(), commandLine.end());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {}; // Wine fills in no handles for a Unix program: nothing to close
+    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) !=
+           FALSE;
+}
+
+bool waitUntil(const std::function<bool()>& done) {
+    for (int attempt = 0; attempt < 250; ++attempt, Sleep(20))
+        if (done())
+            return true;
+    return false;
+}
+
+// A symbolic link from the Linux side, removed there again when the record goes (before the test's folder, whose
+// removal would otherwise walk through it).
+class UnixLink {
+public:
+    UnixLink(const fs::path& target, const fs::path& link) : link_(link) {
+        made_ = startUnixProgram("/bin/ln -s \"" + unixPathOf(target) + "\" \"" + unixPathOf(link) + "\"") &&
+                waitUntil([&] { return GetFileAttributesW(link_.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    }
+    ~UnixLink() {
+        if (startUnixProgram("/bin/rm -f \"" + unixPathOf(link_) + "\""))
+            waitUntil([&] { return GetFileAttributesW(link_.c_str()) == INVALID_FILE_ATTRIBUTES; });
+    }
+    UnixLink(const UnixLink&) = delete;
+    UnixLink& operator=(const UnixLink&) = delete;
+    bool made() const { return made_; }
+
+private:
+    fs::path link_;
+    bool made_ = false;
+};
+
+// The clean-up at the start of a conversion deletes the stale files of earlier conversions and nothing else: not a
+// link to a folder or what that folder holds, not a link to a file or that file, not a folder named like a
+// conversion's file or what it holds, not a file of any other name.
+TEST_F(RawMode, TheCleanUpDeletesOnlyTheConversionsOwnFiles) {
+    const fs::path elsewhere = folder_.path() / "elsewhere";
+    fs::create_directories(elsewhere / "papers");
+    writeFileBytes(elsewhere / "papers" / "thesis.docx", "the thesis");
+    writeFileBytes(elsewhere / "notes.txt", "the notes");
+    const fs::path folderNamedLikeOurs = temporaryFolder() / L"5E2D8C41-77B0-4F3A-8D61-0B9C3E4A5F72_2.rtf";
+    fs::create_directories(folderNamedLikeOurs);
+    writeFileBytes(folderNamedLikeOurs / kStaleSourceRtf, "inside a folder");
+    writeFileBytes(temporaryFolder() / kStaleSourceRtf, "left by an earlier conversion");
+    writeFileBytes(temporaryFolder() / kStaleConvertedRtf, "left by an earlier conversion");
+    writeFileBytes(temporaryFolder() / "keep.rtf", "not a conversion's name");
+    const UnixLink folderLink(elsewhere / "papers", temporaryFolder() / "papers");
+    const UnixLink fileLink(elsewhere / "notes.txt", temporaryFolder() / "notes.txt");
+    ASSERT_TRUE(folderLink.made() && fileLink.made()) << "the links could not be made from the Linux side";
+    EXPECT_EQ(GetFileAttributesW((temporaryFolder() / "papers").c_str()), DWORD(0x410)); // as Wine 8 shows them
+    EXPECT_EQ(GetFileAttributesW((temporaryFolder() / "notes.txt").c_str()), DWORD(0x20));
+
+    Script script;
+    script.open = OpenAnswer::Cancel;
+    Watcher watcher(script);
+    EXPECT_EQ(runTask(watcher), 1);
+
+    std::vector<std::string> left = temporaryFiles();
+    std::sort(left.begin(), left.end());
+    const std::vector<std::string> expected = {"5E2D8C41-77B0-4F3A-8D61-0B9C3E4A5F72_2.rtf/", "keep.rtf", "notes.txt",
+                                               "papers/"};
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(readFileBytes(folderNamedLikeOurs / kStaleSourceRtf), "inside a folder");
+    EXPECT_EQ(readFileBytes(elsewhere / "papers" / "thesis.docx"), "the thesis");
+    EXPECT_EQ(readFileBytes(elsewhere / "notes.txt"), "the notes");
+    EXPECT_EQ(readFileBytes(temporaryFolder() / "papers" / "thesis.docx"), "the thesis"); // the links still lead there
+    EXPECT_EQ(readFileBytes(temporaryFolder() / "notes.txt"), "the notes");
+}
+
+// ---- An exception inside the real conversion: the status line hook throws at the engine's first progress report.
+enum class Thrown { OutOfMemory, FileSystem, Other };
+std::atomic<Thrown> gThrown{Thrown::Other};
+std::atomic<bool> gHasThrown{false};
+
+void throwAtFirstProgress(const wchar_t* text) {
+    recordStatus(text);
+    if (gHasThrown || std::wstring(text).rfind(L"Processed: ", 0) != 0)
+        return;
+    gHasThrown = true;
+    switch (gThrown.load()) {
+    case Thrown::OutOfMemory:
+        throw std::bad_alloc();
+    case Thrown::FileSystem:
+        throw fs::filesystem_error("the disk went away", std::make_error_code(std::errc::io_error));
+    case Thrown::Other:
+        throw std::runtime_error("a hook failed");
+    }
+}
+
+bool progressWindowOfThisProcess() {
+    for (HWND window = FindWindowExW(nullptr, nullptr, L"VLTPROGRESSWIN", nullptr); window != nullptr;
+         window = FindWindowExW(nullptr, window, L"VLTPROGRESSWIN", nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId())
+            return true;
+    }
+    return false;
+}
+
+// The task reports the exception by its code (11 out of memory, 10 the file-system library, 12 anything else), and
+// the job's resources went on the way out: the output file is closed and removed with the rest of the temporary
+// folder (Word's RTF was consumed), the progress window is gone, nothing was saved, and the status line is cleared.
+// A conversion after them runs as any other.
+TEST_F(RawMode, AnExceptionInsideTheJobIsReportedAndLeavesNothingBehind) {
+    const struct {
+        Thrown thrown;
+        DWORD progressWindow; // isProgressWin
+        int32_t result;
+    } cases[] = {
+        {Thrown::OutOfMemory, 1, 11},
+        {Thrown::FileSystem, 0, 10},
+        {Thrown::Other, 1, 12},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        registry_.setDword(SuiteKey::UserSembrik, L"isProgressWin", cases[row].progressWindow);
+        {
+            std::lock_guard<std::mutex> lock(gStatusLock);
+            gStatus.clear();
+        }
+        gThrown = cases[row].thrown;
+        gHasThrown = false;
+        setStatusLineHook(throwAtFirstProgress);
+        Script script;
+        script.document = document().wstring();
+        Watcher watcher(script);
+        const int32_t result = runTask(watcher);
+        setStatusLineHook(recordStatus);
+        const Seen seen = watcher.seen();
+        EXPECT_TRUE(gHasThrown) << "row " << row;
+        EXPECT_EQ(result, cases[row].result) << "row " << row;
+        EXPECT_EQ(seen.saveDialogs, 0) << "row " << row;
+        EXPECT_TRUE(seen.suiteBoxes.empty()) << "row " << row;
+        EXPECT_FALSE(isOutputRtfFileOpen()) << "row " << row;
+        EXPECT_EQ(temporaryFiles(), std::vector<std::string>{}) << "row " << row;
+        EXPECT_EQ(progressWindow().window, nullptr) << "row " << row;
+        EXPECT_FALSE(progressWindowOfThisProcess()) << "row " << row;
+        EXPECT_FALSE(fs::exists(proposedOutput())) << "row " << row;
+        const auto status = statusTexts();
+        ASSERT_FALSE(status.empty()) << "row " << row;
+        EXPECT_EQ(status.back(), L"") << "row " << row;
+    }
+    registry_.setDword(SuiteKey::UserSembrik, L"isProgressWin", 0);
+    Script script;
+    script.document = document().wstring();
+    Watcher watcher(script);
+    EXPECT_EQ(runTask(watcher), 0);
+    EXPECT_EQ(watcher.seen().suiteBoxes.size(), 1u);
+    EXPECT_EQ(readFileBytes(proposedOutput()), testing_support::runEngineJob(sampleDocument()).output);
+    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
+}
+
+// A later module window took over while the open dialog was up (the first was closed, a new one collects the
+// conversion): the save dialog and the statistics box belong to the window as it is when each opens.
+TEST_F(RawMode, DialogsTakeTheModuleWindowAsItIsWhenTheyOpen) {
+    const ScopedWindow later(CreateWindowExW(0, L"STATIC", L"Raw Mode test's later window",
+                                             WS_OVERLAPPEDWINDOW | WS_VISIBLE, 80, 80, 320, 120, nullptr, nullptr,
+                                             GetModuleHandleW(nullptr), nullptr));
+    ASSERT_NE(later.get(), nullptr);
+    Script script;
+    script.document = document().wstring();
+    script.nextModuleWindow = later.get();
+    Watcher watcher(script);
+    EXPECT_EQ(runTask(watcher), 0);
+    const Seen seen = watcher.seen();
+    EXPECT_EQ(seen.openOwner, owner_);
+    EXPECT_EQ(seen.saveOwner, later.get());
+    EXPECT_EQ(seen.suiteBoxOwners, std::vector<HWND>{later.get()});
+    EXPECT_TRUE(fs::exists(proposedOutput()));
+}
+
+// The names of a conversion's temporary files are those the clean-up takes for its own.
+TEST_F(RawMode, TheTemporaryFilesAreNamedAsTheCleanUpKnowsThem) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::wstring base = makeTempBaseName();
+        EXPECT_TRUE(isConversionTempFileName(base + L".rtf")) << narrowText(base);
+        EXPECT_TRUE(isConversionTempFileName(base + L"_2.rtf")) << narrowText(base);
+    }
 }
 
 // The helper process: holds the conversion mutex as a running conversion does, until told to let it go.

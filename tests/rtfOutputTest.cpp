@@ -1,12 +1,21 @@
 // The output RTF file: pieces of every size reach the file whole and in order across its two buffers and the
-// background writer, and a failed write is reported when the file is closed.
+// background writer, and a failed write is reported when the file is closed, also one that fails or throws on the
+// writer's thread.
 #include "rtf/rtfOutput.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <future>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -63,6 +72,75 @@ TEST(OutputRtf, PiecesOfEverySizeReachTheFileInOrder) {
         const std::string written = readFileBytes(path);
         EXPECT_EQ(written.size(), expected.size()) << "row " << row;
         EXPECT_TRUE(written == expected) << "row " << row;
+    }
+}
+
+// The writer's stand-in: the given call (counted from 1) fails or throws, the others write.
+enum class WriteFault { Fails, ThrowsRuntimeError, ThrowsBadAlloc };
+std::atomic<int> gWriteCalls{0};
+int gFaultyCall = 0;
+WriteFault gFault = WriteFault::Fails;
+
+bool faultyWrite(NativeFile& file, const char* data, size_t size) {
+    if (++gWriteCalls != gFaultyCall)
+        return file.writeAll(data, size);
+    switch (gFault) {
+    case WriteFault::Fails:
+        return false;
+    case WriteFault::ThrowsRuntimeError:
+        throw std::runtime_error("the disk went away");
+    case WriteFault::ThrowsBadAlloc:
+        throw std::bad_alloc();
+    }
+    return false;
+}
+
+// Runs `body` with a time limit: a writer that never wakes its waiter hangs the body, and the program ends with a
+// message instead of waiting for the test run's own limit.
+void withinTimeLimit(const char* what, void (*body)()) {
+    std::packaged_task<void()> task(body);
+    std::future<void> done = task.get_future();
+    std::thread(std::move(task)).detach();
+    if (done.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        std::fprintf(stderr, "%s: the output's writer hangs\n", what);
+        std::fflush(stderr);
+        std::_Exit(3);
+    }
+    done.get();
+}
+
+// Six pieces of 600 KiB fill three buffers that go to the writer's thread: a fault there on the first, second or
+// third of them is reported at the close (later buffers are refused, not waited for), and the next file is whole.
+TEST(OutputRtf, AWriteThatFailsOrThrowsOnTheWritersThreadIsReportedAtTheClose) {
+    const struct {
+        WriteFault fault;
+        int call;
+    } cases[] = {
+        {WriteFault::Fails, 1},
+        {WriteFault::Fails, 3},
+        {WriteFault::ThrowsRuntimeError, 1},
+        {WriteFault::ThrowsRuntimeError, 2},
+        {WriteFault::ThrowsRuntimeError, 3},
+        {WriteFault::ThrowsBadAlloc, 2},
+    };
+    static size_t row = 0;
+    for (row = 0; row < std::size(cases); ++row) {
+        gFault = cases[row].fault;
+        gFaultyCall = cases[row].call;
+        gWriteCalls = 0;
+        withinTimeLimit("faulty write", [] {
+            TempFolder folder;
+            setOutputRtfBufferWrite(faultyWrite);
+            ASSERT_TRUE(openOutputRtfFile(folder.file("out.rtf"))) << "row " << row;
+            writePieces(std::vector<size_t>(6, 600 * 1024));
+            EXPECT_FALSE(closeOutputRtfFile()) << "row " << row;
+            EXPECT_GE(gWriteCalls.load(), gFaultyCall) << "row " << row;
+            setOutputRtfBufferWrite(nullptr);
+            ASSERT_TRUE(openOutputRtfFile(folder.file("after.rtf"))) << "row " << row;
+            const std::string expected = writePieces(std::vector<size_t>(6, 600 * 1024));
+            EXPECT_TRUE(closeOutputRtfFile()) << "row " << row;
+            EXPECT_TRUE(readFileBytes(folder.file("after.rtf")) == expected) << "row " << row;
+        });
     }
 }
 

@@ -3,6 +3,10 @@
 
 #include <system_error>
 
+bool writeWholeBuffer(NativeFile& file, const char* data, size_t size) {
+    return file.writeAll(data, size);
+}
+
 void BackgroundWriter::submit(NativeFile& file, const char* data, size_t size) {
     if (!thread_.joinable()) {
         // The one place a thread is made. A system that cannot make one throws; the job then writes on its own
@@ -11,7 +15,7 @@ void BackgroundWriter::submit(NativeFile& file, const char* data, size_t size) {
             stopping_ = false;
             thread_ = std::thread(&BackgroundWriter::run, this);
         } catch (const std::system_error&) {
-            const bool written = file.writeAll(data, size);
+            const bool written = write_(file, data, size);
             std::lock_guard<std::mutex> guard(lock_);
             failed_ = failed_ || !written;
             return;
@@ -19,6 +23,8 @@ void BackgroundWriter::submit(NativeFile& file, const char* data, size_t size) {
     }
     std::unique_lock<std::mutex> guard(lock_);
     changed_.wait(guard, [this] { return !busy_; });
+    if (ended_)
+        return; // the document is incomplete already; the failure is on record for wait()
     file_ = &file;
     data_ = data;
     size_ = size;
@@ -45,14 +51,22 @@ void BackgroundWriter::stop() {
     std::lock_guard<std::mutex> guard(lock_);
     failed_ = false;
     busy_ = false;
+    ended_ = false;
     file_ = nullptr;
 }
 
 void BackgroundWriter::run() {
     try {
         writeHandedOver();
-    } catch (...) { // the thread's one catch-all: a failure of the lock itself ends the writing as a failed write
+    } catch (...) {
+        // The thread's one catch-all: a write that threw ends the writing as a failed write. Recorded under the lock,
+        // with the buffer in hand counted as done, so that a waiting submit or wait wakes and the close reports it;
+        // the unwinding has left the lock free.
+        std::lock_guard<std::mutex> guard(lock_);
         failed_ = true;
+        busy_ = false;
+        ended_ = true;
+        changed_.notify_all();
     }
 }
 
@@ -65,7 +79,7 @@ void BackgroundWriter::writeHandedOver() {
             const char* data = data_;
             const size_t size = size_;
             guard.unlock();
-            const bool written = file->writeAll(data, size); // never throws: a system call and a status
+            const bool written = write_(*file, data, size);
             guard.lock();
             failed_ = failed_ || !written;
             busy_ = false;

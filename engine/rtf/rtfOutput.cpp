@@ -4,7 +4,6 @@
 #include "rtf/rtfOutput.h"
 
 #include "platform/fileIo.h"
-#include "rtf/backgroundWriter.h"
 
 #include <cstring>
 #include <memory>
@@ -139,4 +138,8 @@ bool closeOutputRtfFile() {
 
 bool isOutputRtfFileOpen() {
     return gOutput.file.isOpen();
+}
+
+void setOutputRtfBufferWrite(BufferWrite write) {
+    gOutput.writer.setWrite(write);
 }

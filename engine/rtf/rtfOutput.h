@@ -3,6 +3,8 @@
 // that reach the file are exactly those of one write per piece.
 #pragma once
 
+#include "rtf/backgroundWriter.h"
+
 #include <filesystem>
 #include <string_view>
 
@@ -18,6 +20,10 @@ bool closeOutputRtfFile();
 
 // True while an output file is open.
 bool isOutputRtfFileOpen();
+
+// How the background writer puts full buffers into the file (null: the real write). For tests of a write that fails
+// or throws on the writer's thread; set while no output file is open.
+void setOutputRtfBufferWrite(BufferWrite write);
 
 // For the pass's copy lane: room for `count` bytes at the end of the output, the buffer drained first when needed;
 // null without an open file, while the output is held, or for more than the buffer holds. The bytes written there

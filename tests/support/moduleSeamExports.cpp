@@ -1,6 +1,7 @@
 // The window tests' build of the converter library (VeltrimSbkSeam.dll): the library's exports, and beside them a
-// few exports that reach its seams (the Raw Mode task body, message boxes, the web link) and look at the window's
-// state. Everything that looks at the window runs on the window's thread (the test host runs its jobs there).
+// few exports that reach its seams (the Raw Mode task body, message boxes, the web link, the task's start, one failed
+// allocation) and look at the window's state. Everything that looks at the window runs on the window's thread (the
+// test host runs its jobs there).
 #include "buttonStyles.h"
 #include "controls.h"
 #include "messageBox.h"
@@ -10,8 +11,13 @@
 #include "rtf/statusLine.h"
 #include "skinHost.h"
 
+#include <atomic>
 #include <cstdint>
+#include <cstdlib>
+#include <future>
+#include <new>
 #include <string>
+#include <system_error>
 
 namespace {
 const ControlRecord* findIn(const ControlRecord* table, int32_t id) {
@@ -19,6 +25,15 @@ const ControlRecord* findIn(const ControlRecord* table, int32_t id) {
         if (row->id == id)
             return row;
     return nullptr;
+}
+
+// Set by seamFailAllocationOnceArtworkLoaded: the library's first allocation once a window background is loaded
+// fails, as on a machine that runs out of memory while the window is being set up. Any thread.
+std::atomic<bool> gFailAllocationOnceArtworkLoaded{false};
+
+// What std::async throws when the system has no thread to give.
+std::future<int32_t> failToStartTask() {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
 }
 
 void copyOut(const std::wstring& text, wchar_t* buffer, int32_t units) {
@@ -30,6 +45,27 @@ void copyOut(const std::wstring& text, wchar_t* buffer, int32_t units) {
 }
 } // namespace
 
+// The library's allocations in this build, with the one failure above; otherwise the standard library's behaviour.
+void* operator new(std::size_t size) {
+    if (gFailAllocationOnceArtworkLoaded.load() && hasBackgroundBitmap() &&
+        gFailAllocationOnceArtworkLoaded.exchange(false))
+        throw std::bad_alloc();
+    for (;;) {
+        if (void* memory = std::malloc(size != 0 ? size : 1))
+            return memory;
+        const std::new_handler handler = std::get_new_handler();
+        if (handler == nullptr)
+            throw std::bad_alloc();
+        handler();
+    }
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
 extern "C" {
 void seamSetTaskBody(RawModeTaskBody body) {
     setRawModeTaskBody(body);
@@ -39,6 +75,16 @@ void seamSetMessageBoxHook(MessageBoxHook hook) {
 }
 void seamSetLinkOpener(LinkOpener opener) {
     setLinkOpener(opener);
+}
+void seamFailAllocationOnceArtworkLoaded() {
+    gFailAllocationOnceArtworkLoaded = true;
+}
+bool seamBackgroundLoaded() {
+    return hasBackgroundBitmap();
+}
+// true: "Select ..." finds no thread for its task, until false restores the real start.
+void seamFailTaskStarts(bool fail) {
+    setConversionStarter(fail ? failToStartTask : nullptr);
 }
 // The engine's and the job's way of reporting status, from whichever thread calls it.
 void seamReportStatus(const wchar_t* text) {
