@@ -46,6 +46,9 @@ public:
 
 private:
     void clear();
+
+    // Per view (32-bit, 64-bit): whether setAutoConvertTo had to create Equation Editor 3.x's class key.
+    bool createdEquationClass_[2] = {false, false};
 };
 
 } // namespace testing_support
