@@ -212,6 +212,18 @@ protected:
         const POINT p = pointOf(id);
         return session.click(p.x, p.y);
     }
+    // A click on the minimise control minimises the window. On a freshly started Wine display the window manager
+    // now and then undoes a minimise that comes right after the window appeared (more often on a loaded machine); a
+    // second click then minimises it as the first should have.
+    bool minimisesByClick(ModuleSession& session) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (!click(session, kModuleMinimise))
+                return false;
+            if (becomesIconic(session.window()))
+                return true;
+        }
+        return false;
+    }
     bool clickToEnd(ModuleSession& session, int32_t id) {
         const POINT p = pointOf(id);
         return session.clickToEnd(p.x, p.y);
@@ -241,14 +253,7 @@ TEST_F(ModuleWindowTest, ExportsByNameAndOrdinal) {
 TEST_F(ModuleWindowTest, WithoutOwnerTheMinimiseControlMinimises) {
     auto session = open(realLibrary());
     ASSERT_TRUE(session->started());
-    // On a freshly started Wine display the window manager now and then undoes a minimise that comes right after
-    // the window appeared; a second click then minimises it as the first should have.
-    bool iconic = false;
-    for (int attempt = 0; attempt < 3 && !iconic; ++attempt) {
-        ASSERT_TRUE(click(*session, kModuleMinimise));
-        iconic = becomesIconic(session->window());
-    }
-    EXPECT_TRUE(iconic);
+    EXPECT_TRUE(minimisesByClick(*session));
     ASSERT_TRUE(session->run([&] { ShowWindow(session->window(), SW_RESTORE); }));
     ASSERT_TRUE(clickToEnd(*session, kModuleCloseControl));
     EXPECT_EQ(session->waitForEnd(), 1); // the close control is a close request
@@ -281,9 +286,12 @@ TEST_F(ModuleWindowTest, ASecondOpeningWorksLikeTheFirst) {
         auto session = open(realLibrary(), opening == 1, opening == 2);
         ASSERT_TRUE(session->started()) << "opening " << opening;
         // With an owner the minimise control was hidden; the next opening without one has it again.
-        ASSERT_TRUE(click(*session, kModuleMinimise));
-        EXPECT_EQ(opening != 1 ? becomesIconic(session->window()) : IsIconic(session->window()) != FALSE, opening != 1)
-            << "opening " << opening;
+        if (opening != 1) {
+            EXPECT_TRUE(minimisesByClick(*session)) << "opening " << opening;
+        } else {
+            ASSERT_TRUE(click(*session, kModuleMinimise));
+            EXPECT_FALSE(IsIconic(session->window())) << "opening " << opening;
+        }
         ASSERT_TRUE(session->run([&] { ShowWindow(session->window(), SW_RESTORE); }));
         ASSERT_TRUE(session->postOnly(WM_SYSCOMMAND, SC_CLOSE, 0)) << "opening " << opening;
         EXPECT_EQ(session->waitForEnd(), 1) << "opening " << opening;
