@@ -1,6 +1,8 @@
 // Template records: the record head and selector dispatch of both generations, and the fraction, script, radical and
 // limit translators in both formats. Fixtures are one-line equations built with the MTEF builder.
 #include "conversionFixtures.h"
+#include "mtef/converterContext.h"
+#include "mtef/mtefTemplates.h"
 #include "mtefBuilder.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +89,34 @@ TEST(Templates, TranslateInBothFormats) {
         const TemplateCase& c = cases[row];
         EXPECT_EQ(officeMathBody(c.equation), c.officeMath) << "row " << row << ": " << c.name;
         EXPECT_EQ(v3Line(c.equation), c.v3) << "row " << row << ": " << c.name;
+    }
+}
+
+// A script whose line output holds only the opening text of an element still open (a template's slot that is not a
+// line of its own) gets an empty base: that text is no element.
+TEST(Templates, ScriptsTakeNoBaseFromAnOpenElement) {
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 1, 0, 0, 1);
+    const std::string open = "\x01{\\mlimUpp{\\mlimUppPr }{\\me ";
+    const std::string run = "\x01{\\mr x}\x02";
+    struct Case {
+        const char* name;
+        std::string output;
+        std::string base;
+    };
+    const Case cases[] = {
+        {"an open element alone", open, ""},
+        {"an element inside the open one", open + run, run},
+        {"an element before the open one", run + open, ""},
+        {"two open elements", open + open, ""},
+        {"a complete element with text after it", run + "}", run + "}"},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        std::string output = cases[row].output;
+        std::string base;
+        detachLastElement(context, output, base);
+        EXPECT_EQ(base, cases[row].base) << "row " << row << ": " << cases[row].name;
+        EXPECT_EQ(output + base, cases[row].output) << "row " << row << ": " << cases[row].name;
     }
 }
 

@@ -244,7 +244,11 @@ void translateLimit(ConverterContext& context, std::string* output, int variant,
     const ScratchText lower(context);
     const ScratchText upper(context);
     if (variant == Limit) {
-        dispatchMtefRecord(context, output, OneRecord); // the main text goes straight into the line
+        // The main text (such as a function name) goes into the line as it is; read on its own first, like every
+        // slot, so that a slot which is not a line can never reach back into the line's output.
+        const ScratchText main(context);
+        readTemplateSlot(context, *main);
+        appendText(context, output, *main);
         readTemplateSlot(context, *lower);
         readTemplateSlot(context, *upper);
         if (context.format == 0) {

@@ -148,12 +148,18 @@ void detachLastElement(ConverterContext& context, std::string& output, std::stri
     if (context.format != 1 || output.empty())
         return;
     const size_t floor = context.lineOutput == &output ? std::min(context.lineStart, output.size()) : 0;
-    // The last element's end, then its start by counting nested markers back.
+    // The last element's end, then its start by counting nested markers back. A start marker met before any end
+    // marker belongs to an element that is still open: the script stands inside one of its parts (a template's
+    // slot that is not a line of its own), and what precedes it there is that element's opening text, which is no
+    // base. The base is then empty.
+    size_t index = output.size();
+    while (index > floor && output[index - 1] != kElementEnd) {
+        if (output[--index] == kElementStart)
+            return;
+    }
     size_t start = floor;
-    size_t index = output.size() - 1;
-    while (index > floor && output[index] != kElementEnd)
-        --index;
-    if (index > floor) {
+    if (index > floor + 1) {
+        --index; // the end marker
         int depth = 1;
         while (index > floor) {
             --index;
