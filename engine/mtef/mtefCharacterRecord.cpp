@@ -243,35 +243,41 @@ void appendV3Character(RunText& run, uint8_t low, uint8_t high) {
     run.addHexByte(high);
 }
 
-// Greek letters (high byte 3) under an 8-bit position, Office Math: code-page 1253 bytes in the document's Greek font.
+// A Greek letter as the code-page 1253 byte that stands for it, in the document's Greek font. A document whose font
+// table names no Greek font gets the letter's Unicode escape instead: a font reference there would name a font the
+// document does not have, and the byte would be read in the run's own code page. The bytes written here (0xC1 to
+// 0xFE, 0xD2 aside) are code page 1253's capital alpha to small omega with tonos, U+0391 onwards in the same order.
+void appendGreekByte(RunText& run, const std::string& greekFont, uint8_t byte) {
+    if (greekFont.empty()) {
+        appendEscape(run, byte + 0x2D0u);
+        return;
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    run += greekFont;
+    run += "\\'";
+    run += kHex[byte >> 4];
+    run += kHex[byte & 15];
+}
+
+// Greek letters (high byte 3) under an 8-bit position, Office Math.
 void appendGreek(RunText& run, uint8_t low, uint8_t position) {
     const std::string& greek = cambriaMathGreekFont();
     const bool inGreekFont = (low >= 145 && low <= 161) || low == 163 || low == 164 || (low >= 166 && low <= 169) ||
                              (low >= 177 && low <= 197) || (low >= 199 && low <= 201);
-    static constexpr char kHex[] = "0123456789abcdef";
     if (inGreekFont) {
-        const uint8_t byte = uint8_t(low + 0x30);
-        run += greek;
-        run += "\\'";
-        run += kHex[byte >> 4];
-        run += kHex[byte & 15];
+        appendGreekByte(run, greek, uint8_t(low + 0x30));
     } else if (low == 210) {
-        run += greek;
-        run += "\\'d5";
+        appendGreekByte(run, greek, 0xd5);
     } else if (low == 198) {
-        if (position == 106) {
-            run += greek;
-            run += "\\'f6";
-        } else {
+        if (position == 106)
+            appendGreekByte(run, greek, 0xf6);
+        else
             run += "\\i{\\uc1\\u981\\'3f}";
-        }
     } else if (low == 213) {
-        if (position == 102) {
+        if (position == 102)
             run += "{\\uc1\\u981\\'3f}";
-        } else {
-            run += greek;
-            run += "\\'f6";
-        }
+        else
+            appendGreekByte(run, greek, 0xf6);
     } else if (low == 209) {
         appendEscape(run, 977);
     } else if (low == 214) {
