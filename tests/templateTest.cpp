@@ -92,6 +92,57 @@ TEST(Templates, TranslateInBothFormats) {
     }
 }
 
+// MTEF's left scripts belong to what follows them: the pre-script's base is the next element of its line, once that
+// is complete; with nothing after it in its line, the base stays empty. Format 0 keeps the template as it is.
+TEST(Templates, PreScriptsTakeTheElementAfterThem) {
+    const auto x = [] { return ch('x', kVariableFace); };
+    const auto two = [] { return ch('2', kNumberFace); };
+    const auto three = [] { return ch('3', kNumberFace); };
+    const auto preSup = [&] { return tmpl(28, 1, {nullLine(), line({two()})}); };
+    const std::string preSupHead = "{\\msPre{\\msPrePr}{\\msub  }{\\msup " + k2 + "}{\\me ";
+    const std::string fraction = "{\\mf{\\mfPr{\\mtype }}{\\mnum " + k2 + "}{\\mden " + k3 + "}}";
+    // clang-format off
+    const TemplateCase cases[] = {
+        {"version 5 pre-superscript before G",
+         mtef5().line({preSup(), ch('G', kVariableFace)}),
+         preSupHead + "{\\mr\\mscr0\\msty2\\i G}}}", "03" "2c0000" "11" "01" + k2Hex + "00" "00" "02834700"},
+        {"the element before stays in front",
+         mtef5().line({x(), preSup(), ch('y', kVariableFace)}),
+         kX + preSupHead + kY + "}}", kXHex + "03" "2c0000" "11" "01" + k2Hex + "00" "00" + kYHex},
+        {"nothing after it: an empty base", mtef5().line({x(), preSup()}),
+         kX + preSupHead + " }}", kXHex + "03" "2c0000" "11" "01" + k2Hex + "00" "00"},
+        {"version 3 left scripts before a fraction",
+         mtef3().line({tmpl(44, 2, {line({three()}), line({two()})}), tmpl(14, 0, {line({two()}), line({three()})})}),
+         "{\\msPre{\\msPrePr}{\\msub " + k3 + "}{\\msup " + k2 + "}{\\me " + fraction + "}}",
+         "03" "2c0200" "01" + k3Hex + "00" "01" + k2Hex + "00" "00" "03" "0e0000" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
+        {"two pre-scripts before y nest",
+         mtef5().line({preSup(), tmpl(27, 1, {line({three()}), nullLine()}), ch('y', kVariableFace)}),
+         preSupHead + "{\\msPre{\\msPrePr}{\\msub " + k3 + "}{\\msup  }{\\me " + kY + "}}}}",
+         "03" "2c0000" "11" "01" + k2Hex + "00" "00" "03" "2c0100" "01" + k3Hex + "00" "11" "00" + kYHex},
+        {"a size record before the base is no element",
+         mtef5().line({preSup(), sub(), ch('y', kVariableFace)}),
+         preSupHead + kY + "}}", "03" "2c0000" "11" "01" + k2Hex + "00" "00" "0b" + kYHex},
+        {"the last in a slot takes nothing from after the template",
+         mtef5().line({tmpl(11, 0, {line({preSup()}), line({three()})}), x()}),
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum " + preSupHead + " }}}{\\mden " + k3 + "}}" + kX,
+         "03" "0e0000" "01" "03" "2c0000" "11" "01" + k2Hex + "00" "00" "00" "01" + k3Hex + "00" "00" + kXHex},
+        {"a script after it takes it as its base",
+         mtef5().line({preSup(), tmpl(27, 0, {line({three()}), nullLine()}), x()}),
+         "{\\msSub{\\msSubPr}{\\me " + preSupHead + " }}}{\\msub " + k3 + "}}" + kX,
+         "03" "2c0000" "11" "01" + k2Hex + "00" "00" "03" "0f0100" "01" + k3Hex + "00" "11" "00" + kXHex},
+        {"in a pile row", mtef5().line({pile(1, 1, {line({preSup(), x()}), line({ch('y', kVariableFace)})})}),
+         "{\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr{\\mcount 1}{\\mmcJc left}}}}}{\\mmr {\\me " + preSupHead + kX +
+             "}}}}{\\mmr {\\me " + kY + "}}}",
+         "04" "0101" "01" "03" "2c0000" "11" "01" + k2Hex + "00" "00" + kXHex + "00" "01" + kYHex + "00" "00"},
+    };
+    // clang-format on
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const TemplateCase& c = cases[row];
+        EXPECT_EQ(officeMathBody(c.equation), c.officeMath) << "row " << row << ": " << c.name;
+        EXPECT_EQ(v3Line(c.equation), c.v3) << "row " << row << ": " << c.name;
+    }
+}
+
 // A script whose line output holds only the opening text of an element still open (a template's slot that is not a
 // line of its own) gets an empty base: that text is no element.
 TEST(Templates, ScriptsTakeNoBaseFromAnOpenElement) {

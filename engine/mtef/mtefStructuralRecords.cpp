@@ -4,6 +4,7 @@
 #include "mtef/hexText.h"
 #include "mtef/mtefDispatcher.h"
 #include "mtef/mtefRecords.h"
+#include "mtef/mtefTemplates.h"
 
 #include <charconv>
 
@@ -32,14 +33,6 @@ void writeRtf(ConverterContext& context, std::string* output, std::string_view r
 
 void writeHex(ConverterContext& context, std::string* output, std::string_view hex) {
     appendText(context, output, pickByFormat(context, hex, {}));
-}
-
-void writeElementStart(ConverterContext& context, std::string* output) {
-    writeRtf(context, output, std::string_view(&kElementStart, 1));
-}
-
-void writeElementEnd(ConverterContext& context, std::string* output) {
-    writeRtf(context, output, std::string_view(&kElementEnd, 1));
 }
 
 // The version 3 tag byte of a LINE, PILE or MATRIX: 0x80 marks a nudge, which follows it.
@@ -89,8 +82,15 @@ int translateLine(ConverterContext& context, std::string* output, bool /*pullNex
     }
     writeTagWithNudge(context, output, TagLine, nudge);
     {
-        LineScope line(context, output); // scripts find their bases only from here on
-        while (dispatchMtefRecord(context, output, OneRecord) == RecordDone) {
+        PreScriptLine preScripts{output, {}, 0};
+        // Scripts find their bases only from here on; pre-scripts take the element after them.
+        LineScope line(context, output, context.format == 1 && output != nullptr ? &preScripts : nullptr);
+        for (;;) {
+            const size_t registered = preScripts.registered;
+            if (dispatchMtefRecord(context, output, OneRecord) != RecordDone)
+                break;
+            if (preScripts.registered == registered)
+                settlePreScripts(preScripts);
         }
     }
     writeHex(context, output, "00");

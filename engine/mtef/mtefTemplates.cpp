@@ -170,8 +170,36 @@ void detachLastElement(ConverterContext& context, std::string& output, std::stri
         }
         start = depth == 0 ? index : floor;
     }
+    // A pre-script that becomes part of this base has its base already: the element after it is this script.
+    PreScriptLine* line = context.preScriptLine;
+    if (line != nullptr && line->output == &output) {
+        while (!line->waiting.empty() && line->waiting.back().end > start)
+            line->waiting.pop_back();
+    }
     base.assign(output, start, std::string::npos);
     output.resize(start);
+}
+
+void awaitPreScriptBase(ConverterContext& context, std::string& output, size_t start, size_t baseAt) {
+    PreScriptLine* line = context.preScriptLine;
+    if (context.format != 1 || line == nullptr || line->output != &output)
+        return;
+    line->waiting.push_back({start, baseAt, output.size()});
+    ++line->registered;
+}
+
+void settlePreScripts(PreScriptLine& line) {
+    if (line.waiting.empty() || line.output == nullptr || line.output->size() <= line.waiting.back().end)
+        return;
+    std::string& output = *line.output;
+    std::string element;
+    for (size_t i = line.waiting.size(); i-- > 0;) {
+        const WaitingPreScript& waiting = line.waiting[i];
+        element.assign(output, waiting.end, std::string::npos);
+        output.resize(waiting.end);
+        output.replace(waiting.baseAt, 1, element);
+    }
+    line.waiting.clear();
 }
 
 int translateTemplate(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {

@@ -28,6 +28,14 @@ void writeElementEnd(ConverterContext& context, std::string* output);
 // script. The search never goes back past the start of the line the script belongs to.
 void detachLastElement(ConverterContext& context, std::string& output, std::string& base);
 
+// Format 1: the pre-script just written to the end of `output`, from its start marker at `start`, with the blank of its
+// empty base at `baseAt`, waits for the element after it in its line to become its base. Outside a LINE's objects
+// (a pile row, a matrix cell, a slot that is not a line) nothing follows it, and its base stays empty.
+void awaitPreScriptBase(ConverterContext& context, std::string& output, size_t start, size_t baseAt);
+// Called by a LINE after each of its records that was not itself a pre-script: once something followed the waiting
+// pre-scripts, it becomes the base of the last one, which in turn becomes the base of the one before, and so on.
+void settlePreScripts(PreScriptLine& line);
+
 // The translators of fractions, scripts, radicals and limits (mtefFractionsScripts.cpp).
 void translateFraction(ConverterContext&, std::string*, int variant, std::string_view, const std::string&);
 void translateFractionV3(ConverterContext&, std::string*, int variant, std::string_view, const std::string&);
