@@ -41,10 +41,13 @@ std::vector<CharCase> charCases() {
     return {
         {"variable x", mtef5().line({ch('x', kVariableFace)}), {}, "{\\mr" + italic + "x}", "02837800"},
         {"function brace is escaped", mtef3().line({ch('{', kFunctionFace)}), {}, "{\\mr" + plain + "\\{}", "02827b00"},
+        // A double-struck letter is a run of its own script and style: no run inside the character's run.
         {"double-struck C, MathType fonts allowed", mtef5().line({ch(0x2102, kMtExtraFace).at8(0xA3)}), {1, 1},
-         "{\\mr" + italic + "{\\mr\\mscr3\\msty0 C}}", "0201a300"},
+         "{\\mr\\mscr3\\msty0 C}", "0201a300"},
         {"double-struck C, MathType fonts not allowed", mtef5().line({ch(0x2102, kMtExtraFace).at8(0xA3)}), {1, 0},
-         "{\\mr" + italic + "{\\mr\\mscr3\\msty0 C}}", "02814300"},
+         "{\\mr\\mscr3\\msty0 C}", "02814300"},
+        {"double-struck Z in a row", mtef5().line({ch(0x2124, kMtExtraFace).at8(0xA2), ch('x', kVariableFace)}), {},
+         "{\\mr\\mscr3\\msty0 Z}{\\mr" + italic + "x}", "0281" "5a00" "02837800"},
         {"zero-width space, Force Unicode", mtef5().line({ch(0xEB01, kSpaceFace)}), {1, 0},
          "{\\mr" + italic + escape(8203) + "}", "029801eb"},
         {"zero-width space without Force Unicode", mtef5().line({ch(0xEB01, kSpaceFace)}), {0, 0}, "{\\mr" + italic + "}",

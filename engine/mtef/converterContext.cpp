@@ -60,6 +60,7 @@ void beginEquationObject(ConverterContext& context) {
     context.preScriptLine = nullptr;
     context.embellishingCharacter = false;
     context.embellishedRunStart = 0;
+    context.embellishedRunStyle = {};
     // Greek letters go into the document's Cambria Math Greek font, or else into its Greek font.
     if (cambriaMathGreekFont().empty())
         setCambriaMathGreekFont(greekFont());

@@ -100,10 +100,11 @@ struct ConverterContext {
     // The LINE whose objects are being read, where a pre-script takes the element after it as its base; null inside
     // a pile row or matrix cell, and in format 0.
     PreScriptLine* preScriptLine = nullptr;
-    bool embellishingCharacter = false; // a CHAR record is reading its embellishment list
-    size_t embellishedRunStart = 0;     // where that character's text starts in the output handed to the list
-    ScratchTexts scratch;               // kept from object to object, for their capacity
-    std::string body;                   // the translated records of the current object, before wrapping
+    bool embellishingCharacter = false;   // a CHAR record is reading its embellishment list
+    size_t embellishedRunStart = 0;       // where that character's text starts in the output handed to the list
+    std::string_view embellishedRunStyle; // that character's run properties (script and style words), format 1
+    ScratchTexts scratch;                 // kept from object to object, for their capacity
+    std::string body;                     // the translated records of the current object, before wrapping
 };
 
 // The font definition of that number, or null when the object defines none of it.

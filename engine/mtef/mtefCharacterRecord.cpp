@@ -203,6 +203,7 @@ struct SlotFont {
     const FontEntry* font = nullptr; // null: no usable font
     bool zeroHighByte = true;
     bool scriptLetters = false;
+    std::string_view styleText; // the run's script and style words
 };
 
 // Binds typeface slot t (0-127) and finds its font; appends the run's style words in format 1.
@@ -227,6 +228,7 @@ SlotFont bindSlot(ConverterContext& context, uint8_t t, RunText& run) {
         style = styleOfSlot(&name, slot.style);
         result.scriptLetters = style.scriptLetters;
     }
+    result.styleText = style.styleText;
     if (context.format == 1)
         run += style.styleText;
     return result;
@@ -287,6 +289,21 @@ void appendGreek(RunText& run, uint8_t low, uint8_t position) {
     }
 }
 
+// The listed form of an MT Extra character, Office Math. A letter of a double-struck alphabet is a run of its own
+// script and style ("{\mr\mscr3\msty0 C}"): its words take the place of the character's style words in the run
+// already open, since Office Math has no run inside a run.
+void appendMtExtraForm(RunText& run, const CharacterForm& form) {
+    constexpr std::string_view kRunHead = "{\\mr";
+    const std::string_view text = form.text;
+    if (form.kind == CharacterForm::Literal && text.size() > kRunHead.size() + 1 &&
+        text.compare(0, kRunHead.size(), kRunHead) == 0 && text.back() == '}') {
+        run.dropLast(styleTextOfTypeface(TypefaceMtExtra).size());
+        run += text.substr(kRunHead.size(), text.size() - kRunHead.size() - 1);
+        return;
+    }
+    appendForm(run, form);
+}
+
 // An 8-bit font position follows the MTCode.
 void translatePosition8(ConverterContext& context, const CharRecord& record, RunText& run) {
     const uint8_t low = readMtefValue(context);
@@ -315,7 +332,7 @@ void translatePosition8(ConverterContext& context, const CharRecord& record, Run
         MtExtraForms forms;
         if (mtExtraForms(code, forms)) {
             if (officeMath)
-                appendForm(run, forms.officeMath);
+                appendMtExtraForm(run, forms.officeMath);
             else
                 run += context.allowMathTypeFonts ? forms.v3Allowed : forms.v3NotAllowed;
         } else if (!officeMath) {
@@ -509,9 +526,11 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
 
     CharRecord record;
     record.typeface = readMtefValue(context);
+    std::string_view styleText;
     if (record.typeface >= 128) {
+        styleText = styleTextOfTypeface(record.typeface);
         if (officeMath)
-            run += styleTextOfTypeface(record.typeface);
+            run += styleText;
         else
             run.addHexByte(record.typeface == TypefaceUser1 || record.typeface == TypefaceUser2 ? 0x87
                                                                                                 : record.typeface);
@@ -519,6 +538,7 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
         if (!officeMath)
             run.addHexByte(record.typeface);
         record.slot = bindSlot(context, record.typeface, run);
+        styleText = record.slot.styleText;
         record.onFontPath = record.slot.font != nullptr && record.slot.font->encodingClass == 0;
     }
 
@@ -540,6 +560,7 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
             // The list rewrites the character's text, which it finds in the output from runStart on.
             context.embellishingCharacter = true;
             context.embellishedRunStart = runStart;
+            context.embellishedRunStyle = styleText;
             dispatchMtefRecord(context, &run.flush(), OneRecord);
             context.embellishingCharacter = false;
         } else if (!officeMath) {

@@ -45,9 +45,11 @@ void writeFraction(ConverterContext& context, std::string* output, const Fractio
         appendText(context, output, *second);
     } else if (longDivision) {
         // A long division's first slot is the divisor, under the bracket: Office Math takes the numerator first.
+        // The bracket before the divisor is a run of its own (Office Math has text only inside runs), upright as
+        // the engine writes text and function characters.
         writeTemplateText(context, output, {}, "{\\mnum  ");
         writeTemplateText(context, output, {}, *second);
-        writeTemplateText(context, output, {}, "}{\\mden )");
+        writeTemplateText(context, output, {}, "}{\\mden {\\mr\\mscr0\\msty0 )}");
         writeTemplateText(context, output, {}, *first);
         writeTemplateText(context, output, {}, "}");
     } else {
