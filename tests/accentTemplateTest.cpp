@@ -133,6 +133,19 @@ std::vector<AccentCase> arrowCases() {
          kBoxedGroup + kBoth + kAbove + kX + "}}}}",
          "03" "2b020011" "0b" + k2Line + "0b" + kXLine +
              "0d" "01028bc421" "0a" "00" "00"},
+        // Neither position marked: a double arrow or harpoons take the operator's both-limits form, as with text on
+        // both sides; Office Math shows the upper text.
+        {"double arrow marking no text position",
+         mtef5().line({tmpl(
+             14, 0x21, {sub(), line({x()}), line({two()}), full(), rightArrowChar(), ch(0x2190, kExpandingFace)})}),
+         kBoxedGroup + kBoth + kAbove + kX + "}}}}",
+         "03" "2b020011" "0b" + k2Line + "0b" + kXLine +
+             "0d" "01028b02eb" "0a" "00" "00"},
+        {"harpoons marking no text position",
+         mtef5().line({tmpl(14, 0x12, {line({x()}), nullLine(), three(), three()})}),
+         kBoxedGroup + kBoth + kAbove + kX + "}}}}",
+         "03" "2b020011" "0b" "11" + kXLine +
+             "0e" "01028b03eb" "0a" "00" "00"},
         {"double arrow right, text above",
          mtef5().line({tmpl(14, 0x25, {line({x()}), nullLine(), rightArrowChar(), three()})}),
          kBoxedGroup + kBoth + kAbove + kX + "}}}}",

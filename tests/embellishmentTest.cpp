@@ -243,13 +243,25 @@ std::vector<ListCase> listCases() {
          keptX("060a00"
                "060500"
                "060800")},
-        // Only template marks: the character keeps no list and loses its flag, the nudge flag stays.
+        // Only template marks: a plain character loses its flags (its tag byte's option digit becomes 0); a nudged
+        // one keeps them, and its list is empty.
         {"nudged x with a bar under",
          mtef5().line({x().nudged(2, 2).embellished(29)}),
          {},
          barX(),
-         underX("02861222", "82828283"
-                            "7800")},
+         underX("02861222", "a2828283"
+                            "7800"
+                            "00")},
+        {"function character of version 4 with a dot under",
+         mtef4().line({ch('s', kFunctionFace).withOptions(0x01).embellished(25)}),
+         {},
+         "{\\mr\\mscr0\\msty0 s}",
+         underX(dots(1), "02827300")},
+        {"function character of version 3 with a tilde under",
+         mtef3().line({ch('s', kFunctionFace).withOptions(0x01).embellished(30)}),
+         {},
+         "{\\mbar{\\mbarPr}{\\me{\\mr\\mscr0\\msty0 s}}}",
+         underX("028b0303", "02827300")},
         {"two under-marks nest",
          mtef5().line({x().embellished(25).embellished(29)}),
          {},

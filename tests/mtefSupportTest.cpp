@@ -339,6 +339,8 @@ TEST(MtefV3Validator, AcceptsAndRejects) {
         {"pile with nudge", native("030101030a 848181 0101 010283780000 11 00 00"), S::Ok, 0},
         {"matrix 4x1: two bytes of row partitions", native("030101030a05 0000000401 000000 11111111 00 00"), S::Ok, 0},
         {"matrix 0x0: one partition byte each", native("030101030a05 0000000000 0000 00 00"), S::Ok, 0},
+        {"matrix with option bits that announce nothing", native("030101030a01 75 0000000101 0000 11 00 00 00"), S::Ok,
+         0},
         {"ruler record", native("030101030a 0702000100010200 00"), S::Ok, 0},
         {"odd hex length", good.substr(0, good.size() - 1), S::BadHexText, 36},
         {"not hex", good.substr(0, 60) + "g" + good.substr(61), S::BadHexText, 30},

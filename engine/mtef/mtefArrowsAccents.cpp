@@ -59,7 +59,7 @@ void readTemplateCharacter(ConverterContext& context, std::string* sizes, std::s
 
 // ---- Arrows with text (version 5) ----
 
-enum ArrowPlacement { TextBelow = 0, TextAbove = 1, TextBoth = 2 };
+enum ArrowPlacement { TextBelow = 0, TextAbove = 1, TextBoth = 2, TextNeither = 3 };
 enum ArrowDirection { PointsRight = 0, PointsLeft = 1, PointsBothWays = 2 };
 enum ArrowForm { SingleArrow, DoubleArrow, Harpoons };
 
@@ -80,9 +80,7 @@ ArrowShape decodeArrow(uint8_t variation) {
     decodeOptionFlags(variation >> 4, kHighFlags, high, 2);
     ArrowShape shape;
     shape.form = low[2] ? Harpoons : low[3] ? DoubleArrow : SingleArrow;
-    // An arrow that marks neither text position still has its two slots: it is read as text above, so that the
-    // slots stay inside the template rather than being left to the enclosing line.
-    shape.placement = low[0] && low[1] ? TextBoth : low[0] ? TextBelow : TextAbove;
+    shape.placement = low[0] && low[1] ? TextBoth : low[0] ? TextBelow : low[1] ? TextAbove : TextNeither;
     shape.direction = high[0] && !high[1] ? PointsRight : high[1] && !high[0] ? PointsLeft : PointsBothWays;
     return shape;
 }
@@ -110,6 +108,10 @@ constexpr ArrowPlacementTexts kArrowPlacements[] = {
     {"",              "0100",      "2b010011",  kTextBelowArrow},       // text below
     {"",              "0000",      "2b000011",  kTextAboveArrow},       // text above
     {"2701000103",    "0000",      "2b020011",  kTextAboveArrow},       // text on both sides: a limit around it
+    // A single arrow that marks neither text position still has its two slots: it is read as one with text above,
+    // so that the slots stay inside the template rather than being left to the enclosing line. A double arrow or
+    // harpoons take the operator's both-limits form, as with text on both sides.
+    {"",              "0000",      "2b020011",  kTextAboveArrow},       // neither
 };
 
 // The operator line of a double arrow or harpoons: a LINE holding one CHAR of typeface 0x8b, by direction.

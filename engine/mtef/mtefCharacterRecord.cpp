@@ -493,14 +493,13 @@ bool translatePlainCharacter(ConverterContext& context, const CharOptions& optio
     return true;
 }
 
-// The embellishment list follows only when the next record really is one; otherwise the character is written as
-// not embellished (format 0 clears the flag in its tag byte) and the next record is left to the caller.
-bool nextRecordIsEmbellishment(ConverterContext& context) {
+// The tag of the record after the character, left unread; -1 at the end of the data.
+int32_t nextRecordTag(ConverterContext& context) {
     if (!readMtefByte(context))
-        return false;
+        return -1;
     const uint8_t tagByte = currentByteValue(context);
     stepBackMtefByte(context);
-    return (isMtef5(context) ? tagByte : (tagByte & 15)) == TagEmbellishment;
+    return isMtef5(context) ? tagByte : (tagByte & 15);
 }
 } // namespace
 
@@ -555,8 +554,18 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
         break;
     }
 
-    if (options.embellished) {
-        if (nextRecordIsEmbellishment(context)) {
+    // The embellishment list follows only when the next record really is one. In version 3 it may also be empty, an
+    // END alone: version 3 writes a list as every mark's record with its own END and then the list's END, and its
+    // writers (this one too) keep the flag with an empty list where a character's marks all became templates around
+    // it; format 0 copies that END. Otherwise the character is written as not embellished (format 0 clears the flag
+    // in its tag byte) and the next record is left to the caller.
+    const int32_t next = options.embellished ? nextRecordTag(context) : -1;
+    if (next == TagEnd && context.mtefVersion == 3) {
+        readMtefByte(context);
+        if (!officeMath)
+            run += "00";
+    } else if (options.embellished) {
+        if (next == TagEmbellishment) {
             // The list rewrites the character's text, which it finds in the output from runStart on.
             context.embellishingCharacter = true;
             context.embellishedRunStart = runStart;

@@ -311,26 +311,18 @@ void appendGlyphRecords(const ConverterContext& context, std::string& out, const
     }
 }
 
-// Clears the embellishment option (2, in the tag byte's high nibble) of the CHAR record the text starts with.
-void clearEmbellishmentOption(ConverterContext& context, std::string& charRecord) {
-    if (charRecord.size() < 2)
-        return;
-    const uint8_t tagByte = hexPairValue(charRecord[0], charRecord[1]);
-    std::string tagText;
-    appendHexByte(context, &tagText, tagByte & ~0x20u);
-    charRecord.replace(0, 2, tagText);
-}
-
 // The character record with its kept EMBELL records and list END, inside the limit templates of the other marks:
 // lower templates first (each around the text so far), then the upper ones around them.
 std::string composeV3(ConverterContext& context, std::string charRecord, const V3Marks& marks) {
     std::string text = std::move(charRecord);
-    const size_t recordsAt = text.size();
     text += marks.strikes;
     text += marks.primes;
     text += marks.copied;
-    if (text.size() == recordsAt)
-        clearEmbellishmentOption(context, text); // no record kept: no list may follow the character
+    // A CHAR record of tag, typeface and 16-bit character alone (eight hex characters), with no record kept, gets the
+    // option digit 0, so that its tag byte announces no list (a function name's flag goes with it). A longer text (a
+    // nudged character) keeps its tag byte, and an END closes its list, empty or not.
+    if (text.size() == 8)
+        text[0] = '0';
     else
         text += "00"sv;
     for (const TemplateMark& mark : marks.lower) {

@@ -162,8 +162,16 @@ static void copyPartitionBytes(ConverterContext& context, std::string* output, u
 
 int translateMatrix(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {
     writeElementStart(context, output);
-    const std::string nudge = readNudgeWhenOptionsAreEight(context, readRecordOptions(context));
-    writeTagWithNudge(context, output, TagMatrix, nudge);
+    const uint8_t options = readRecordOptions(context);
+    const std::string nudge = readNudgeWhenOptionsAreEight(context, options);
+    if (context.format == 0) {
+        // The tag byte keeps the options in its high digit. Its nudge bit says whether nudge bytes follow, and they
+        // follow only for options of exactly 8: for 9 to 15 (and version 5 options above 15, which have no room in
+        // the digit) it stays clear, or a reader would take the next bytes for a nudge.
+        const uint32_t digit = nudge.empty() ? options & 7u : 8u;
+        appendHexByte(context, output, digit * 16 + TagMatrix);
+        appendText(context, output, nudge);
+    }
     writeRtf(context, output, kMatrixHead);
     copyMtefByte(context, output); // vertical alignment
     const char* columnJustification = justification(copyMtefByte(context, output));

@@ -31,6 +31,9 @@ constexpr uint8_t kOptNudge = 0x08;
 constexpr uint8_t kOptNullLine = 0x01;   // LINE
 constexpr uint8_t kOptCharEmbell = 0x02; // CHAR
 constexpr uint8_t kOptCharAuto = 0x01;   // CHAR: belongs to a recognised function name
+// MATRIX: bits that MTEF 3 gives no meaning; they announce no field, and readers pass over them. The engine keeps the
+// input's options there.
+constexpr uint8_t kOptMatrixOther = 0x07;
 
 // Option bits each tag may carry, by tag. The engine writes no line spacing, ruler or 8-bit position options.
 constexpr uint8_t kAllowedOptions[16] = {
@@ -39,7 +42,7 @@ constexpr uint8_t kAllowedOptions[16] = {
     kOptNudge | kOptCharEmbell | kOptCharAuto, // CHAR
     kOptNudge,                                 // TMPL
     kOptNudge,                                 // PILE
-    kOptNudge,                                 // MATRIX
+    kOptNudge | kOptMatrixOther,               // MATRIX
     kOptNudge,                                 // EMBELL
     0,                                         // RULER
     0,                                         // FONT
