@@ -330,7 +330,9 @@ TEST(MtefV3Validator, AcceptsAndRejects) {
          0},
         {"dot under as a limit template", native("030101030a0a01 03270100 010283780000 0b 0102822e0000 0a 11 00 0000"),
          S::Ok, 0},
-        {"box as a matrix", native("030101030a0a01 050101010101 0505 01 010283780000 00 00 0000"), S::Ok, 0},
+        {"box as a matrix", native("030101030a0a01 050101010101 0505 0102837800 00 00 00 00"), S::Ok, 0},
+        {"pile in a line in a template", native("030101030a01 030b0000 01 040101 0102837800 00 00 00 00 00 00"), S::Ok,
+         0},
         {"size records", native("030101030a 0964000000 09650000 090c00 0b0c0d0e 0100 00"), S::Ok, 0},
         {"font record", native("030101030a 087f004575636c696420457874726100 0100 00"), S::Ok, 0},
         {"short and long nudges", native("030101030a01 82837e837800 82807e837800 928080c8000000837800 00 00"), S::Ok,
@@ -367,7 +369,20 @@ TEST(MtefV3Validator, AcceptsAndRejects) {
         {"embellishment without its END", native("030101030a0122837800 0605 0000"), S::Truncated, 42},
         {"matrix 2x2 closed after 3 cells", native("030101030a05 0000000202 0000 111111 00 00"), S::MatrixCells, 44},
         {"matrix 1x1 with 2 cells", native("030101030a05 0000000101 0000 1111 00 00"), S::MatrixCells, 42},
-        {"nesting too deep", native("030101030a" + repeated("01", 300) + repeated("00", 301)), S::TooDeep, 290},
+        {"nesting too deep", native("030101030a" + repeated("04010101", 150) + repeated("0000", 150) + "00"),
+         S::TooDeep, 548},
+        // MTEF 3's shape: a template's slots and a matrix's cells are lines, and a line holds no line.
+        {"pile as a template slot", native("030101030a01 030b0000 040101 0102837800 00 00 00 00 00"), S::SlotNotLine, 38},
+        {"template as a template slot", native("030101030a01 030b0000 030e0000 1111 00 00 00 00"), S::SlotNotLine,
+         38},
+        {"pile as a matrix cell", native("030101030a01 05 0000000101 0000 040101 0102837800 00 00 00 00 00"),
+         S::SlotNotLine, 42},
+        {"size record before a pile cell", native("030101030a01 05 0000000101 0000 0b 040101 11 00 00 00 00"),
+         S::SlotNotLine, 43},
+        {"line in a line", native("030101030a01 02837800 0102837900 00 00 00"), S::LineInLine, 38},
+        {"null line in a line", native("030101030a01 11 00 00"), S::LineInLine, 34},
+        {"template character after its slots", native("030101030a01 03150000 0102837800 00 11 11 02862b22 00 00 00"),
+         S::Ok, 0},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         const ValidatorCase& c = cases[row];

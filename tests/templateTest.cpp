@@ -175,6 +175,61 @@ TEST(Templates, ScriptsTakeNoBaseFromAnOpenElement) {
     }
 }
 
+// A script template standing as a template's slot takes nothing from the template around it: the limit's head is
+// no base, and its parts stay where the schema puts them (the checker of the fixtures sees to that).
+TEST(Templates, ScriptsAsSlotsTakeNoBaseFromTheirTemplate) {
+    const auto script = [] { return tmpl(15, 0, {nullLine(), line({ch('2', kNumberFace)})}); };
+    const auto brace = [] { return tmpl(27, 0, {line({ch('3', kNumberFace)}), nullLine()}); };
+    const TemplateCase cases[] = {
+        {"version 3 limit whose main slot is a script", mtef3().line({tmpl(39, 2, {script(), nullLine(), nullLine()})}),
+         "{\\mlimUpp{\\mlimUppPr }{\\me {\\mlimLow{\\mlimLowPr }{\\me {\\msSup{\\msSupPr}{\\me  }{\\msup " + k2 +
+             "}}}{\\mlim }}}{\\mlim }}",
+         "03" "270200" "01" "03" "0f0000" "11" "01" + k2Hex + "00" "00" "00" "11" "11" "00"},
+        {"version 5 limit whose main slot is a subscript", mtef5().line({tmpl(23, 0x20, {brace(), nullLine(), nullLine()})}),
+         "{\\mlimUpp{\\mlimUppPr }{\\me {\\msSub{\\msSubPr}{\\me  }{\\msub " + k3 + "}}}{\\mlim }}",
+         "03" "270000" "01" "03" "0f0100" "01" + k3Hex + "00" "11" "00" "00" "11" "11" "00"},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const TemplateCase& c = cases[row];
+        EXPECT_EQ(officeMathBody(c.equation), c.officeMath) << "row " << row << ": " << c.name;
+        EXPECT_EQ(v3Line(c.equation), c.v3) << "row " << row << ": " << c.name;
+    }
+}
+
+// Equation Editor 3.x output keeps MTEF 3's shape: a template's slots and a matrix's cells are lines, so a pile there
+// (MathType writes the rows of a case distinction as a pile in the brace's slot) is wrapped in a line, while the
+// template's own characters stay as they are. The fixtures' validator checks the shape of every stream.
+TEST(Templates, Version3SlotsAndCellsAreLines) {
+    const auto x = [] { return ch('x', kVariableFace); };
+    const auto rows = [&] { return pile(1, 1, {line({x()}), line({ch('y', kVariableFace)})}); };
+    const std::string pileHex = "04" "0101" + kXLine + "01" + kYHex + "00" "00";
+    struct Case {
+        const char* name;
+        MtefEquation equation;
+        std::string v3;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"case distinction: a pile in a brace", mtef5().line({tmpl(2, 0x01, {rows(), ch('{', kSymbolFace)})}),
+         "03" "020100" "01" + pileHex + "00" "02867b00" "00"},
+        {"a pile as a fraction's numerator", mtef5().line({tmpl(11, 0, {rows(), line({ch('2', kNumberFace)})})}),
+         "03" "0e0000" "01" + pileHex + "00" + k2Line + "00"},
+        {"a pile as a matrix cell", mtef5().line({matrix(1, 2, {rows(), line({x()})})}),
+         "05" "0000000102" "0000" "01" + pileHex + "00" + kXLine + "00"},
+        {"a pile in a line stays as it is", mtef5().line({tmpl(10, 0, {line({rows()}), nullLine()})}),
+         "03" "0d0000" "01" + pileHex + "00" "11" "00"},
+        {"an integral's sign stays a character", mtef5().line({tmpl(15, 0x30, {line({x()}), nullLine(), nullLine(), ch(0x222B, kSymbolFace)})}),
+         "03" "150200" + kXLine + "11" "11" "02862b22" "00"},
+        {"a character as a slot", mtef5().line({tmpl(10, 0, {x(), nullLine()})}),
+         "03" "0d0000" "01" + kXHex + "00" "11" "00"},
+        {"version 3: a pile as a limit's lower slot", mtef3().line({tmpl(39, 1, {line({x()}), sub(), rows(), nullLine()})}),
+         "03" "270100" + kXLine + "01" "0b" + pileHex + "00" "11" "00"},
+    };
+    // clang-format on
+    for (size_t row = 0; row < std::size(cases); ++row)
+        EXPECT_EQ(v3Line(cases[row].equation), cases[row].v3) << "row " << row << ": " << cases[row].name;
+}
+
 // A script first in a pile row or matrix cell takes nothing from the row before or the group's own RTF.
 TEST(Templates, ScriptBasesStayInsideTheirRow) {
     const auto script = [] { return tmpl(28, 0, {nullLine(), line({ch('2', kNumberFace)})}); };

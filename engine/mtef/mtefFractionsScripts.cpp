@@ -272,7 +272,7 @@ void translateLimit(ConverterContext& context, std::string* output, int variant,
         readTemplateSlot(context, *operand);
         readTemplateSlot(context, *lower);
         readTemplateSlot(context, *upper);
-        readTemplateSlot(context, *operatorChar);
+        readTemplateCharacterRecord(context, *operatorChar);
         if (context.format == 0) {
             appendText(context, output, *operand);
             appendText(context, output, *lower);
