@@ -4,6 +4,7 @@
 #include "conversionFixtures.h"
 #include "mtef/characterTables.h"
 #include "mtef/converterContext.h"
+#include "mtef/documentFonts.h"
 #include "mtefBuilder.h"
 #include "mtefV3Validator.h"
 #include "objects/equationObjectConversion.h"
@@ -40,12 +41,13 @@ std::vector<CharCase> charCases() {
     return {
         {"variable x", mtef5().line({ch('x', kVariableFace)}), {}, "{\\mr" + italic + "x}", "02837800"},
         {"function brace is escaped", mtef3().line({ch('{', kFunctionFace)}), {}, "{\\mr" + plain + "\\{}", "02827b00"},
-        {"Greek alpha in the document's Greek font", mtef5().line({ch(0x03B1, kLcGreekFace).at8(0x61)}), {},
-         "{\\mr" + italic + "\\f382\\'e1}", "0284b103"},
+        // A double-struck letter is a run of its own script and style: no run inside the character's run.
         {"double-struck C, MathType fonts allowed", mtef5().line({ch(0x2102, kMtExtraFace).at8(0xA3)}), {1, 1},
-         "{\\mr" + italic + "{\\mr\\mscr3\\msty0 C}}", "0201a300"},
+         "{\\mr\\mscr3\\msty0 C}", "0201a300"},
         {"double-struck C, MathType fonts not allowed", mtef5().line({ch(0x2102, kMtExtraFace).at8(0xA3)}), {1, 0},
-         "{\\mr" + italic + "{\\mr\\mscr3\\msty0 C}}", "02814300"},
+         "{\\mr\\mscr3\\msty0 C}", "02814300"},
+        {"double-struck Z in a row", mtef5().line({ch(0x2124, kMtExtraFace).at8(0xA2), ch('x', kVariableFace)}), {},
+         "{\\mr\\mscr3\\msty0 Z}{\\mr" + italic + "x}", "0281" "5a00" "02837800"},
         {"zero-width space, Force Unicode", mtef5().line({ch(0xEB01, kSpaceFace)}), {1, 0},
          "{\\mr" + italic + escape(8203) + "}", "029801eb"},
         {"zero-width space without Force Unicode", mtef5().line({ch(0xEB01, kSpaceFace)}), {0, 0}, "{\\mr" + italic + "}",
@@ -80,8 +82,6 @@ std::vector<CharCase> charCases() {
          "02869221"},
         {"nudge kept in MTEF 3", mtef5().line({ch('a', kVariableFace).nudged(2, -1)}), {}, "{\\mr" + italic + "a}",
          "82827f836100"},
-        {"Greek phi forms by position", mtef5().line({ch(0x03C6, kLcGreekFace).at8(0x6A), ch(0x03D5, kLcGreekFace).at8(0x66)}),
-         {}, "{\\mr" + italic + "\\f382\\'f6}{\\mr" + italic + escape(981) + "}", "0284d5030284c603"},
     };
 }
 // clang-format on
@@ -93,6 +93,66 @@ TEST(Characters, TranslateInBothFormats) {
         EXPECT_EQ(officeMathBody(c.equation, c.options), c.officeMath) << "row " << row << ": " << c.name;
         EXPECT_EQ(v3Line(c.equation, c.options), c.v3) << "row " << row << ": " << c.name;
     }
+}
+
+// Greek letters under an 8-bit position go into the document's Greek font as code-page 1253 bytes; a document that
+// has no Greek font gets their Unicode escapes, so that no equation names a font the document lacks. Both the style
+// typefaces and explicit fonts off the font path take this road.
+TEST(Characters, GreekLettersFollowTheDocumentsFonts) {
+    struct Fonts {
+        const char* cambriaMathGreek;
+        const char* greek;
+    };
+    const Fonts none = {"", ""};
+    const Fonts cambria = {"\\f382", ""};
+    const Fonts greekOnly = {"", "\\f40"};
+    const std::string italic = "\\mscr0\\msty2\\i ";
+    const std::string plain = "\\mscr0\\msty0 ";
+    const auto alpha = [] { return ch(0x03B1, kLcGreekFace).at8(0x61); };
+    const auto phis = [] {
+        return mtef5().line({ch(0x03C6, kLcGreekFace).at8(0x6A), ch(0x03D5, kLcGreekFace).at8(0x67)});
+    };
+    struct GreekCase {
+        const char* name;
+        Fonts fonts;
+        MtefEquation equation;
+        std::string officeMath;
+    };
+    // clang-format off
+    const GreekCase cases[] = {
+        {"alpha, Cambria Math Greek", cambria, mtef5().line({alpha()}), "{\\mr" + italic + "\\f382\\'e1}"},
+        {"alpha, a Greek font only", greekOnly, mtef5().line({alpha()}), "{\\mr" + italic + "\\f40\\'e1}"},
+        {"alpha, no Greek font", none, mtef5().line({alpha()}), "{\\mr" + italic + escape(945) + "}"},
+        {"capital gamma, no Greek font", none, mtef5().line({ch(0x0393, kUcGreekFace).at8(0x47)}),
+         "{\\mr" + plain + escape(915) + "}"},
+        {"capital gamma, Cambria Math Greek", cambria, mtef5().line({ch(0x0393, kUcGreekFace).at8(0x47)}),
+         "{\\mr" + plain + "\\f382\\'c3}"},
+        {"omega, no Greek font", none, mtef5().line({ch(0x03C9, kLcGreekFace).at8(0x77)}),
+         "{\\mr" + italic + escape(969) + "}"},
+        {"upsilon with hook becomes upsilon, no Greek font", none, mtef5().line({ch(0x03D2, kUcGreekFace).at8(0xA1)}),
+         "{\\mr" + plain + escape(933) + "}"},
+        {"upsilon with hook, Cambria Math Greek", cambria, mtef5().line({ch(0x03D2, kUcGreekFace).at8(0xA1)}),
+         "{\\mr" + plain + "\\f382\\'d5}"},
+        {"phi forms by position, Cambria Math Greek", cambria, phis(),
+         "{\\mr" + italic + "\\f382\\'f6}{\\mr" + italic + "\\f382\\'f6}"},
+        {"phi forms by position, no Greek font", none, phis(),
+         "{\\mr" + italic + escape(966) + "}{\\mr" + italic + escape(966) + "}"},
+        {"explicit Symbol font off the font path, no Greek font", none,
+         mtef5().add(fontDef(0, "Symbol")).line({fontStyleDef(1, 0), ch(0x03B8, 1).at8(0x71)}),
+         "{\\mr" + plain + escape(952) + "}"},
+        {"explicit Symbol font off the font path, a Greek font", greekOnly,
+         mtef5().add(fontDef(0, "Symbol")).line({fontStyleDef(1, 0), ch(0x03B8, 1).at8(0x71)}),
+         "{\\mr" + plain + "\\f40\\'e8}"},
+    };
+    // clang-format on
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const GreekCase& c = cases[row];
+        resetDocumentFonts();
+        setCambriaMathGreekFont(c.fonts.cambriaMathGreek);
+        setGreekFont(c.fonts.greek);
+        EXPECT_EQ(officeMathBody(c.equation), c.officeMath) << "row " << row << ": " << c.name;
+    }
+    resetDocumentFonts();
 }
 
 // An embellishment flag without an EMBELL record after the character: the next record stays a record of the line.

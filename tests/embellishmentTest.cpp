@@ -95,11 +95,11 @@ std::vector<KindCase> kindCases() {
         {2, {}, accentX(775), keptX("060200")},
         {3, {}, accentX(776), keptX("060300")},
         {4, {}, accentX(8411), keptX("060400")},
-        {5, {}, "{" + kRun + "{\\mr\\mscr0\\msty2\\i {\\uc1\\u39 '}}}}", keptX("060500")},
+        {5, {}, "{" + kRun + "}{\\mr\\mscr0\\msty2\\i {\\uc1\\u39 '}}}", keptX("060500")},
         {5, {0, 0}, "{" + kRun + "{\\uc1\\u39 '}}}", keptX("060500")},
         {6, {}, "{" + kRun + "{\\uc1\\u39 '\\u39 '}}}", keptX("060600")},
         {6, {0, 0}, "{" + kRun + "{\\uc1\\u39 '\\u39 '}}}", keptX("060600")},
-        {7, {}, "{`" + kRun + "}}", keptX("060700")},
+        {7, {}, "{{\\mr\\mscr0\\msty2\\i `}" + kRun + "}}", keptX("060700")},
         {8, {}, accentX(771), keptX("060800")},
         {9, {}, accentX(770), keptX("060900")},
         {10, {}, boxX(bltr), slash},
@@ -243,13 +243,25 @@ std::vector<ListCase> listCases() {
          keptX("060a00"
                "060500"
                "060800")},
-        // Only template marks: the character keeps no list and loses its flag, the nudge flag stays.
+        // Only template marks: a plain character loses its flags (its tag byte's option digit becomes 0); a nudged
+        // one keeps them, and its list is empty.
         {"nudged x with a bar under",
          mtef5().line({x().nudged(2, 2).embellished(29)}),
          {},
          barX(),
-         underX("02861222", "82828283"
-                            "7800")},
+         underX("02861222", "a2828283"
+                            "7800"
+                            "00")},
+        {"function character of version 4 with a dot under",
+         mtef4().line({ch('s', kFunctionFace).withOptions(0x01).embellished(25)}),
+         {},
+         "{\\mr\\mscr0\\msty0 s}",
+         underX(dots(1), "02827300")},
+        {"function character of version 3 with a tilde under",
+         mtef3().line({ch('s', kFunctionFace).withOptions(0x01).embellished(30)}),
+         {},
+         "{\\mbar{\\mbarPr}{\\me{\\mr\\mscr0\\msty0 s}}}",
+         underX("028b0303", "02827300")},
         {"two under-marks nest",
          mtef5().line({x().embellished(25).embellished(29)}),
          {},
@@ -275,6 +287,47 @@ TEST(Embellishments, ListsOfMarks) {
         const ListCase& c = cases[row];
         EXPECT_EQ(officeMathBody(c.equation.nativeHex(), c.options), c.officeMath) << "row " << row << ": " << c.name;
         EXPECT_EQ(v3LineRecords(c.equation.nativeHex(), c.options), c.v3) << "row " << row << ": " << c.name;
+    }
+}
+
+// Office Math has text only in runs and no run inside a run: the reversed prime's grave accent is a run of its own
+// before the character, with the character's run properties, and a prime that is a run of its own follows the
+// character's run, closed first.
+TEST(Embellishments, MarksStandInRunsOfTheirOwn) {
+    const auto x = [] { return ch('x', kVariableFace); };
+    const std::string prime = "{\\mr\\mscr0\\msty2\\i {\\uc1\\u39 '}}";
+    struct Case {
+        const char* name;
+        MtefEquation equation;
+        Options options;
+        std::string officeMath;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"reversed prime on a variable", mtef5().line({x().embellished(7)}), {},
+         "{{\\mr\\mscr0\\msty2\\i `}{\\mr\\mscr0\\msty2\\i x}}"},
+        {"reversed prime on a number", mtef5().line({ch('2', kNumberFace).embellished(7)}), {},
+         "{{\\mr\\mscr0\\msty0 `}{\\mr\\mscr0\\msty0 2}}"},
+        {"reversed prime on a vector", mtef3().line({ch('v', kVectorFace).embellished(7)}), {},
+         "{{\\mr\\mscr0\\msty1\\b `}{\\mr\\mscr0\\msty1\\b v}}"},
+        {"reversed prime on a letter of an explicit Fraktur font",
+         mtef5().add(fontDef(0, "Euclid Fraktur")).line({fontStyleDef(1, 0), ch('A', 1).at8('A').embellished(7)}), {},
+         "{{\\mr\\mscr2\\msty0 `}{\\mr\\mscr2\\msty0 A}}"},
+        {"reversed prime after a tilde", mtef5().line({x().embellished(8).embellished(7)}), {},
+         "{{\\mr\\mscr0\\msty2\\i `}" + accentX(771) + "}"},
+        {"prime with Force Unicode after a variable", mtef5().line({x().embellished(5)}), {1, 0},
+         "{" + kRun + "}" + prime + "}"},
+        {"prime with Force Unicode after a number", mtef5().line({ch('2', kNumberFace).embellished(5)}), {1, 0},
+         "{{\\mr\\mscr0\\msty0 2}" + prime + "}"},
+        {"prime, then double prime", mtef5().line({x().embellished(5).embellished(6)}), {1, 0},
+         "{{" + kRun + "}" + prime + "}{\\mr\\mscr0\\msty2\\i {\\uc1\\u39 '\\u39 '}}}"},
+        {"prime without Force Unicode is text of the run", mtef5().line({x().embellished(5)}), {0, 0},
+         "{" + kRun + "{\\uc1\\u39 '}}}"},
+    };
+    // clang-format on
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const Case& c = cases[row];
+        EXPECT_EQ(officeMathBody(c.equation.nativeHex(), c.options), c.officeMath) << "row " << row << ": " << c.name;
     }
 }
 
@@ -376,7 +429,7 @@ TEST(Embellishments, RealObjectsConvertAndReadBack) {
           "032701000102836e00000b01"
           "02822e00"
           "000a1100"},
-         "{`{\\mr\\mscr0\\msty2\\i d}}"},
+         "{{\\mr\\mscr0\\msty2\\i `}{\\mr\\mscr0\\msty2\\i d}}"},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         const Case& c = cases[row];

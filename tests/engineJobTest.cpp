@@ -64,6 +64,34 @@ TEST(EngineJob, ConvertsARealObject) {
     EXPECT_EQ(job.output.find("{\\result"), std::string::npos);
 }
 
+// A Greek letter goes into the document's Greek font, and into none that the font table lacks: without a Greek font
+// it is written as its Unicode escape.
+TEST(EngineJob, GreekLettersUseOnlyFontsOfTheDocument) {
+    // Bare MTEF version 5: a line of one lower-case alpha (typeface 132) with its 8-bit font position.
+    const std::string mtef("\x05\x01\x00\x06\x00\x00\x00\x01\x00\x02\x04\x84\xb1\x03\x61\x00\x00", 17);
+    const std::string object = "{\\object\\objemb{\\*\\objclass Equation}{\\*\\objdata " + objdata("Equation", mtef) +
+                               "}{\\result {\\pict 01}}}";
+    struct Case {
+        const char* name;
+        std::string fontTable;
+        std::string letter; // as the equation's run holds it
+    };
+    const Case cases[] = {
+        {"no font table", "", "{\\uc1\\u945\\'3f}"},
+        {"no Greek font", "{\\fonttbl{\\f0 Times New Roman;}{\\f34 Cambria Math;}}", "{\\uc1\\u945\\'3f}"},
+        {"Cambria Math Greek", "{\\fonttbl{\\f0 Times New Roman;}{\\f382\\fcharset161 Cambria Math Greek;}}",
+         "\\f382\\'e1"},
+        {"another Greek font", "{\\fonttbl{\\f0 Times New Roman;}{\\f40\\fcharset161 Times New Roman Greek;}}",
+         "\\f40\\'e1"},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const auto job = runEngineJob("{\\rtf1" + cases[row].fontTable + " A" + object + "B}");
+        EXPECT_EQ(job.converted, 1) << "row " << row << ": " << cases[row].name;
+        EXPECT_NE(job.output.find("{\\mr\\mscr0\\msty2\\i " + cases[row].letter + "}"), std::string::npos)
+            << "row " << row << ": " << cases[row].name << ": " << job.output;
+    }
+}
+
 TEST(EngineJob, CopiesObjectsItCannotTranslate) {
     // A compound file cut short: its "Equation Native" stream cannot be read.
     const std::string file = readFileBytes(testDataPath("mtef-objects/mathtype5/equation1.bin")).substr(0, 1000);

@@ -106,9 +106,14 @@ constexpr bool kChecksFormat0 = true;
 
 // kind, format, converted, checksum
 const ChecksumRow kRows[] = {
-    {benchdoc::DocumentKind::RealObjects, MicrosoftEquation, 300, 0xd536b553c86081bfull},
-    {benchdoc::DocumentKind::RealObjects, EquationEditor3, 212, 0x90a1124991d0f752ull},
-    {benchdoc::DocumentKind::BuiltEquations, MicrosoftEquation, 300, 0x82c6e1466b1a26d4ull},
+    // Recorded again: primes and the reversed prime's grave accent as runs of their own, and the left scripts' base
+    // taken from after them (real objects "embellishments" and "equation13").
+    {benchdoc::DocumentKind::RealObjects, MicrosoftEquation, 300, 0x3a36cf85551fbc63ull},
+    // Recorded again: the lower text of an arrow with text on both sides as the limit's lower line, with no line
+    // around it (real object "arrows").
+    {benchdoc::DocumentKind::RealObjects, EquationEditor3, 212, 0xee0f6095f830e1eaull},
+    // Recorded again: the reversed prime's grave accent as a run of its own.
+    {benchdoc::DocumentKind::BuiltEquations, MicrosoftEquation, 300, 0xa32d3c99cd96dbeeull},
     {benchdoc::DocumentKind::BuiltEquations, EquationEditor3, 234, 0x9277bc53309ccb2aull},
     {benchdoc::DocumentKind::TextOnly, MicrosoftEquation, 0, 0xff438d40be5a698cull},
     {benchdoc::DocumentKind::TextOnly, EquationEditor3, 0, 0xff438d40be5a698cull},

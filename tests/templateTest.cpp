@@ -1,6 +1,8 @@
 // Template records: the record head and selector dispatch of both generations, and the fraction, script, radical and
 // limit translators in both formats. Fixtures are one-line equations built with the MTEF builder.
 #include "conversionFixtures.h"
+#include "mtef/converterContext.h"
+#include "mtef/mtefTemplates.h"
 #include "mtefBuilder.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +48,11 @@ std::vector<TemplateCase> templateCases() {
         {"fraction variation 9 falls back to a plain fraction", mtef5().line({tmpl(11, 9, {nullLine(), nullLine()})}),
          "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}", "03" "0e0000" "11" "11" "00"},
         {"long division", mtef5().line({tmpl(26, 0, {line({two()}), line({three()})})}),
-         "{\\mf{\\mfPr{\\mtype }}{\\mnum  " + k3 + "}{\\mden )" + k2 + "}}", "03" "280100" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum  " + k3 + "}{\\mden {\\mr\\mscr0\\msty0 )}" + k2 + "}}",
+         "03" "280100" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
+        {"version 3 long division, empty divisor", mtef3().line({tmpl(40, 0, {nullLine(), line({three()})})}),
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum  " + k3 + "}{\\mden {\\mr\\mscr0\\msty0 )}}}",
+         "03" "280000" "11" "01" + k3Hex + "00" "00"},
         {"version 3 selector 14 is the fraction", mtef3().line({tmpl(14, 0, {nullLine(), nullLine()})}),
          "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}", "03" "0e0000" "11" "11" "00"},
         {"version 3 slash fraction", mtef3().line({tmpl(41, 1, {nullLine(), nullLine()})}),
@@ -88,6 +94,140 @@ TEST(Templates, TranslateInBothFormats) {
         EXPECT_EQ(officeMathBody(c.equation), c.officeMath) << "row " << row << ": " << c.name;
         EXPECT_EQ(v3Line(c.equation), c.v3) << "row " << row << ": " << c.name;
     }
+}
+
+// MTEF's left scripts belong to what follows them: the pre-script's base is the next element of its line, once that
+// is complete; with nothing after it in its line, the base stays empty. Format 0 keeps the template as it is.
+TEST(Templates, PreScriptsTakeTheElementAfterThem) {
+    const auto x = [] { return ch('x', kVariableFace); };
+    const auto two = [] { return ch('2', kNumberFace); };
+    const auto three = [] { return ch('3', kNumberFace); };
+    const auto preSup = [&] { return tmpl(28, 1, {nullLine(), line({two()})}); };
+    const std::string preSupHead = "{\\msPre{\\msPrePr}{\\msub  }{\\msup " + k2 + "}{\\me ";
+    const std::string fraction = "{\\mf{\\mfPr{\\mtype }}{\\mnum " + k2 + "}{\\mden " + k3 + "}}";
+    // clang-format off
+    const TemplateCase cases[] = {
+        {"version 5 pre-superscript before G",
+         mtef5().line({preSup(), ch('G', kVariableFace)}),
+         preSupHead + "{\\mr\\mscr0\\msty2\\i G}}}", "03" "2c0000" "11" "01" + k2Hex + "00" "00" "02834700"},
+        {"the element before stays in front",
+         mtef5().line({x(), preSup(), ch('y', kVariableFace)}),
+         kX + preSupHead + kY + "}}", kXHex + "03" "2c0000" "11" "01" + k2Hex + "00" "00" + kYHex},
+        {"nothing after it: an empty base", mtef5().line({x(), preSup()}),
+         kX + preSupHead + " }}", kXHex + "03" "2c0000" "11" "01" + k2Hex + "00" "00"},
+        {"version 3 left scripts before a fraction",
+         mtef3().line({tmpl(44, 2, {line({three()}), line({two()})}), tmpl(14, 0, {line({two()}), line({three()})})}),
+         "{\\msPre{\\msPrePr}{\\msub " + k3 + "}{\\msup " + k2 + "}{\\me " + fraction + "}}",
+         "03" "2c0200" "01" + k3Hex + "00" "01" + k2Hex + "00" "00" "03" "0e0000" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
+        {"two pre-scripts before y nest",
+         mtef5().line({preSup(), tmpl(27, 1, {line({three()}), nullLine()}), ch('y', kVariableFace)}),
+         preSupHead + "{\\msPre{\\msPrePr}{\\msub " + k3 + "}{\\msup  }{\\me " + kY + "}}}}",
+         "03" "2c0000" "11" "01" + k2Hex + "00" "00" "03" "2c0100" "01" + k3Hex + "00" "11" "00" + kYHex},
+        {"a size record before the base is no element",
+         mtef5().line({preSup(), sub(), ch('y', kVariableFace)}),
+         preSupHead + kY + "}}", "03" "2c0000" "11" "01" + k2Hex + "00" "00" "0b" + kYHex},
+        {"the last in a slot takes nothing from after the template",
+         mtef5().line({tmpl(11, 0, {line({preSup()}), line({three()})}), x()}),
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum " + preSupHead + " }}}{\\mden " + k3 + "}}" + kX,
+         "03" "0e0000" "01" "03" "2c0000" "11" "01" + k2Hex + "00" "00" "00" "01" + k3Hex + "00" "00" + kXHex},
+        {"a script after it takes it as its base",
+         mtef5().line({preSup(), tmpl(27, 0, {line({three()}), nullLine()}), x()}),
+         "{\\msSub{\\msSubPr}{\\me " + preSupHead + " }}}{\\msub " + k3 + "}}" + kX,
+         "03" "2c0000" "11" "01" + k2Hex + "00" "00" "03" "0f0100" "01" + k3Hex + "00" "11" "00" + kXHex},
+        {"in a pile row", mtef5().line({pile(1, 1, {line({preSup(), x()}), line({ch('y', kVariableFace)})})}),
+         "{\\mm {\\mmPr{\\mplcHide on}{\\mmcs{\\mmc{\\mmcPr{\\mcount 1}{\\mmcJc left}}}}}{\\mmr {\\me " + preSupHead + kX +
+             "}}}}{\\mmr {\\me " + kY + "}}}",
+         "04" "0101" "01" "03" "2c0000" "11" "01" + k2Hex + "00" "00" + kXHex + "00" "01" + kYHex + "00" "00"},
+    };
+    // clang-format on
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const TemplateCase& c = cases[row];
+        EXPECT_EQ(officeMathBody(c.equation), c.officeMath) << "row " << row << ": " << c.name;
+        EXPECT_EQ(v3Line(c.equation), c.v3) << "row " << row << ": " << c.name;
+    }
+}
+
+// A script whose line output holds only the opening text of an element still open (a template's slot that is not a
+// line of its own) gets an empty base: that text is no element.
+TEST(Templates, ScriptsTakeNoBaseFromAnOpenElement) {
+    ConverterContext& context = converterContext();
+    initConverterContext(context, 1, 0, 0, 1);
+    const std::string open = "\x01{\\mlimUpp{\\mlimUppPr }{\\me ";
+    const std::string run = "\x01{\\mr x}\x02";
+    struct Case {
+        const char* name;
+        std::string output;
+        std::string base;
+    };
+    const Case cases[] = {
+        {"an open element alone", open, ""},
+        {"an element inside the open one", open + run, run},
+        {"an element before the open one", run + open, ""},
+        {"two open elements", open + open, ""},
+        {"a complete element with text after it", run + "}", run + "}"},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        std::string output = cases[row].output;
+        std::string base;
+        detachLastElement(context, output, base);
+        EXPECT_EQ(base, cases[row].base) << "row " << row << ": " << cases[row].name;
+        EXPECT_EQ(output + base, cases[row].output) << "row " << row << ": " << cases[row].name;
+    }
+}
+
+// A script template standing as a template's slot takes nothing from the template around it: the limit's head is
+// no base, and its parts stay where the schema puts them (the checker of the fixtures sees to that).
+TEST(Templates, ScriptsAsSlotsTakeNoBaseFromTheirTemplate) {
+    const auto script = [] { return tmpl(15, 0, {nullLine(), line({ch('2', kNumberFace)})}); };
+    const auto brace = [] { return tmpl(27, 0, {line({ch('3', kNumberFace)}), nullLine()}); };
+    const TemplateCase cases[] = {
+        {"version 3 limit whose main slot is a script", mtef3().line({tmpl(39, 2, {script(), nullLine(), nullLine()})}),
+         "{\\mlimUpp{\\mlimUppPr }{\\me {\\mlimLow{\\mlimLowPr }{\\me {\\msSup{\\msSupPr}{\\me  }{\\msup " + k2 +
+             "}}}{\\mlim }}}{\\mlim }}",
+         "03" "270200" "01" "03" "0f0000" "11" "01" + k2Hex + "00" "00" "00" "11" "11" "00"},
+        {"version 5 limit whose main slot is a subscript", mtef5().line({tmpl(23, 0x20, {brace(), nullLine(), nullLine()})}),
+         "{\\mlimUpp{\\mlimUppPr }{\\me {\\msSub{\\msSubPr}{\\me  }{\\msub " + k3 + "}}}{\\mlim }}",
+         "03" "270000" "01" "03" "0f0100" "01" + k3Hex + "00" "11" "00" "00" "11" "11" "00"},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const TemplateCase& c = cases[row];
+        EXPECT_EQ(officeMathBody(c.equation), c.officeMath) << "row " << row << ": " << c.name;
+        EXPECT_EQ(v3Line(c.equation), c.v3) << "row " << row << ": " << c.name;
+    }
+}
+
+// Equation Editor 3.x output keeps MTEF 3's shape: a template's slots and a matrix's cells are lines, so a pile there
+// (MathType writes the rows of a case distinction as a pile in the brace's slot) is wrapped in a line, while the
+// template's own characters stay as they are. The fixtures' validator checks the shape of every stream.
+TEST(Templates, Version3SlotsAndCellsAreLines) {
+    const auto x = [] { return ch('x', kVariableFace); };
+    const auto rows = [&] { return pile(1, 1, {line({x()}), line({ch('y', kVariableFace)})}); };
+    const std::string pileHex = "04" "0101" + kXLine + "01" + kYHex + "00" "00";
+    struct Case {
+        const char* name;
+        MtefEquation equation;
+        std::string v3;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"case distinction: a pile in a brace", mtef5().line({tmpl(2, 0x01, {rows(), ch('{', kSymbolFace)})}),
+         "03" "020100" "01" + pileHex + "00" "02867b00" "00"},
+        {"a pile as a fraction's numerator", mtef5().line({tmpl(11, 0, {rows(), line({ch('2', kNumberFace)})})}),
+         "03" "0e0000" "01" + pileHex + "00" + k2Line + "00"},
+        {"a pile as a matrix cell", mtef5().line({matrix(1, 2, {rows(), line({x()})})}),
+         "05" "0000000102" "0000" "01" + pileHex + "00" + kXLine + "00"},
+        {"a pile in a line stays as it is", mtef5().line({tmpl(10, 0, {line({rows()}), nullLine()})}),
+         "03" "0d0000" "01" + pileHex + "00" "11" "00"},
+        {"an integral's sign stays a character", mtef5().line({tmpl(15, 0x30, {line({x()}), nullLine(), nullLine(), ch(0x222B, kSymbolFace)})}),
+         "03" "150200" + kXLine + "11" "11" "02862b22" "00"},
+        {"a character as a slot", mtef5().line({tmpl(10, 0, {x(), nullLine()})}),
+         "03" "0d0000" "01" + kXHex + "00" "11" "00"},
+        {"version 3: a pile as a limit's lower slot", mtef3().line({tmpl(39, 1, {line({x()}), sub(), rows(), nullLine()})}),
+         "03" "270100" + kXLine + "01" "0b" + pileHex + "00" "11" "00"},
+    };
+    // clang-format on
+    for (size_t row = 0; row < std::size(cases); ++row)
+        EXPECT_EQ(v3Line(cases[row].equation), cases[row].v3) << "row " << row << ": " << cases[row].name;
 }
 
 // A script first in a pile row or matrix cell takes nothing from the row before or the group's own RTF.

@@ -57,8 +57,10 @@ void beginEquationObject(ConverterContext& context) {
     context.topLevelOpen = false;
     context.lineOutput = nullptr;
     context.lineStart = 0;
+    context.preScriptLine = nullptr;
     context.embellishingCharacter = false;
     context.embellishedRunStart = 0;
+    context.embellishedRunStyle = {};
     // Greek letters go into the document's Cambria Math Greek font, or else into its Greek font.
     if (cambriaMathGreekFont().empty())
         setCambriaMathGreekFont(greekFont());

@@ -45,6 +45,22 @@ struct ScratchTexts {
     size_t lent = 0;               // texts[0, lent) are lent
 };
 
+// Format 1: a pre-script of a line that waits for its base, the element after it in the line. Positions are in the
+// line's output.
+struct WaitingPreScript {
+    size_t start;  // its start marker
+    size_t baseAt; // the blank that stands for its base inside its \me
+    size_t end;    // just after its end marker
+};
+
+// Format 1: the LINE whose objects are being read, with its pre-scripts still waiting for their base, in the order
+// written (each directly followed by the next).
+struct PreScriptLine {
+    std::string* output = nullptr;
+    std::vector<WaitingPreScript> waiting;
+    size_t registered = 0; // pre-scripts of the line so far
+};
+
 struct ConverterContext {
     int32_t format = 1;             // EquationFormat of the current job: 0 MTEF version 3, 1 Office Math
     int32_t forceUnicode = 0;       // "Force Unicode" (isUniPrime)
@@ -81,10 +97,14 @@ struct ConverterContext {
     // its own line (a pile row's or matrix cell's opening RTF, or the previous row).
     const std::string* lineOutput = nullptr;
     size_t lineStart = 0;
-    bool embellishingCharacter = false; // a CHAR record is reading its embellishment list
-    size_t embellishedRunStart = 0;     // where that character's text starts in the output handed to the list
-    ScratchTexts scratch;               // kept from object to object, for their capacity
-    std::string body;                   // the translated records of the current object, before wrapping
+    // The LINE whose objects are being read, where a pre-script takes the element after it as its base; null inside
+    // a pile row or matrix cell, and in format 0.
+    PreScriptLine* preScriptLine = nullptr;
+    bool embellishingCharacter = false;   // a CHAR record is reading its embellishment list
+    size_t embellishedRunStart = 0;       // where that character's text starts in the output handed to the list
+    std::string_view embellishedRunStyle; // that character's run properties (script and style words), format 1
+    ScratchTexts scratch;                 // kept from object to object, for their capacity
+    std::string body;                     // the translated records of the current object, before wrapping
 };
 
 // The font definition of that number, or null when the object defines none of it.
@@ -211,17 +231,21 @@ private:
     std::string& text_;
 };
 
-// Marks the start of a line's own text in its output for the scope's lifetime (lines, pile rows, matrix cells).
+// Marks the start of a line's own text in its output for the scope's lifetime (lines, pile rows, matrix cells), and
+// the line whose pre-scripts wait for the element after them (LINE records only).
 class LineScope {
 public:
-    LineScope(ConverterContext& context, const std::string* output)
-        : context_(context), outerOutput_(context.lineOutput), outerStart_(context.lineStart) {
+    LineScope(ConverterContext& context, const std::string* output, PreScriptLine* preScripts = nullptr)
+        : context_(context), outerOutput_(context.lineOutput), outerStart_(context.lineStart),
+          outerPreScripts_(context.preScriptLine) {
         context.lineOutput = output;
         context.lineStart = output != nullptr ? output->size() : 0;
+        context.preScriptLine = preScripts;
     }
     ~LineScope() {
         context_.lineOutput = outerOutput_;
         context_.lineStart = outerStart_;
+        context_.preScriptLine = outerPreScripts_;
     }
     LineScope(const LineScope&) = delete;
     LineScope& operator=(const LineScope&) = delete;
@@ -230,4 +254,5 @@ private:
     ConverterContext& context_;
     const std::string* outerOutput_;
     size_t outerStart_;
+    PreScriptLine* outerPreScripts_;
 };

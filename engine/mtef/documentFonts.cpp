@@ -1,14 +1,10 @@
 // The document's Greek font references.
 #include "mtef/documentFonts.h"
 
-#include <string_view>
-
 namespace {
-constexpr std::string_view kDefaultGreekFont = "\\f382";
-
 struct DocumentFonts {
     std::string cambriaMathGreek;
-    std::string greek{kDefaultGreekFont};
+    std::string greek;
 };
 
 DocumentFonts gFonts; // conversion job's thread only
@@ -32,5 +28,5 @@ void setGreekFont(const std::string& reference) {
 
 void resetDocumentFonts() {
     gFonts.cambriaMathGreek.clear();
-    gFonts.greek = std::string(kDefaultGreekFont);
+    gFonts.greek.clear();
 }

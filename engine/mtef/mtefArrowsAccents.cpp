@@ -49,17 +49,25 @@ uint8_t peekSizeTag(ConverterContext& context) {
 // Reads a template character: the size records before it are appended to `sizes`, one by one so that none of them
 // takes the template's END as the record after it, and the character to `character` (either may be null). A
 // character missing before the template's END (or the end of the data) reads nothing, so that the END is left to
-// close the template rather than the template taking the next byte of the enclosing line as its END.
+// close the template rather than the template taking the next byte of the enclosing line as its END. Format 0: a
+// template, pile or matrix in the character's place (broken data) is wrapped in a line.
 void readTemplateCharacter(ConverterContext& context, std::string* sizes, std::string* character) {
     while (isSizeTag(peekMtefTag(context)) && dispatchMtefRecord(context, sizes, TopLevel) == RecordDone) {
     }
-    if (peekMtefTag(context) != TagEnd)
+    if (peekMtefTag(context) == TagEnd)
+        return;
+    const size_t start = character != nullptr ? character->size() : 0;
+    {
+        const V3PlaceDepth depth(context, V3Place::Character);
         dispatchMtefRecord(context, character, OneRecord);
+    }
+    if (character != nullptr)
+        keepV3Place(context, *character, V3Place::Character, start);
 }
 
 // ---- Arrows with text (version 5) ----
 
-enum ArrowPlacement { TextBelow = 0, TextAbove = 1, TextBoth = 2 };
+enum ArrowPlacement { TextBelow = 0, TextAbove = 1, TextBoth = 2, TextNeither = 3 };
 enum ArrowDirection { PointsRight = 0, PointsLeft = 1, PointsBothWays = 2 };
 enum ArrowForm { SingleArrow, DoubleArrow, Harpoons };
 
@@ -80,9 +88,7 @@ ArrowShape decodeArrow(uint8_t variation) {
     decodeOptionFlags(variation >> 4, kHighFlags, high, 2);
     ArrowShape shape;
     shape.form = low[2] ? Harpoons : low[3] ? DoubleArrow : SingleArrow;
-    // An arrow that marks neither text position still has its two slots: it is read as text above, so that the
-    // slots stay inside the template rather than being left to the enclosing line.
-    shape.placement = low[0] && low[1] ? TextBoth : low[0] ? TextBelow : TextAbove;
+    shape.placement = low[0] && low[1] ? TextBoth : low[0] ? TextBelow : low[1] ? TextAbove : TextNeither;
     shape.direction = high[0] && !high[1] ? PointsRight : high[1] && !high[0] ? PointsLeft : PointsBothWays;
     return shape;
 }
@@ -110,6 +116,10 @@ constexpr ArrowPlacementTexts kArrowPlacements[] = {
     {"",              "0100",      "2b010011",  kTextBelowArrow},       // text below
     {"",              "0000",      "2b000011",  kTextAboveArrow},       // text above
     {"2701000103",    "0000",      "2b020011",  kTextAboveArrow},       // text on both sides: a limit around it
+    // A single arrow that marks neither text position still has its two slots: it is read as one with text above,
+    // so that the slots stay inside the template rather than being left to the enclosing line. A double arrow or
+    // harpoons take the operator's both-limits form, as with text on both sides.
+    {"",              "0000",      "2b020011",  kTextAboveArrow},       // neither
 };
 
 // The operator line of a double arrow or harpoons: a LINE holding one CHAR of typeface 0x8b, by direction.
@@ -136,26 +146,23 @@ void writeSingleArrow(ConverterContext& context, std::string* output, const Arro
     const ScratchText arrowChar(context);
     {
         // Text on both sides, format 0: the upper text stands in the arrow template on the limit's main line, and the
-        // lower text on a line of its own inside the limit's lower line.
+        // lower text is the limit's lower line.
         AddedV3Depth nested(context, shape.placement == TextBoth ? 2 : 0);
         readTemplateSlot(context, *upper);
     }
-    {
-        AddedV3Depth nested(context, shape.placement == TextBoth ? 1 : 0);
-        readTemplateSlot(context, *lower);
-    }
+    readTemplateSlot(context, *lower);
     readTemplateCharacter(context, &*arrowChar, &*arrowChar);
     appendText(context, output, shape.placement == TextBelow ? *lower : *upper);
     writeTemplateText(context, output, *arrowChar, "}}}}");
     if (shape.placement != TextBoth)
         return;
     if (context.format == 0) {
+        // The lower text is the limit's lower slot, a line of its own (a line inside a line would read as a line
+        // break), set in the size that comes next in the input; the size in force returns after it.
         appendText(context, output, "0000");
         appendHexByte(context, output, sizeTag);
-        appendText(context, output, "01");
-        appendText(context, output, *lower);
+        appendText(context, output, lower->empty() ? std::string_view("11") : std::string_view(*lower));
         appendText(context, output, context.sizeRecord.text());
-        appendText(context, output, "00");
         // The limit template has three slots: the main line, the lower limit and the upper limit. Without the empty
         // upper slot a reader takes the template's END for it and the next record's tag for the END.
         appendText(context, output, "11");
@@ -370,17 +377,17 @@ struct BoxCorner {
     bool horizontalIsTop; // the corner's horizontal side: top or bottom
     bool verticalIsLeft;  // the corner's vertical side: left or right
     std::string_view v3Layout; // matrix: alignments 1 1 1, one row, one column, row and column partitions (1 line
-                               // above or left, 4 below or right, 5 both), then 01 opening the cell's line
+                               // above or left, 4 below or right, 5 both); the slot's line is the cell
     std::string_view hiddenSides; // Office Math border box properties
 };
 constexpr BoxCorner kBoxCorners[] = {
     // top?  left?  v3 layout            Office Math hidden sides                 corner
-    {true,   true,  "0101010101010101", "{\\mhideBot on}{\\mhideRight on}"},   // left, top
-    {true,   false, "0101010101010401", "{\\mhideBot on}{\\mhideLeft on}"},    // right, top
-    {false,  false, "0101010101040401", "{\\mhideTop on}{\\mhideLeft on}"},    // right, bottom
-    {false,  true,  "0101010101040101", "{\\mhideTop on}{\\mhideRight on}"},   // left, bottom
+    {true,   true,  "01010101010101",   "{\\mhideBot on}{\\mhideRight on}"},   // left, top
+    {true,   false, "01010101010104",   "{\\mhideBot on}{\\mhideLeft on}"},    // right, top
+    {false,  false, "01010101010404",   "{\\mhideTop on}{\\mhideLeft on}"},    // right, bottom
+    {false,  true,  "01010101010401",   "{\\mhideTop on}{\\mhideRight on}"},   // left, bottom
 };
-constexpr BoxCorner kFullBox = {false, false, "0101010101050501", ""};
+constexpr BoxCorner kFullBox = {false, false, "01010101010505", ""};
 // clang-format on
 
 // Box variation bits: 16 bottom, 8 top, 4 right, 2 left (1, round corners, counts as left).
@@ -525,7 +532,12 @@ void translateBoxTemplate(ConverterContext& context, std::string* output, int ki
                           "on}");
         writeTemplateText(context, output, {}, strikeThroughRtf(variation));
         writeTemplateText(context, output, {}, "}{\\me ");
-        appendText(context, output, *content);
+        // Format 0: the slot's objects take the template's place in the line (a line inside a line would read as
+        // a line break).
+        if (context.format == 0 && output != nullptr)
+            appendV3LineObjects(*output, *content);
+        else
+            appendText(context, output, *content);
         writeTemplateText(context, output, {}, "}}");
     } else {
         const BoxCorner& corner = boxCorner(variation);
@@ -534,8 +546,9 @@ void translateBoxTemplate(ConverterContext& context, std::string* output, int ki
         writeTemplateText(context, output, {}, "{\\mborderBox{\\mborderBoxPr ");
         writeTemplateText(context, output, corner.v3Layout, corner.hiddenSides);
         writeTemplateText(context, output, {}, "}{\\me ");
-        appendText(context, output, *content);
-        writeTemplateText(context, output, "0000", "}}");
+        // Format 0: the slot's line is the matrix's one cell.
+        appendText(context, output, pickByFormat(context, content->empty() ? "11" : *content, *content));
+        writeTemplateText(context, output, "00", "}}");
     }
     writeElementEnd(context, output);
 }

@@ -203,6 +203,7 @@ struct SlotFont {
     const FontEntry* font = nullptr; // null: no usable font
     bool zeroHighByte = true;
     bool scriptLetters = false;
+    std::string_view styleText; // the run's script and style words
 };
 
 // Binds typeface slot t (0-127) and finds its font; appends the run's style words in format 1.
@@ -227,6 +228,7 @@ SlotFont bindSlot(ConverterContext& context, uint8_t t, RunText& run) {
         style = styleOfSlot(&name, slot.style);
         result.scriptLetters = style.scriptLetters;
     }
+    result.styleText = style.styleText;
     if (context.format == 1)
         run += style.styleText;
     return result;
@@ -243,35 +245,41 @@ void appendV3Character(RunText& run, uint8_t low, uint8_t high) {
     run.addHexByte(high);
 }
 
-// Greek letters (high byte 3) under an 8-bit position, Office Math: code-page 1253 bytes in the document's Greek font.
+// A Greek letter as the code-page 1253 byte that stands for it, in the document's Greek font. A document whose font
+// table names no Greek font gets the letter's Unicode escape instead: a font reference there would name a font the
+// document does not have, and the byte would be read in the run's own code page. The bytes written here (0xC1 to
+// 0xFE, 0xD2 aside) are code page 1253's capital alpha to small omega with tonos, U+0391 onwards in the same order.
+void appendGreekByte(RunText& run, const std::string& greekFont, uint8_t byte) {
+    if (greekFont.empty()) {
+        appendEscape(run, byte + 0x2D0u);
+        return;
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    run += greekFont;
+    run += "\\'";
+    run += kHex[byte >> 4];
+    run += kHex[byte & 15];
+}
+
+// Greek letters (high byte 3) under an 8-bit position, Office Math.
 void appendGreek(RunText& run, uint8_t low, uint8_t position) {
     const std::string& greek = cambriaMathGreekFont();
     const bool inGreekFont = (low >= 145 && low <= 161) || low == 163 || low == 164 || (low >= 166 && low <= 169) ||
                              (low >= 177 && low <= 197) || (low >= 199 && low <= 201);
-    static constexpr char kHex[] = "0123456789abcdef";
     if (inGreekFont) {
-        const uint8_t byte = uint8_t(low + 0x30);
-        run += greek;
-        run += "\\'";
-        run += kHex[byte >> 4];
-        run += kHex[byte & 15];
+        appendGreekByte(run, greek, uint8_t(low + 0x30));
     } else if (low == 210) {
-        run += greek;
-        run += "\\'d5";
+        appendGreekByte(run, greek, 0xd5);
     } else if (low == 198) {
-        if (position == 106) {
-            run += greek;
-            run += "\\'f6";
-        } else {
+        if (position == 106)
+            appendGreekByte(run, greek, 0xf6);
+        else
             run += "\\i{\\uc1\\u981\\'3f}";
-        }
     } else if (low == 213) {
-        if (position == 102) {
+        if (position == 102)
             run += "{\\uc1\\u981\\'3f}";
-        } else {
-            run += greek;
-            run += "\\'f6";
-        }
+        else
+            appendGreekByte(run, greek, 0xf6);
     } else if (low == 209) {
         appendEscape(run, 977);
     } else if (low == 214) {
@@ -279,6 +287,21 @@ void appendGreek(RunText& run, uint8_t low, uint8_t position) {
     } else {
         appendEscape(run, 0x300u + low);
     }
+}
+
+// The listed form of an MT Extra character, Office Math. A letter of a double-struck alphabet is a run of its own
+// script and style ("{\mr\mscr3\msty0 C}"): its words take the place of the character's style words in the run
+// already open, since Office Math has no run inside a run.
+void appendMtExtraForm(RunText& run, const CharacterForm& form) {
+    constexpr std::string_view kRunHead = "{\\mr";
+    const std::string_view text = form.text;
+    if (form.kind == CharacterForm::Literal && text.size() > kRunHead.size() + 1 &&
+        text.compare(0, kRunHead.size(), kRunHead) == 0 && text.back() == '}') {
+        run.dropLast(styleTextOfTypeface(TypefaceMtExtra).size());
+        run += text.substr(kRunHead.size(), text.size() - kRunHead.size() - 1);
+        return;
+    }
+    appendForm(run, form);
 }
 
 // An 8-bit font position follows the MTCode.
@@ -309,7 +332,7 @@ void translatePosition8(ConverterContext& context, const CharRecord& record, Run
         MtExtraForms forms;
         if (mtExtraForms(code, forms)) {
             if (officeMath)
-                appendForm(run, forms.officeMath);
+                appendMtExtraForm(run, forms.officeMath);
             else
                 run += context.allowMathTypeFonts ? forms.v3Allowed : forms.v3NotAllowed;
         } else if (!officeMath) {
@@ -470,14 +493,13 @@ bool translatePlainCharacter(ConverterContext& context, const CharOptions& optio
     return true;
 }
 
-// The embellishment list follows only when the next record really is one; otherwise the character is written as
-// not embellished (format 0 clears the flag in its tag byte) and the next record is left to the caller.
-bool nextRecordIsEmbellishment(ConverterContext& context) {
+// The tag of the record after the character, left unread; -1 at the end of the data.
+int32_t nextRecordTag(ConverterContext& context) {
     if (!readMtefByte(context))
-        return false;
+        return -1;
     const uint8_t tagByte = currentByteValue(context);
     stepBackMtefByte(context);
-    return (isMtef5(context) ? tagByte : (tagByte & 15)) == TagEmbellishment;
+    return isMtef5(context) ? tagByte : (tagByte & 15);
 }
 } // namespace
 
@@ -503,9 +525,11 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
 
     CharRecord record;
     record.typeface = readMtefValue(context);
+    std::string_view styleText;
     if (record.typeface >= 128) {
+        styleText = styleTextOfTypeface(record.typeface);
         if (officeMath)
-            run += styleTextOfTypeface(record.typeface);
+            run += styleText;
         else
             run.addHexByte(record.typeface == TypefaceUser1 || record.typeface == TypefaceUser2 ? 0x87
                                                                                                 : record.typeface);
@@ -513,6 +537,7 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
         if (!officeMath)
             run.addHexByte(record.typeface);
         record.slot = bindSlot(context, record.typeface, run);
+        styleText = record.slot.styleText;
         record.onFontPath = record.slot.font != nullptr && record.slot.font->encodingClass == 0;
     }
 
@@ -529,11 +554,22 @@ int translateChar(ConverterContext& context, std::string* output, bool /*pullNex
         break;
     }
 
-    if (options.embellished) {
-        if (nextRecordIsEmbellishment(context)) {
+    // The embellishment list follows only when the next record really is one. In version 3 it may also be empty, an
+    // END alone: version 3 writes a list as every mark's record with its own END and then the list's END, and its
+    // writers (this one too) keep the flag with an empty list where a character's marks all became templates around
+    // it; format 0 copies that END. Otherwise the character is written as not embellished (format 0 clears the flag
+    // in its tag byte) and the next record is left to the caller.
+    const int32_t next = options.embellished ? nextRecordTag(context) : -1;
+    if (next == TagEnd && context.mtefVersion == 3) {
+        readMtefByte(context);
+        if (!officeMath)
+            run += "00";
+    } else if (options.embellished) {
+        if (next == TagEmbellishment) {
             // The list rewrites the character's text, which it finds in the output from runStart on.
             context.embellishingCharacter = true;
             context.embellishedRunStart = runStart;
+            context.embellishedRunStyle = styleText;
             dispatchMtefRecord(context, &run.flush(), OneRecord);
             context.embellishingCharacter = false;
         } else if (!officeMath) {

@@ -1,7 +1,7 @@
 // EMBELL lists: the marks on one character (dots, primes, accents, arrows, bars, strike-throughs). The character
 // translation hands its own text over; this unit reads the whole list after it and rewrites that text. Office Math
-// wraps the character in accent, bar and border-box groups or adds primes to its run. MTEF version 3 keeps the
-// marks that version 3 has as EMBELL records and stacks the others over or under the character as limit templates.
+// wraps the character in accent, bar and border-box groups or adds primes, in its run or after it. MTEF version 3 keeps
+// the marks that version 3 has as EMBELL records and stacks the others over or under the character as limit templates.
 // It does not read the character itself, and writes no closing brace for the character's run: the character
 // translation appends that after the list.
 //
@@ -26,8 +26,8 @@ namespace {
 enum class OfficeMathMark : uint8_t {
     Nothing,       // the character stays as it is
     Accent,        // \macc with the row's accent character
-    Prime,         // primes after the character, inside its run
-    ReversedPrime, // a grave accent before the character
+    Prime,         // primes after the character: text of its run, or a run of their own after it
+    ReversedPrime, // a grave accent before the character, in a run of its own
     MidBar,        // border box with a horizontal strike; only the first of the list
     Strike,        // border box with diagonal strikes; only the first strike of the list
     Bar,           // \mbar under the character
@@ -198,35 +198,37 @@ void applyOfficeMath(ConverterContext& context, OfficeMathMarks& marks, const Em
         wrapWith(marks, "{", "\\mbar{\\mbarPr}{\\me");
         return;
     case M::Prime: {
-        // A single prime with "Force Unicode" is a run of its own inside the character's run. Once a mark has
-        // closed the run (an accent, box or bar around it, or an earlier prime), the prime follows the closed
-        // group as a run of its own: left inside an accent's group it would stand outside every part of the
-        // accent, where readers that take the parts by position drop it.
+        // A single prime with "Force Unicode", and any prime once a mark has closed the character's run (an accent,
+        // box or bar around it, or an earlier prime), is a run of its own after the character's: Office Math has no
+        // run inside a run, and a prime left inside an accent's group would stand outside every part of the accent,
+        // where readers that take the parts by position drop it. Otherwise the prime is text of the character's run.
         const bool ownRun = !marks.runOpen || (context.forceUnicode != 0 && row.kind == 5);
         std::string& primed = marks.spare;
         primed.clear();
         primed += kElementStart;
         primed += '{';
         primed += marks.text;
-        if (!marks.runOpen)
-            primed += '}';
-        if (ownRun)
-            primed += "{\\mr\\mscr0\\msty2\\i "sv;
-        primed += row.prime;
-        if (ownRun)
-            primed += '}';
-        if (marks.runOpen)
-            primed += '}';
+        if (ownRun) {
+            primed += "}{\\mr\\mscr0\\msty2\\i "sv;
+            primed += row.prime;
+        } else {
+            primed += row.prime;
+        }
+        primed += '}';
         primed += kElementEnd;
         marks.text.swap(primed);
         marks.runOpen = false;
         return;
     }
     case M::ReversedPrime: {
+        // The grave accent stands before the character, in a run of its own with the character's run properties:
+        // Office Math has text only inside runs.
         std::string& primed = marks.spare;
         primed.clear();
         primed += kElementStart;
-        primed += "{`"sv;
+        primed += "{{\\mr"sv;
+        primed += context.embellishedRunStyle;
+        primed += "`}"sv;
         primed += marks.text;
         primed += '}';
         primed += kElementEnd;
@@ -309,26 +311,18 @@ void appendGlyphRecords(const ConverterContext& context, std::string& out, const
     }
 }
 
-// Clears the embellishment option (2, in the tag byte's high nibble) of the CHAR record the text starts with.
-void clearEmbellishmentOption(ConverterContext& context, std::string& charRecord) {
-    if (charRecord.size() < 2)
-        return;
-    const uint8_t tagByte = hexPairValue(charRecord[0], charRecord[1]);
-    std::string tagText;
-    appendHexByte(context, &tagText, tagByte & ~0x20u);
-    charRecord.replace(0, 2, tagText);
-}
-
 // The character record with its kept EMBELL records and list END, inside the limit templates of the other marks:
 // lower templates first (each around the text so far), then the upper ones around them.
 std::string composeV3(ConverterContext& context, std::string charRecord, const V3Marks& marks) {
     std::string text = std::move(charRecord);
-    const size_t recordsAt = text.size();
     text += marks.strikes;
     text += marks.primes;
     text += marks.copied;
-    if (text.size() == recordsAt)
-        clearEmbellishmentOption(context, text); // no record kept: no list may follow the character
+    // A CHAR record of tag, typeface and 16-bit character alone (eight hex characters), with no record kept, gets the
+    // option digit 0, so that its tag byte announces no list (a function name's flag goes with it). A longer text (a
+    // nudged character) keeps its tag byte, and an END closes its list, empty or not.
+    if (text.size() == 8)
+        text[0] = '0';
     else
         text += "00"sv;
     for (const TemplateMark& mark : marks.lower) {

@@ -130,11 +130,11 @@ public:
     }
 
     // Reads a slot into `text`, emptied first: a missing one is a null line in format 0, so that the version 3
-    // template keeps its slot.
-    void slot(std::string& text) {
-        if (!next(text) && context_.format == 0)
-            text = "11";
-    }
+    // template keeps its slot, and one that is no line is wrapped in one.
+    void slot(std::string& text) { read(text, V3Place::Slot); }
+
+    // Reads a fence character into `text`, emptied first. False when the list had no more objects.
+    bool character(std::string& text) { return read(text, V3Place::Character); }
 
     // Reads up to and including the END of the list.
     void close() {
@@ -144,6 +144,18 @@ public:
     }
 
 private:
+    bool read(std::string& text, V3Place place) {
+        bool read;
+        {
+            const V3PlaceDepth depth(context_, place);
+            read = next(text);
+        }
+        if (!read && place == V3Place::Slot && context_.format == 0)
+            text = "11";
+        keepV3Place(context_, text, place);
+        return read;
+    }
+
     ConverterContext& context_;
     bool closed_ = false;
 };
@@ -181,9 +193,9 @@ void translateFence(ConverterContext& context, std::string* output, int kind, st
     }
     const ScratchText fences(context);
     const ScratchText fence(context);
-    if (objects.next(*fence))
+    if (objects.character(*fence))
         *fences += *fence;
-    if (shape.sides == BothFences && objects.next(*fence))
+    if (shape.sides == BothFences && objects.character(*fence))
         *fences += *fence;
     objects.close();
 
@@ -266,7 +278,7 @@ void translateBraKet(ConverterContext& context, std::string* output, int, std::s
     const ScratchText fences(context);
     const ScratchText fence(context);
     for (int i = 0; i < (row.thirdFence ? 3 : 2); ++i) {
-        if (objects.next(*fence))
+        if (objects.character(*fence))
             *fences += *fence;
     }
     objects.close();

@@ -45,9 +45,11 @@ void writeFraction(ConverterContext& context, std::string* output, const Fractio
         appendText(context, output, *second);
     } else if (longDivision) {
         // A long division's first slot is the divisor, under the bracket: Office Math takes the numerator first.
+        // The bracket before the divisor is a run of its own (Office Math has text only inside runs), upright as
+        // the engine writes text and function characters.
         writeTemplateText(context, output, {}, "{\\mnum  ");
         writeTemplateText(context, output, {}, *second);
-        writeTemplateText(context, output, {}, "}{\\mden )");
+        writeTemplateText(context, output, {}, "}{\\mden {\\mr\\mscr0\\msty0 )}");
         writeTemplateText(context, output, {}, *first);
         writeTemplateText(context, output, {}, "}");
     } else {
@@ -88,27 +90,32 @@ void writeScripts(ConverterContext& context, std::string* output, const std::str
     std::string& out = *output;
     out += kElementStart;
     if (before) {
-        out += base;
+        // MTEF's left scripts belong to what follows them: the base is the next element of the line, once written.
+        const size_t start = out.size() - 1;
         out += "{\\msPre{\\msPrePr}{\\msub "sv;
         out += kind == Superscript ? std::string_view(" ") : std::string_view(*sub);
         out += "}{\\msup "sv;
         out += kind == Subscript ? std::string_view(" ") : std::string_view(*sup);
-        out += "}{\\me  }}"sv;
-    } else {
-        static constexpr std::string_view kHeads[] = {"{\\msSup{\\msSupPr}{\\me ", "{\\msSub{\\msSubPr}{\\me ",
-                                                      "{\\msSubSup{\\msSubSupPr}{\\me "};
-        out += kHeads[kind];
-        out += base.empty() ? std::string_view(" ") : std::string_view(base);
-        if (kind != Superscript) {
-            out += "}{\\msub "sv;
-            out += *sub;
-        }
-        if (kind != Subscript) {
-            out += "}{\\msup "sv;
-            out += *sup;
-        }
-        out += "}}"sv;
+        out += "}{\\me "sv;
+        const size_t baseAt = out.size();
+        out += " }}"sv;
+        out += kElementEnd;
+        awaitPreScriptBase(context, out, start, baseAt);
+        return;
     }
+    static constexpr std::string_view kHeads[] = {"{\\msSup{\\msSupPr}{\\me ", "{\\msSub{\\msSubPr}{\\me ",
+                                                  "{\\msSubSup{\\msSubSupPr}{\\me "};
+    out += kHeads[kind];
+    out += base.empty() ? std::string_view(" ") : std::string_view(base);
+    if (kind != Superscript) {
+        out += "}{\\msub "sv;
+        out += *sub;
+    }
+    if (kind != Subscript) {
+        out += "}{\\msup "sv;
+        out += *sup;
+    }
+    out += "}}"sv;
     out += kElementEnd;
 }
 } // namespace
@@ -133,23 +140,25 @@ void translateFractionV3(ConverterContext& context, std::string* output, int var
     writeFraction(context, output, row, variant == 2);
 }
 
-// The base is taken off the line before anything of the record is read.
+// Scripts after their base take it off the line before their slots are read; scripts before it leave the line as
+// it is.
 void translateScripts(ConverterContext& context, std::string* output, int kind, std::string_view, const std::string&) {
-    const ScratchText base(context);
-    if (output != nullptr)
-        detachLastElement(context, *output, *base);
     const bool before = readTemplateVariation(context) != 0;
+    const ScratchText base(context);
+    if (output != nullptr && !before)
+        detachLastElement(context, *output, *base);
     writeScripts(context, output, *base, ScriptKind(kind), before);
 }
 
 void translateScriptsV3(ConverterContext& context, std::string* output, int, std::string_view v3Selector,
                         const std::string&) {
-    const ScratchText base(context);
-    if (output != nullptr)
-        detachLastElement(context, *output, *base);
     const uint8_t variation = readTemplateVariation(context);
+    const bool before = v3Selector == "2c";
+    const ScratchText base(context);
+    if (output != nullptr && !before)
+        detachLastElement(context, *output, *base);
     const ScriptKind kind = variation == 0 ? Superscript : variation == 1 ? Subscript : BothScripts;
-    writeScripts(context, output, *base, kind, v3Selector == "2c");
+    writeScripts(context, output, *base, kind, before);
 }
 
 void translateRadical(ConverterContext& context, std::string* output, int, std::string_view, const std::string&) {
@@ -244,7 +253,11 @@ void translateLimit(ConverterContext& context, std::string* output, int variant,
     const ScratchText lower(context);
     const ScratchText upper(context);
     if (variant == Limit) {
-        dispatchMtefRecord(context, output, OneRecord); // the main text goes straight into the line
+        // The main text (such as a function name) goes into the line as it is; read on its own first, like every
+        // slot, so that a slot which is not a line can never reach back into the line's output.
+        const ScratchText main(context);
+        readTemplateSlot(context, *main);
+        appendText(context, output, *main);
         readTemplateSlot(context, *lower);
         readTemplateSlot(context, *upper);
         if (context.format == 0) {
@@ -259,7 +272,7 @@ void translateLimit(ConverterContext& context, std::string* output, int variant,
         readTemplateSlot(context, *operand);
         readTemplateSlot(context, *lower);
         readTemplateSlot(context, *upper);
-        readTemplateSlot(context, *operatorChar);
+        readTemplateCharacterRecord(context, *operatorChar);
         if (context.format == 0) {
             appendText(context, output, *operand);
             appendText(context, output, *lower);

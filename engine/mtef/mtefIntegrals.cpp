@@ -76,7 +76,7 @@ void writeNarySlots(ConverterContext& context, std::string* output) {
 void copySignRecords(ConverterContext& context, std::string* output, int count) {
     const ScratchText sign(context);
     for (int i = 0; i < count; ++i) {
-        readTemplateSlot(context, *sign);
+        readTemplateCharacterRecord(context, *sign);
         if (context.format == 0)
             appendText(context, output, *sign);
     }

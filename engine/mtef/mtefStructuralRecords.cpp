@@ -4,6 +4,7 @@
 #include "mtef/hexText.h"
 #include "mtef/mtefDispatcher.h"
 #include "mtef/mtefRecords.h"
+#include "mtef/mtefTemplates.h"
 
 #include <charconv>
 
@@ -34,14 +35,6 @@ void writeHex(ConverterContext& context, std::string* output, std::string_view h
     appendText(context, output, pickByFormat(context, hex, {}));
 }
 
-void writeElementStart(ConverterContext& context, std::string* output) {
-    writeRtf(context, output, std::string_view(&kElementStart, 1));
-}
-
-void writeElementEnd(ConverterContext& context, std::string* output) {
-    writeRtf(context, output, std::string_view(&kElementEnd, 1));
-}
-
 // The version 3 tag byte of a LINE, PILE or MATRIX: 0x80 marks a nudge, which follows it.
 void writeTagWithNudge(ConverterContext& context, std::string* output, int32_t tag, const std::string& nudge) {
     if (context.format != 0)
@@ -70,6 +63,19 @@ int translateRuler(ConverterContext& context, std::string* /*output*/, bool /*pu
     return 0;
 }
 
+namespace {
+// Format 0: a LINE that stands directly in a line's objects (broken data; a reader would take it for a line break)
+// gives its objects to the line instead: the record just written from `recordStart` on loses its own LINE.
+void keepLineOutOfLine(ConverterContext& context, std::string& output, size_t recordStart) {
+    if (!v3RecordIsLine(output, recordStart))
+        return;
+    const ScratchText line(context);
+    line->assign(output, recordStart, std::string::npos);
+    output.resize(recordStart);
+    appendV3LineObjects(output, *line);
+}
+} // namespace
+
 int translateLine(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {
     context.topLevelOpen = false;
     bool flags[4];
@@ -89,8 +95,18 @@ int translateLine(ConverterContext& context, std::string* output, bool /*pullNex
     }
     writeTagWithNudge(context, output, TagLine, nudge);
     {
-        LineScope line(context, output); // scripts find their bases only from here on
-        while (dispatchMtefRecord(context, output, OneRecord) == RecordDone) {
+        PreScriptLine preScripts{output, {}, 0};
+        // Scripts find their bases only from here on; pre-scripts take the element after them.
+        LineScope line(context, output, context.format == 1 && output != nullptr ? &preScripts : nullptr);
+        for (;;) {
+            const size_t registered = preScripts.registered;
+            const size_t recordStart = output != nullptr ? output->size() : 0;
+            if (dispatchMtefRecord(context, output, OneRecord) != RecordDone)
+                break;
+            if (preScripts.registered == registered)
+                settlePreScripts(preScripts);
+            if (context.format == 0 && output != nullptr)
+                keepLineOutOfLine(context, *output, recordStart);
         }
     }
     writeHex(context, output, "00");
@@ -130,30 +146,6 @@ int translatePile(ConverterContext& context, std::string* output, bool /*pullNex
     return 0;
 }
 
-// True when the MTEF 3 text from `start` holds an object after any size and font records that lead it: a matrix
-// cell must be one object.
-static bool holdsObjectRecord(const std::string& hex, size_t start) {
-    auto byteAt = [&](size_t i) { return i + 1 < hex.size() ? uint32_t(hexPairValue(hex[i], hex[i + 1])) : 0u; };
-    size_t i = start;
-    while (i + 1 < hex.size()) {
-        const uint32_t tag = byteAt(i) & 15;
-        if (tag >= TagFull && tag <= TagSubSym) {
-            i += 2;
-        } else if (tag == TagSize) {
-            const uint32_t size = byteAt(i + 2);
-            i += 4 + 2 * (size == 100 ? 3 : size == 101 ? 2 : 1);
-        } else if (tag == TagFontStyleDef) {
-            i += 6; // tag, typeface, style, then the name up to its zero byte
-            while (i + 1 < hex.size() && byteAt(i) != 0)
-                i += 2;
-            i += 2;
-        } else {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Reads the partition bytes of n lines: two bits for each of the n + 1 lines between and around them.
 static void copyPartitionBytes(ConverterContext& context, std::string* output, uint32_t count) {
     for (uint32_t i = 0; i < (count + 4) / 4; ++i)
@@ -162,8 +154,16 @@ static void copyPartitionBytes(ConverterContext& context, std::string* output, u
 
 int translateMatrix(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {
     writeElementStart(context, output);
-    const std::string nudge = readNudgeWhenOptionsAreEight(context, readRecordOptions(context));
-    writeTagWithNudge(context, output, TagMatrix, nudge);
+    const uint8_t options = readRecordOptions(context);
+    const std::string nudge = readNudgeWhenOptionsAreEight(context, options);
+    if (context.format == 0) {
+        // The tag byte keeps the options in its high digit. Its nudge bit says whether nudge bytes follow, and they
+        // follow only for options of exactly 8: for 9 to 15 (and version 5 options above 15, which have no room in
+        // the digit) it stays clear, or a reader would take the next bytes for a nudge.
+        const uint32_t digit = nudge.empty() ? options & 7u : 8u;
+        appendHexByte(context, output, digit * 16 + TagMatrix);
+        appendText(context, output, nudge);
+    }
     writeRtf(context, output, kMatrixHead);
     copyMtefByte(context, output); // vertical alignment
     const char* columnJustification = justification(copyMtefByte(context, output));
@@ -190,15 +190,23 @@ int translateMatrix(ConverterContext& context, std::string* output, bool /*pullN
             writeRtf(context, output, "{\\me ");
             LineScope line(context, output);
             const size_t cellStart = output != nullptr ? output->size() : 0;
-            const RecordResult cell = dispatchMtefRecord(context, output, OneRecord);
+            RecordResult cell;
+            {
+                const V3PlaceDepth depth(context, V3Place::Slot);
+                cell = dispatchMtefRecord(context, output, OneRecord);
+            }
             writeRtf(context, output, "}");
             // A cell that is no record, that ran out of data, or that wrote nothing in MTEF 3 (a record dropped
             // there, such as a colour) leaves the matrix short.
-            const bool emptyV3Cell = context.format == 0 && output != nullptr && !holdsObjectRecord(*output, cellStart);
+            const bool emptyV3Cell =
+                context.format == 0 && output != nullptr && v3ObjectRecordAt(*output, cellStart) == std::string::npos;
             if (cell != RecordDone || context.endOfData || emptyV3Cell || context.abandoned) {
                 context.abandoned = true;
                 return 1;
             }
+            // MTEF 3's cells are lines: a pile (or any other record) there is wrapped in one.
+            if (output != nullptr)
+                keepV3Place(context, *output, V3Place::Slot, cellStart);
         }
         writeRtf(context, output, "}");
     }

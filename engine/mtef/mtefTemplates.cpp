@@ -1,6 +1,7 @@
 // TMPL records: the record head and the dispatch by selector to the template translators.
 #include "mtef/mtefTemplates.h"
 
+#include "mtef/hexText.h"
 #include "mtef/mtefDispatcher.h"
 #include "mtef/mtefRecords.h"
 
@@ -128,7 +129,106 @@ void consumeTemplateByte(ConverterContext& context) {
 
 void readTemplateSlot(ConverterContext& context, std::string& slot) {
     slot.clear();
-    dispatchMtefRecord(context, &slot, OneRecord);
+    {
+        const V3PlaceDepth depth(context, V3Place::Slot);
+        dispatchMtefRecord(context, &slot, OneRecord);
+    }
+    keepV3Place(context, slot, V3Place::Slot);
+}
+
+void readTemplateCharacterRecord(ConverterContext& context, std::string& text) {
+    text.clear();
+    {
+        const V3PlaceDepth depth(context, V3Place::Character);
+        dispatchMtefRecord(context, &text, OneRecord);
+    }
+    keepV3Place(context, text, V3Place::Character);
+}
+
+namespace {
+uint32_t v3ByteAt(const std::string& hex, size_t i) {
+    return i + 1 < hex.size() ? uint32_t(hexPairValue(hex[i], hex[i + 1])) : 0u;
+}
+
+bool isV3Line(const std::string& hex, size_t at) {
+    return at != std::string::npos && (v3ByteAt(hex, at) & 15) == TagLine;
+}
+
+// Whether a record of that tag may stand in that place of MTEF 3 output as it is.
+bool fitsV3Place(int32_t tag, V3Place place) {
+    if (place == V3Place::Slot)
+        return tag == TagLine;
+    return tag != TagTemplate && tag != TagPile && tag != TagMatrix;
+}
+
+// The tag of the record to be read next, past the one-byte typesize records (FULL to SUBSYM) that may lead it, without
+// reading anything (the reading state stays as it was); END at the end of the data.
+int32_t peekObjectTag(const ConverterContext& context) {
+    for (int64_t i = context.readIndex + 1; i >= 0 && uint64_t(i) < context.sourceSize && !context.endOfData; ++i) {
+        const uint8_t tagByte = context.source[size_t(i)];
+        const int32_t tag = isMtef5(context) ? tagByte : (tagByte & 15);
+        if (tag < TagFull || tag > TagSubSym)
+            return tag;
+    }
+    return TagEnd;
+}
+} // namespace
+
+size_t v3ObjectRecordAt(const std::string& hex, size_t start) {
+    size_t i = start;
+    while (i + 1 < hex.size()) {
+        const uint32_t tag = v3ByteAt(hex, i) & 15;
+        if (tag >= TagFull && tag <= TagSubSym) {
+            i += 2;
+        } else if (tag == TagSize) {
+            const uint32_t size = v3ByteAt(hex, i + 2);
+            i += 4 + 2 * (size == 100 ? 3 : size == 101 ? 2 : 1);
+        } else if (tag == TagFontStyleDef) {
+            i += 6; // tag, typeface, style, then the name up to its zero byte
+            while (i + 1 < hex.size() && v3ByteAt(hex, i) != 0)
+                i += 2;
+            i += 2;
+        } else {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+bool v3RecordIsLine(const std::string& hex, size_t start) {
+    return isV3Line(hex, v3ObjectRecordAt(hex, start));
+}
+
+void keepV3Place(ConverterContext& context, std::string& text, V3Place place, size_t start) {
+    if (context.format != 0 || text.size() <= start)
+        return;
+    const size_t at = v3ObjectRecordAt(text, start);
+    // Size and font records alone: a slot still needs its line.
+    if (at == std::string::npos ? place != V3Place::Slot : fitsV3Place(int32_t(v3ByteAt(text, at) & 15), place))
+        return;
+    text.insert(start, "01");
+    text += "00";
+}
+
+V3PlaceDepth::V3PlaceDepth(ConverterContext& context, V3Place place)
+    : added_(context, context.format == 0 && !fitsV3Place(peekObjectTag(context), place) ? 1 : 0) {}
+
+void appendV3LineObjects(std::string& out, const std::string& line) {
+    const size_t at = v3ObjectRecordAt(line);
+    if (!isV3Line(line, at)) {
+        out += line;
+        return;
+    }
+    const std::string_view text(line);
+    out += text.substr(0, at); // the size and font records ahead of the line
+    const uint32_t tagByte = v3ByteAt(line, at);
+    if (tagByte & 0x10)
+        return; // a null line
+    size_t objects = at + 2;
+    if (tagByte & 0x80) // the nudge: two bytes, six when both read 128
+        objects += v3ByteAt(line, objects) == 128 && v3ByteAt(line, objects + 2) == 128 ? 12 : 4;
+    if (objects + 2 <= line.size())
+        out += text.substr(objects, line.size() - 2 - objects); // up to the line's END
 }
 
 void writeTemplateText(ConverterContext& context, std::string* output, std::string_view hex, std::string_view rtf) {
@@ -148,12 +248,18 @@ void detachLastElement(ConverterContext& context, std::string& output, std::stri
     if (context.format != 1 || output.empty())
         return;
     const size_t floor = context.lineOutput == &output ? std::min(context.lineStart, output.size()) : 0;
-    // The last element's end, then its start by counting nested markers back.
+    // The last element's end, then its start by counting nested markers back. A start marker met before any end
+    // marker belongs to an element that is still open: the script stands inside one of its parts (a template's
+    // slot that is not a line of its own), and what precedes it there is that element's opening text, which is no
+    // base. The base is then empty.
+    size_t index = output.size();
+    while (index > floor && output[index - 1] != kElementEnd) {
+        if (output[--index] == kElementStart)
+            return;
+    }
     size_t start = floor;
-    size_t index = output.size() - 1;
-    while (index > floor && output[index] != kElementEnd)
-        --index;
-    if (index > floor) {
+    if (index > floor + 1) {
+        --index; // the end marker
         int depth = 1;
         while (index > floor) {
             --index;
@@ -164,8 +270,36 @@ void detachLastElement(ConverterContext& context, std::string& output, std::stri
         }
         start = depth == 0 ? index : floor;
     }
+    // A pre-script that becomes part of this base has its base already: the element after it is this script.
+    PreScriptLine* line = context.preScriptLine;
+    if (line != nullptr && line->output == &output) {
+        while (!line->waiting.empty() && line->waiting.back().end > start)
+            line->waiting.pop_back();
+    }
     base.assign(output, start, std::string::npos);
     output.resize(start);
+}
+
+void awaitPreScriptBase(ConverterContext& context, std::string& output, size_t start, size_t baseAt) {
+    PreScriptLine* line = context.preScriptLine;
+    if (context.format != 1 || line == nullptr || line->output != &output)
+        return;
+    line->waiting.push_back({start, baseAt, output.size()});
+    ++line->registered;
+}
+
+void settlePreScripts(PreScriptLine& line) {
+    if (line.waiting.empty() || line.output == nullptr || line.output->size() <= line.waiting.back().end)
+        return;
+    std::string& output = *line.output;
+    std::string element;
+    for (size_t i = line.waiting.size(); i-- > 0;) {
+        const WaitingPreScript& waiting = line.waiting[i];
+        element.assign(output, waiting.end, std::string::npos);
+        output.resize(waiting.end);
+        output.replace(waiting.baseAt, 1, element);
+    }
+    line.waiting.clear();
 }
 
 int translateTemplate(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {

@@ -17,8 +17,43 @@ using TemplateTranslator = void (*)(ConverterContext& context, std::string* outp
 uint8_t readTemplateVariation(ConverterContext& context);
 // Consumes one byte by asking for an END record (an END or any other byte: exactly one byte either way).
 void consumeTemplateByte(ConverterContext& context);
-// Reads one slot (one record of any tag) into `slot`, emptied first.
+// Reads one slot (one record of any tag) into `slot`, emptied first. Format 0 keeps MTEF 3's shape: a slot is a line,
+// so a slot of another kind (a pile, as MathType writes the rows of a case distinction, or a stray record) is
+// wrapped in one.
 void readTemplateSlot(ConverterContext& context, std::string& slot);
+// Reads one template character (one record of any tag) into `text`, emptied first. Format 0: a template, pile or
+// matrix standing where the character should (broken data) is wrapped in a line, since a template holds no such
+// record directly; characters and lines stay as they are.
+void readTemplateCharacterRecord(ConverterContext& context, std::string& text);
+
+// What MTEF 3 lets stand directly in a template's object list or a matrix's cells.
+enum class V3Place {
+    Slot,      // a line only: anything else is wrapped in one
+    Character, // a template character: a template, pile or matrix is wrapped in a line
+};
+
+// MTEF 3 text (hex) of one record, with any size and font records ahead of it: where that record starts, or npos when
+// the text holds none.
+size_t v3ObjectRecordAt(const std::string& hex, size_t start = 0);
+// True when that record is a line (a null line included).
+bool v3RecordIsLine(const std::string& hex, size_t start = 0);
+// Format 0: wraps the text from `start` on in a line when its record may not stand in that place (empty text stays
+// as it is). The object list the wrapping adds is counted by reading the record inside a V3PlaceDepth.
+void keepV3Place(ConverterContext& context, std::string& text, V3Place place, size_t start = 0);
+// Format 0: counts the line that keepV3Place may add around the record to be read next, for the scope's lifetime.
+class V3PlaceDepth {
+public:
+    V3PlaceDepth(ConverterContext& context, V3Place place);
+    V3PlaceDepth(const V3PlaceDepth&) = delete;
+    V3PlaceDepth& operator=(const V3PlaceDepth&) = delete;
+
+private:
+    AddedV3Depth added_;
+};
+// Appends the objects of a line's MTEF 3 text (hex) without the line itself: the size and font records ahead of it,
+// then what stands between its tag (and nudge) and its END; nothing more for a null line; the text as it is when it
+// is no line.
+void appendV3LineObjects(std::string& out, const std::string& line);
 // Appends the text of the job's format: hex for format 0, RTF for format 1.
 void writeTemplateText(ConverterContext& context, std::string* output, std::string_view hex, std::string_view rtf);
 void writeElementStart(ConverterContext& context, std::string* output);
@@ -27,6 +62,14 @@ void writeElementEnd(ConverterContext& context, std::string* output);
 // Takes the last complete element of the line output off it into `base`, emptied first (format 1 only): the base of a
 // script. The search never goes back past the start of the line the script belongs to.
 void detachLastElement(ConverterContext& context, std::string& output, std::string& base);
+
+// Format 1: the pre-script just written to the end of `output`, from its start marker at `start`, with the blank of its
+// empty base at `baseAt`, waits for the element after it in its line to become its base. Outside a LINE's objects
+// (a pile row, a matrix cell, a slot that is not a line) nothing follows it, and its base stays empty.
+void awaitPreScriptBase(ConverterContext& context, std::string& output, size_t start, size_t baseAt);
+// Called by a LINE after each of its records that was not itself a pre-script: once something followed the waiting
+// pre-scripts, it becomes the base of the last one, which in turn becomes the base of the one before, and so on.
+void settlePreScripts(PreScriptLine& line);
 
 // The translators of fractions, scripts, radicals and limits (mtefFractionsScripts.cpp).
 void translateFraction(ConverterContext&, std::string*, int variant, std::string_view, const std::string&);

@@ -31,6 +31,9 @@ constexpr uint8_t kOptNudge = 0x08;
 constexpr uint8_t kOptNullLine = 0x01;   // LINE
 constexpr uint8_t kOptCharEmbell = 0x02; // CHAR
 constexpr uint8_t kOptCharAuto = 0x01;   // CHAR: belongs to a recognised function name
+// MATRIX: bits that MTEF 3 gives no meaning; they announce no field, and readers pass over them. The engine keeps the
+// input's options there.
+constexpr uint8_t kOptMatrixOther = 0x07;
 
 // Option bits each tag may carry, by tag. The engine writes no line spacing, ruler or 8-bit position options.
 constexpr uint8_t kAllowedOptions[16] = {
@@ -39,7 +42,7 @@ constexpr uint8_t kAllowedOptions[16] = {
     kOptNudge | kOptCharEmbell | kOptCharAuto, // CHAR
     kOptNudge,                                 // TMPL
     kOptNudge,                                 // PILE
-    kOptNudge,                                 // MATRIX
+    kOptNudge | kOptMatrixOther,               // MATRIX
     kOptNudge,                                 // EMBELL
     0,                                         // RULER
     0,                                         // FONT
@@ -93,14 +96,22 @@ struct Reader {
 
 bool readRecord(Reader& r, int depth, bool& wasEnd);
 
+// Whose object list is read: MTEF 3 lets a template hold only lines (its slots) and its own characters, and a line
+// hold characters, templates, matrices and piles but no line.
+enum class ListOwner { Other, Line, Template, Character };
+
 // Records up to and including the END of the list.
-bool readList(Reader& r, int depth, bool embellishmentsOnly = false) {
+bool readList(Reader& r, int depth, ListOwner owner = ListOwner::Other) {
     for (;;) {
         if (!r.need(1))
             return false;
         const uint8_t tag = r.data[r.pos] & 15;
-        if (embellishmentsOnly && tag != kEndTag && tag != kEmbellTag)
+        if (owner == ListOwner::Character && tag != kEndTag && tag != kEmbellTag)
             return r.fail(Mtef3Status::EmbellListRecord, r.pos);
+        if (owner == ListOwner::Line && tag == kLineTag)
+            return r.fail(Mtef3Status::LineInLine, r.pos);
+        if (owner == ListOwner::Template && (tag == kPileTag || tag == kMatrixTag || tag == kTmplTag))
+            return r.fail(Mtef3Status::SlotNotLine, r.pos);
         bool wasEnd = false;
         if (!readRecord(r, depth, wasEnd))
             return false;
@@ -141,6 +152,8 @@ bool readMatrix(Reader& r, int depth) {
                 return false;
         }
         const size_t at = r.pos;
+        if (r.pos < r.data.size() && (r.data[r.pos] & 15) != kLineTag && (r.data[r.pos] & 15) != kEndTag)
+            return r.fail(Mtef3Status::SlotNotLine, at);
         bool wasEnd = false;
         if (!readRecord(r, depth + 1, wasEnd))
             return false;
@@ -181,11 +194,11 @@ bool readRecord(Reader& r, int depth, bool& wasEnd) {
         wasEnd = true;
         return true;
     case kLineTag:
-        return (options & kOptNullLine) || readList(r, depth + 1);
+        return (options & kOptNullLine) || readList(r, depth + 1, ListOwner::Line);
     case kCharTag: // typeface, 16-bit character, then the embellishments
-        return r.skip(3) && (!(options & kOptCharEmbell) || readList(r, depth + 1, true));
+        return r.skip(3) && (!(options & kOptCharEmbell) || readList(r, depth + 1, ListOwner::Character));
     case kTmplTag: // selector, variation, template options, then slots and template characters
-        return r.skip(3) && readList(r, depth + 1);
+        return r.skip(3) && readList(r, depth + 1, ListOwner::Template);
     case kPileTag: // horizontal and vertical alignment, then the lines
         return r.skip(2) && readList(r, depth + 1);
     case kMatrixTag:
@@ -284,6 +297,10 @@ const char* mtef3StatusText(Mtef3Status status) {
         return "object lists nested too deep";
     case Mtef3Status::TrailingBytes:
         return "bytes after the final END";
+    case Mtef3Status::SlotNotLine:
+        return "template slot or matrix cell that is not a line";
+    case Mtef3Status::LineInLine:
+        return "line directly inside a line";
     }
     return "unknown status";
 }

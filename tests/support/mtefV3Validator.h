@@ -1,8 +1,10 @@
 // Checks an Equation Editor 3.x "Equation Native" stream, given as hex text, as the engine writes it: the 28-byte
 // header with its cbObject, the MTEF version 3 header 03 01 01 03 0a, and a record list in the nibble layout (tag
 // in the low four bits, options in the high four) in which every record is complete, carries only the option bits
-// it takes, and every object list is closed by END. It checks the structure only: not template selectors,
-// variations, typefaces or characters.
+// it takes, and every object list is closed by END. MTEF 3's shape is kept: the slots of a template and the cells of
+// a matrix are lines (a pile, matrix or template there is wrapped in one), and no line stands directly inside a
+// line, which readers take for a line break. It checks the structure only: not template selectors, variations,
+// typefaces or characters.
 #pragma once
 
 #include <cstddef>
@@ -30,6 +32,8 @@ enum class Mtef3Status {
     MatrixCells,       // a matrix closed with other than rows x columns cells
     TooDeep,           // object lists nested deeper than kMaxMtefDepth
     TrailingBytes,     // bytes after the END of the top-level list
+    SlotNotLine,       // a pile, matrix or template as a template's slot, or anything but a line as a matrix cell
+    LineInLine,        // a LINE record directly in a line's object list
 };
 
 struct Mtef3Check {

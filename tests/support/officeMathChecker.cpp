@@ -22,11 +22,14 @@ bool isHexDigit(char c) {
 }
 
 // An open group: where its "{" stands, the control word that names it (empty until one follows the brace) and the
-// schema position of the last part seen inside it.
+// schema position of the last part seen inside it; whether it is a run or inside one, and the innermost Office Math
+// group at or around it (its context for text).
 struct OpenGroup {
     size_t offset = 0;
     std::string_view name;
     int lastPart = -1;
+    bool inRun = false;
+    std::string_view mathGroup;
 };
 
 struct Scan {
@@ -56,12 +59,47 @@ const OfficeMathPartOrder* findPartOrder(std::string_view structure) {
     return it != end && it->structure == structure ? it : nullptr;
 }
 
+// True when text may not stand directly in the group of that name: a structure, its properties or one of its parts
+// (a property's value group holds its value as text).
+bool holdsNoText(std::string_view mathGroup) {
+    static constexpr std::string_view kParts[] = {"mdeg", "mden",   "me",   "mlim", "mmr",
+                                                  "mnum", "moMath", "msub", "msup"};
+    return findPartOrder(mathGroup) != nullptr ||
+           std::find(std::begin(kParts), std::end(kParts), mathGroup) != std::end(kParts);
+}
+
+// Text at `offset` (a character, a hex escape or a \u escape) must stand in a run or a property's value.
+bool checkTextPlace(Scan& scan, size_t offset) {
+    if (scan.openGroups.empty())
+        return true;
+    const OpenGroup& group = scan.openGroups.back();
+    if (group.inRun || !holdsNoText(group.mathGroup))
+        return true;
+    return scan.fail(OfficeMathStatus::TextOutsideRun, offset);
+}
+
+// The word that names a group: an \mr inside a run is a run inside a run; an Office Math word (m...) becomes the
+// group's context for text.
+bool nameGroup(Scan& scan, std::string_view name) {
+    OpenGroup& group = scan.openGroups.back();
+    if (name == "mr") {
+        if (group.inRun)
+            return scan.fail(OfficeMathStatus::RunInsideRun, group.offset, name);
+        group.inRun = true;
+    }
+    if (!name.empty() && name[0] == 'm')
+        group.mathGroup = name;
+    return true;
+}
+
 // The word at `wordStart` names the innermost group when it follows its brace directly; a named group inside a
 // structure must be one of the structure's parts, at or after the last part's place.
 bool checkPartOrder(Scan& scan, size_t wordStart, std::string_view name) {
     if (scan.openGroups.empty() || scan.openGroups.back().offset + 1 != wordStart)
         return true;
     scan.openGroups.back().name = name;
+    if (!nameGroup(scan, name))
+        return false;
     if (scan.openGroups.size() < 2)
         return true;
     OpenGroup& parent = scan.openGroups[scan.openGroups.size() - 2];
@@ -110,7 +148,7 @@ bool checkSymbol(Scan& scan) {
         if (!scan.hexEscapeAt(start))
             return scan.fail(OfficeMathStatus::BadHexEscape, start);
         scan.pos += 4;
-        return true;
+        return checkTextPlace(scan, start);
     default:
         return scan.fail(OfficeMathStatus::UnknownSymbol, start);
     }
@@ -166,7 +204,7 @@ bool checkWord(Scan& scan) {
         return true;
     if (number < -32768 || number > 65535)
         return scan.fail(OfficeMathStatus::ParameterRange, start, name);
-    return checkFallback(scan, start, name);
+    return checkTextPlace(scan, start) && checkFallback(scan, start, name);
 }
 
 bool checkNext(Scan& scan) {
@@ -175,9 +213,15 @@ bool checkNext(Scan& scan) {
     case '\x01':
     case '\x02':
         return scan.fail(OfficeMathStatus::MarkerByte, scan.pos);
-    case '{':
-        scan.openGroups.push_back({scan.pos++, {}, -1});
+    case '{': {
+        OpenGroup group{scan.pos++, {}, -1, false, {}};
+        if (!scan.openGroups.empty()) {
+            group.inRun = scan.openGroups.back().inRun;
+            group.mathGroup = scan.openGroups.back().mathGroup;
+        }
+        scan.openGroups.push_back(group);
         return true;
+    }
     case '}':
         if (scan.openGroups.empty())
             return scan.fail(OfficeMathStatus::StrayCloseBrace, scan.pos);
@@ -187,9 +231,14 @@ bool checkNext(Scan& scan) {
     case '\\':
         return scan.pos + 1 < scan.text.size() && isLetter(scan.text[scan.pos + 1]) ? checkWord(scan)
                                                                                     : checkSymbol(scan);
-    default:
+    case ' ':
+    case '\r':
+    case '\n':
+    case '\t':
         ++scan.pos;
         return true;
+    default:
+        return checkTextPlace(scan, scan.pos++);
     }
 }
 } // namespace
@@ -245,6 +294,10 @@ const char* officeMathStatusText(OfficeMathStatus status) {
         return "part written after one that the schema puts behind it:";
     case OfficeMathStatus::UnexpectedPart:
         return "group that the schema does not allow in its structure:";
+    case OfficeMathStatus::TextOutsideRun:
+        return "text outside a run";
+    case OfficeMathStatus::RunInsideRun:
+        return "run inside a run:";
     }
     return "unknown status";
 }

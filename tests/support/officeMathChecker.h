@@ -2,7 +2,9 @@
 // 0x02) is left, and every control word is one the engine writes, with or without a number as the engine writes
 // it. The parts of each Office Math structure must come in the order of the Office Math XML schema, which Office
 // Math RTF serialises and order-sensitive readers take by position (a radical's degree before its radicand, an
-// n-ary operator's limits before its operand, every property group first and its own entries in order).
+// n-ary operator's limits before its operand, every property group first and its own entries in order). Text stands
+// only in runs (\mr) or as a property's value, never in a structure or its parts, and no run stands inside a run:
+// Office Math has neither, and readers drop such text.
 #pragma once
 
 #include <cstddef>
@@ -29,13 +31,15 @@ enum class OfficeMathStatus {
     BackslashAtEnd,      // the text ends in a backslash
     PartOutOfOrder,      // a structure's part after one the schema puts behind it; the offset is the part's "{"
     UnexpectedPart,      // a group inside a structure that the schema does not allow there
+    TextOutsideRun,      // a character (blanks aside), hex escape or \u escape in a structure or its parts
+    RunInsideRun,        // an \mr group inside another; the offset is the inner one's "{"
 };
 
 // The parts a structure may hold, in the schema's order; a part may repeat (the cells of a row). Sorted by
 // structure for binary search.
 struct OfficeMathPartOrder {
-    std::string_view structure;        // control word of the group, without the backslash
-    std::string_view parts[10];        // control words of its child groups, in order; unused entries empty
+    std::string_view structure; // control word of the group, without the backslash
+    std::string_view parts[10]; // control words of its child groups, in order; unused entries empty
 };
 
 // clang-format off

@@ -1,5 +1,6 @@
-// The engine's fuzz targets. Office Math output must always balance its braces and carry no element markers, and
-// MTEF 3 output must be well formed; the pass must read every document to its end and write the same bytes with its
+// The engine's fuzz targets. Office Math output must pass the tests' Office Math checker (groups balance, no element
+// marker is left, only the engine's control words, every part where the schema allows it and in its order), and MTEF
+// 3 output must be well formed; the pass must read every document to its end and write the same bytes with its
 // copy lane as without it; anything else the converter may decide, as long as it neither crashes nor reads out of
 // bounds.
 #include "fuzzTargets.h"
@@ -8,6 +9,7 @@
 #include "mtef/hexText.h"
 #include "mtefV3Validator.h"
 #include "objects/equationObjectConversion.h"
+#include "officeMathChecker.h"
 #include "rtf/conversionOptions.h"
 #include "rtf/rtfJob.h"
 #include "rtf/rtfOutput.h"
@@ -28,24 +30,6 @@
 #endif
 
 namespace {
-// Braces balance (escaped ones aside) and no element marker is left.
-bool isSoundOfficeMath(const std::string& text) {
-    long depth = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\x01' || c == '\x02')
-            return false;
-        if (c == '\\') {
-            ++i; // the escaped character, whatever it is
-            continue;
-        }
-        depth += c == '{' ? 1 : c == '}' ? -1 : 0;
-        if (depth < 0)
-            return false;
-    }
-    return depth == 0;
-}
-
 long processId() {
 #ifdef _WIN32
     return long(_getpid());
@@ -105,10 +89,18 @@ int fuzzConvertEquation(const uint8_t* data, size_t size) {
     }
     appendHexText(hex, data + 1, size - 1);
     const std::string& result = convertEquationObject(context, hex, kind);
-    if (format == 1 && !result.empty())
-        check(isSoundOfficeMath(result), "Office Math output balances and has no markers");
-    if (format == 0 && !context.equationNative.empty())
-        check(testing_support::validateMtef3Stream(context.equationNative).empty(), "MTEF 3 output is well formed");
+    if (format == 1 && !result.empty()) {
+        const std::string problem = testing_support::checkOfficeMathRtf(result);
+        if (!problem.empty())
+            std::fprintf(stderr, "%s in:\n%s\n", problem.c_str(), result.c_str());
+        check(problem.empty(), "Office Math output passes the checker");
+    }
+    if (format == 0 && !context.equationNative.empty()) {
+        const std::string problem = testing_support::validateMtef3Stream(context.equationNative);
+        if (!problem.empty())
+            std::fprintf(stderr, "%s in:\n%s\n", problem.c_str(), context.equationNative.c_str());
+        check(problem.empty(), "MTEF 3 output is well formed");
+    }
     return 0;
 }
 
