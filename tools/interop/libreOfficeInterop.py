@@ -20,11 +20,10 @@ import xml.etree.ElementTree as ElementTree
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from interopDocuments import convert, write_documents  # noqa: E402
 from officeMathText import equation_groups, office_math_characters  # noqa: E402
 
 FORMATS = (("math", "--format=math"), ("eq3", "--format=eq3"))
-OBJECT_FOLDERS = (("mathtype5", "Equation.DSMT4"), ("mathtype3", "Equation.3"))
-PICTURE = "{\\result {\\pict\\wmetafile8\\picw529\\pich265\\picwgoal300\\pichgoal150 0100090000035000000000000000}}"
 
 NS = {
     "text": "urn:oasis:names:tc:opendocument:xmlns:text:1.0",
@@ -112,51 +111,6 @@ def fold(characters):
             continue
         counts[FOLDED.get(c, c)] += 1
     return counts
-
-
-def ole1(class_name, native):
-    name = class_name.encode("ascii") + b"\0"
-    header = (0x0501).to_bytes(4, "little") + (2).to_bytes(4, "little") + len(name).to_bytes(4, "little") + name
-    header += (0).to_bytes(4, "little") * 2 + len(native).to_bytes(4, "little")
-    return (header + native).hex()
-
-
-def object_document(class_name, path, index):
-    with open(path, "rb") as f:
-        native = f.read()
-    hex_text = ole1(class_name, native)
-    lines = "\r\n".join(hex_text[i:i + 128] for i in range(0, len(hex_text), 128))
-    return ("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}"
-            "{\\f382\\froman\\fcharset161 Cambria Math Greek;}}\r\n"
-            "\\pard\\plain\\f0\\fs24 Before equation %d.\\par\r\n"
-            "\\pard {\\object\\objemb\\objw300\\objh150{\\*\\objclass %s}{\\*\\objdata \r\n%s\r\n}%s}\\par\r\n"
-            "\\pard After equation %d.\\par\r\n}\r\n" % (index, class_name, lines, PICTURE, index)).encode("ascii")
-
-
-def write_documents(objects_folder, sample, extra, originals):
-    """The documents to convert, by name: the sample, one per real object, and any extra documents."""
-    documents = {"sample": sample}
-    index = 0
-    for folder, class_name in OBJECT_FOLDERS:
-        for name in sorted(os.listdir(os.path.join(objects_folder, folder))):
-            if not name.endswith(".bin"):
-                continue
-            index += 1
-            path = os.path.join(originals, "%s-%s.rtf" % (folder, name[:-4]))
-            with open(path, "wb") as f:
-                f.write(object_document(class_name, os.path.join(objects_folder, folder, name), index))
-            documents["%s-%s" % (folder, name[:-4])] = path
-    for path in extra:
-        documents["extra-" + os.path.splitext(os.path.basename(path))[0]] = path
-    return documents
-
-
-def convert(driver, source, target, switch):
-    run = subprocess.run([driver, switch, source, target], capture_output=True, text=True)
-    if run.returncode != 0:
-        raise RuntimeError("%s failed on %s: %s" % (driver, source, run.stderr.strip()))
-    match = re.search(r"Equations converted: (\d+)", run.stdout)
-    return int(match.group(1)) if match else 0
 
 
 def read_with_libreoffice(files, out_folder, profile):
