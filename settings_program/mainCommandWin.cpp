@@ -116,7 +116,7 @@ void openModuleOptions(SuiteModule module) {
     }
     if (!saveSettingsAndSnapshot())
         return;
-    if (showModuleOptions(module, skinHost().instance, mainWindow()))
+    if (moduleLaunchers(module).showOptions(skinHost().instance, mainWindow()))
         reloadAfterModule();
     else
         showInformation(languageText(ProgramText::ModuleNotFound));
@@ -134,7 +134,7 @@ void runFileProcessing(SuiteModule module) {
     }
     if (!saveSettingsAndSnapshot())
         return;
-    if (runModuleFileProcessing(module, skinHost().instance, mainWindow()))
+    if (moduleLaunchers(module).runFileProcessing(skinHost().instance, mainWindow()))
         reloadAfterModule();
     else
         showInformation(languageText(ProgramText::ModuleNotFound));
