@@ -197,8 +197,9 @@ void handleMainCommand(int32_t id) {
 }
 
 bool saveSettingsAndSnapshot() {
-    if (saveProgramSettings() != 0) {
-        showMessageBox(mainWindow(), kSettingsNotSavedMessage, kProgramTitle, MB_ICONWARNING);
+    const ProgramSettingsSaveStatus status = saveProgramSettings();
+    if (status != ProgramSettingsSaveStatus::Ok) {
+        showMessageBox(mainWindow(), programSettingsSaveStatusText(status), kProgramTitle, MB_ICONWARNING);
         return false;
     }
     copyProgramSettings(savedSettings(), liveSettings());

@@ -181,7 +181,8 @@ void readMathTypeStyleCheckbox() {
 }
 
 void reloadProgramSettings() {
-    loadProgramSettings();
+    // Settings that went missing since the start keep the values read then: the window stays usable.
+    (void)loadProgramSettings();
     const ProgramSettings& settings = liveSettings();
     SkinHost& host = skinHost();
     host.textScale = settings.textScale;

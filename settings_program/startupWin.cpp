@@ -46,7 +46,7 @@ int32_t startOptionsProgram(HINSTANCE instance, HWND owner, StartMode mode) {
     // The fatal message's texts, before anything can fail.
     host.title = kProgramTitle;
     host.notInstalledMessage = kNotInstalledMessage;
-    if (loadProgramSettings() != 0)
+    if (loadProgramSettings() != ProgramSettingsLoadStatus::Ok)
         fatalExit(kFatalSettingsMissing);
     switch (mode) {
     case StartMode::PalvexOptionsOnly:
