@@ -133,8 +133,7 @@ DropDownRecord dropDownTableEnd() {
 
 void destroyDropDowns() {
     for (DropDownRecord* list = table(); list != nullptr && list->kind != 0; ++list) {
-        if (list->popup != nullptr && IsWindow(list->popup))
-            DestroyWindow(list->popup);
+        takeDownWindow(list->popup); // with its list box, while the record still names it for the procedure
         list->popup = nullptr;
         list->listBox = nullptr;
     }

@@ -93,8 +93,7 @@ void destroyEditFieldRecord(EditFieldRecord& record) {
 void createEditWindows() {
     const SkinHost& host = skinHost();
     forEachField([](EditFieldRecord& field) {
-        if (field.window != nullptr && IsWindow(field.window))
-            DestroyWindow(field.window);
+        takeDownWindow(field.window); // unless it went with an earlier main window
         field.window = nullptr;
     });
     // The old windows are gone, so their fonts may go too.

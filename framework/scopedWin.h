@@ -261,6 +261,12 @@ private:
     HWND window_ = nullptr;
 };
 
+// Takes down at once a window whose handle a table record keeps: such records are copied, so they cannot own it. The
+// same rule as ScopedWindow: gone already is fine, and it must be called on the window's thread.
+inline void takeDownWindow(HWND window) {
+    const ScopedWindow gone(window);
+}
+
 // A hook procedure installed with SetWindowsHookExW, removed when the record goes.
 class ScopedWindowsHook {
 public:

@@ -28,8 +28,8 @@ using DropDownCommitHandler = void (*)(int32_t listIndex);
 
 // One per process, filled by the host: instance and UI font face at start-up, tables when its globals are built,
 // skin before the dialog runs, window and drawing resources when the dialog starts (attachSkinnedWindow). Used only
-// on the thread that runs the dialog (the converter library also redraws from its conversion thread, under its own
-// rule); nothing here is locked.
+// on the thread that runs the dialog, so nothing here is locked: the converter library's conversion thread never
+// draws, it hands its status texts and its fatal exit to that thread.
 struct SkinHost {
     HINSTANCE instance = nullptr; // owner of the dialog, the edit fields and the drop-down class
     HWND mainWindow = nullptr;    // set when the dialog starts, cleared by fatalExit

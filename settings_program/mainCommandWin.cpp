@@ -116,7 +116,7 @@ void openModuleOptions(SuiteModule module) {
     }
     if (!saveSettingsAndSnapshot())
         return;
-    if (showModuleOptions(module, skinHost().instance, mainWindow()))
+    if (moduleLaunchers(module).showOptions(skinHost().instance, mainWindow()))
         reloadAfterModule();
     else
         showInformation(languageText(ProgramText::ModuleNotFound));
@@ -134,7 +134,7 @@ void runFileProcessing(SuiteModule module) {
     }
     if (!saveSettingsAndSnapshot())
         return;
-    if (runModuleFileProcessing(module, skinHost().instance, mainWindow()))
+    if (moduleLaunchers(module).runFileProcessing(skinHost().instance, mainWindow()))
         reloadAfterModule();
     else
         showInformation(languageText(ProgramText::ModuleNotFound));
@@ -197,8 +197,9 @@ void handleMainCommand(int32_t id) {
 }
 
 bool saveSettingsAndSnapshot() {
-    if (saveProgramSettings() != 0) {
-        showMessageBox(mainWindow(), kSettingsNotSavedMessage, kProgramTitle, MB_ICONWARNING);
+    const ProgramSettingsSaveStatus status = saveProgramSettings();
+    if (status != ProgramSettingsSaveStatus::Ok) {
+        showMessageBox(mainWindow(), programSettingsSaveStatusText(status), kProgramTitle, MB_ICONWARNING);
         return false;
     }
     copyProgramSettings(savedSettings(), liveSettings());

@@ -16,6 +16,9 @@
 constexpr int32_t kOptionsLibraryVersion = 0xB00;
 constexpr int32_t kProcessingLibraryVersion = 0xF00;
 
+// The form of every launcher below.
+using ModuleLauncher = bool (*)(HINSTANCE instance, HWND owner);
+
 // Each returns true when the module's window was shown or its program was started. `owner` may be null (a
 // module-only start): the program then receives "-wnd:0" and the library's window has no owner.
 bool showPalvexOptions(HINSTANCE instance, HWND owner);
@@ -26,9 +29,19 @@ bool runPalvexFileProcessing(HINSTANCE instance, HWND owner);
 bool runDornakFileProcessing(HINSTANCE instance, HWND owner);
 bool runSembrikFileProcessing(HINSTANCE instance, HWND owner);
 
-// The same by module, for callers that hold a SuiteModule.
-bool showModuleOptions(SuiteModule module, HINSTANCE instance, HWND owner);
-bool runModuleFileProcessing(SuiteModule module, HINSTANCE instance, HWND owner);
+// The launchers by module, for callers that hold a SuiteModule; in the order of SuiteModule.
+struct ModuleLauncherRow {
+    SuiteModule module;
+    ModuleLauncher showOptions;
+    ModuleLauncher runFileProcessing;
+};
+constexpr ModuleLauncherRow kModuleLaunchers[] = {
+    // module              showOptions          runFileProcessing
+    {SuiteModule::Palvex, showPalvexOptions, runPalvexFileProcessing},
+    {SuiteModule::Dornak, showDornakOptions, runDornakFileProcessing},
+    {SuiteModule::Sembrik, showSembrikOptions, runSembrikFileProcessing},
+};
+const ModuleLauncherRow& moduleLaunchers(SuiteModule module);
 
 // The module program's parameters for an owner: "-wnd:" and the low 32 bits of the handle as a signed decimal.
 std::wstring moduleProgramParameters(HWND owner);

@@ -21,6 +21,10 @@ struct ModuleFiles {
     const char* entryPoint;           // in both libraries
     const wchar_t* processingLibrary; // from kProcessingLibraryVersion
 };
+// Both tables are read by position.
+static_assert(kModuleLaunchers[0].module == SuiteModule::Palvex && kModuleLaunchers[1].module == SuiteModule::Dornak &&
+                  kModuleLaunchers[2].module == SuiteModule::Sembrik,
+              "kModuleLaunchers follows SuiteModule");
 constexpr ModuleFiles kModuleFiles[] = {
     // module            program            optionsLibrary        entryPoint    processingLibrary
     {SuiteModule::Palvex, L"VeltrimPvx.exe", L"VeltrimPvx64.dll", "showOptPvx", L"VeltrimPvxProc64.dll"},
@@ -84,6 +88,21 @@ bool startModuleProgram(SuiteModule module, HWND owner) {
     mainWindowState().reloadOnActivate = true;
     return true;
 }
+
+// What the six launchers share: the option window, through the module's program before kOptionsLibraryVersion and
+// its options library from it on; File Processing through the processing library, or the note for older versions.
+bool showOptions(SuiteModule module, HINSTANCE instance, HWND owner) {
+    if (liveSettings().*rowOf(module).version < kOptionsLibraryVersion)
+        return startModuleProgram(module, owner);
+    return callLibraryEntry(module, LibraryKind::Options, instance, owner);
+}
+
+bool runFileProcessing(SuiteModule module, HINSTANCE instance, HWND owner) {
+    if (liveSettings().*rowOf(module).version >= kProcessingLibraryVersion)
+        return callLibraryEntry(module, LibraryKind::Processing, instance, owner);
+    showMessageBox(owner, L"Please install the latest version of Veltrim Sorvanta.", kProgramTitle, MB_ICONINFORMATION);
+    return true;
+}
 } // namespace
 
 std::wstring moduleProgramParameters(HWND owner) {
@@ -100,36 +119,27 @@ std::wstring moduleFilePath(const std::wstring& folder, const wchar_t* fileName)
     return last == L'\\' || last == L'/' ? folder + fileName : folder + L'\\' + fileName;
 }
 
-bool showModuleOptions(SuiteModule module, HINSTANCE instance, HWND owner) {
-    if (liveSettings().*rowOf(module).version < kOptionsLibraryVersion)
-        return startModuleProgram(module, owner);
-    return callLibraryEntry(module, LibraryKind::Options, instance, owner);
-}
-
-bool runModuleFileProcessing(SuiteModule module, HINSTANCE instance, HWND owner) {
-    if (liveSettings().*rowOf(module).version >= kProcessingLibraryVersion)
-        return callLibraryEntry(module, LibraryKind::Processing, instance, owner);
-    showMessageBox(owner, L"Please install the latest version of Veltrim Sorvanta.", kProgramTitle, MB_ICONINFORMATION);
-    return true;
-}
-
 bool showPalvexOptions(HINSTANCE instance, HWND owner) {
-    return showModuleOptions(SuiteModule::Palvex, instance, owner);
+    return showOptions(SuiteModule::Palvex, instance, owner);
 }
 bool showDornakOptions(HINSTANCE instance, HWND owner) {
-    return showModuleOptions(SuiteModule::Dornak, instance, owner);
+    return showOptions(SuiteModule::Dornak, instance, owner);
 }
 bool showSembrikOptions(HINSTANCE instance, HWND owner) {
-    return showModuleOptions(SuiteModule::Sembrik, instance, owner);
+    return showOptions(SuiteModule::Sembrik, instance, owner);
 }
 bool runPalvexFileProcessing(HINSTANCE instance, HWND owner) {
-    return runModuleFileProcessing(SuiteModule::Palvex, instance, owner);
+    return runFileProcessing(SuiteModule::Palvex, instance, owner);
 }
 bool runDornakFileProcessing(HINSTANCE instance, HWND owner) {
-    return runModuleFileProcessing(SuiteModule::Dornak, instance, owner);
+    return runFileProcessing(SuiteModule::Dornak, instance, owner);
 }
 bool runSembrikFileProcessing(HINSTANCE instance, HWND owner) {
-    return runModuleFileProcessing(SuiteModule::Sembrik, instance, owner);
+    return runFileProcessing(SuiteModule::Sembrik, instance, owner);
+}
+
+const ModuleLauncherRow& moduleLaunchers(SuiteModule module) {
+    return kModuleLaunchers[moduleIndex(module)];
 }
 
 void setModuleLoader(const ModuleLoader& loader) {

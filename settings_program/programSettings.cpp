@@ -55,3 +55,13 @@ std::wstring versionLineText(const SuiteModuleRow& row, int32_t version) {
         line += digits[--count];
     return line + L".00";
 }
+
+const wchar_t* programSettingsSaveStatusText(ProgramSettingsSaveStatus status) {
+    switch (status) {
+    case ProgramSettingsSaveStatus::Ok:
+        return L"";
+    case ProgramSettingsSaveStatus::NotWritten:
+        return L"The settings could not be saved.";
+    }
+    return L"";
+}

@@ -90,12 +90,20 @@ constexpr SuiteModuleRow kSuiteModules[] = {
 // (the 32 bits taken unsigned), then ".00": version 0xB00 of Sembrik is "Sembrik - S.B00.00".
 std::wstring versionLineText(const SuiteModuleRow& row, int32_t version);
 
-// Fills liveSettings from the registry (32-bit view throughout): 0 when done, 1 when the machine-wide install key
-// or its path is missing. A value that cannot be read leaves its field as it was, so a reload keeps earlier values;
-// every key is closed on every path.
-int32_t loadProgramSettings();
-// Writes the per-user choices of liveSettings: 0 when written (also after the Equation Editor 3.x note), 1 when the
-// key cannot be created or a value cannot be written (values written before stay written). Tells the user when
-// Word must restart, and turns off Equation Editor 3.x's conversion to MathType when that editor has just been
-// chosen.
-int32_t saveProgramSettings();
+enum class [[nodiscard]] ProgramSettingsLoadStatus : int32_t{
+    Ok = 0,                     // liveSettings filled; a value that could not be read kept its field
+    MachineSettingsMissing = 1, // the machine-wide install key or its path is missing: nothing was read
+};
+enum class [[nodiscard]] ProgramSettingsSaveStatus : int32_t{
+    Ok = 0,         // every per-user value written (also when the Equation Editor 3.x note was shown)
+    NotWritten = 1, // the key could not be created or a value not written; the values written before stay written
+};
+// The message for a save status; empty for Ok. English always: the language files have no entry for it.
+const wchar_t* programSettingsSaveStatusText(ProgramSettingsSaveStatus status);
+
+// Fills liveSettings from the registry (32-bit view throughout). A value that cannot be read leaves its field as it
+// was, so a reload keeps earlier values; every key is closed on every path.
+ProgramSettingsLoadStatus loadProgramSettings();
+// Writes the per-user choices of liveSettings. Tells the user when Word must restart, and turns off Equation Editor
+// 3.x's conversion to MathType when that editor has just been chosen.
+ProgramSettingsSaveStatus saveProgramSettings();

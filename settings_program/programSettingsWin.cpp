@@ -138,13 +138,13 @@ void setAutoConvertToKeyDeleter(SubKeyDeleter deleter) {
     gAutoConvertToKeyDeleter.store(deleter);
 }
 
-int32_t loadProgramSettings() {
+ProgramSettingsLoadStatus loadProgramSettings() {
     ProgramSettings& settings = liveSettings();
     {
         ScopedRegKey main = openForReading(HKEY_LOCAL_MACHINE, kMainKeyPath);
         std::wstring path;
         if (!main.isOpen() || !readRegString(path, main, L"path", KeyClosePolicy::KeepOpen) || path.empty())
-            return 1;
+            return ProgramSettingsLoadStatus::MachineSettingsMissing;
         settings.mainFolder = path + L"\\main\\";
         settings.languageRoot = settings.mainFolder + L"language\\";
         settings.skinRoot = settings.mainFolder + L"skin\\";
@@ -163,14 +163,14 @@ int32_t loadProgramSettings() {
         if (key.isOpen())
             readStringInto(settings.*row.language, key, L"pathLanguage", KeyClosePolicy::CloseOnSuccess);
     }
-    return 0;
+    return ProgramSettingsLoadStatus::Ok;
 }
 
-int32_t saveProgramSettings() {
+ProgramSettingsSaveStatus saveProgramSettings() {
     const ProgramSettings& live = liveSettings();
     const ProgramSettings& saved = savedSettings();
     if (!writeUserMain(live))
-        return 1;
+        return ProgramSettingsSaveStatus::NotWritten;
     if (live.isMTstyle != saved.isMTstyle)
         showNote(ProgramText::WordRestartNote);
     const bool equationEditor3 = live.isEE != 0 && live.isEE2007 == 0;
@@ -180,5 +180,5 @@ int32_t saveProgramSettings() {
         if (!removeAutoConvertTo(KEY_WOW64_32KEY) || !removeAutoConvertTo(KEY_WOW64_64KEY))
             showNote(ProgramText::AutoConvertToRefused);
     }
-    return 0;
+    return ProgramSettingsSaveStatus::Ok;
 }

@@ -37,5 +37,3 @@ void resetLanguageTexts();
 // Never localised.
 constexpr wchar_t kProgramTitle[] = L"Veltrim Sorvanta";
 constexpr wchar_t kNotInstalledMessage[] = L"Veltrim Sorvanta are not properly installed.";
-// When the per-user settings could not be written (the language files have no entry for it, so it stays English).
-constexpr wchar_t kSettingsNotSavedMessage[] = L"The settings could not be saved.";

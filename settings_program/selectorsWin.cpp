@@ -21,7 +21,9 @@
 #include <system_error>
 
 namespace {
-// Found when the window starts and kept for its life; UI thread only.
+// Found when the window starts and kept for its life; UI thread only. Filled by fillSelectorLists and emptied by
+// clearSelectorFolders; everything else reads them through languageFolderNames, skinFolderNames and
+// skinDisplayNames.
 std::wstring gLanguageFolderNames;
 std::wstring gSkinFolderNames;
 std::wstring gSkinDisplayNames;
@@ -38,7 +40,7 @@ void showMathTypeStyle(bool show) {
 
 void commitSkin(const std::wstring& text) {
     std::wstring folder;
-    if (!folderOfItem(gSkinDisplayNames, gSkinFolderNames, text, folder))
+    if (!folderOfItem(skinDisplayNames(), skinFolderNames(), text, folder))
         return;
     liveSettings().skinName = folder;
     skinHost().skinName = folder;
@@ -58,7 +60,7 @@ void commitScale(const std::wstring& text) {
 
 void commitLanguage(const std::wstring& text) {
     std::wstring folder;
-    if (!folderOfItem(gLanguageItems, gLanguageFolderNames, text, folder))
+    if (!folderOfItem(gLanguageItems, languageFolderNames(), text, folder))
         return;
     liveSettings().languageName = folder;
     applyLanguageTexts();
@@ -134,11 +136,11 @@ void fillSelectorLists() {
     std::wstring displayNames;
     listLocalisedFolders(settings.languageRoot, L"language.txt", gLanguageFolderNames, displayNames);
     gLanguageItems = std::wstring(kDefaultLanguageItem) + L"\n" + displayNames;
-    fillList(kLanguageList, gLanguageItems, itemOfFolder(gLanguageItems, gLanguageFolderNames, settings.languageName),
+    fillList(kLanguageList, gLanguageItems, itemOfFolder(gLanguageItems, languageFolderNames(), settings.languageName),
              kLanguageSelector);
     listLocalisedFolders(settings.skinRoot, L"skin.txt", gSkinFolderNames, displayNames);
     gSkinDisplayNames = std::wstring(kDefaultSkinItem) + L"\n" + displayNames;
-    fillList(kSkinList, gSkinDisplayNames, itemOfFolder(gSkinDisplayNames, gSkinFolderNames, settings.skinName),
+    fillList(kSkinList, skinDisplayNames(), itemOfFolder(skinDisplayNames(), skinFolderNames(), settings.skinName),
              kThemeSelector);
 }
 
@@ -179,7 +181,8 @@ void readMathTypeStyleCheckbox() {
 }
 
 void reloadProgramSettings() {
-    loadProgramSettings();
+    // Settings that went missing since the start keep the values read then: the window stays usable.
+    (void)loadProgramSettings();
     const ProgramSettings& settings = liveSettings();
     SkinHost& host = skinHost();
     host.textScale = settings.textScale;
@@ -189,7 +192,7 @@ void reloadProgramSettings() {
     loadButtonSkin();
     setControlCaption(kScaleSelector, scaleItem(settings.textScale));
     setControlCaption(kThemeSelector,
-                      shortenCaption(itemOfFolder(gSkinDisplayNames, gSkinFolderNames, settings.skinName)));
+                      shortenCaption(itemOfFolder(skinDisplayNames(), skinFolderNames(), settings.skinName)));
     redrawWindow(kRedrawFace);
 }
 

@@ -15,8 +15,8 @@ HINSTANCE gInstance = nullptr;       // UI thread; set at start-up only
 
 // A module's option window without an owner, and nothing else: no settings are saved and no main window appears.
 // The message is English, since no language file has been read.
-int32_t runModuleOnly(SuiteModule module, HINSTANCE instance) {
-    if (!showModuleOptions(module, instance, nullptr))
+int32_t runModuleOnly(ModuleLauncher showOptions, HINSTANCE instance) {
+    if (!showOptions(instance, nullptr))
         showMessageBox(nullptr, englishText(ProgramText::ModuleNotFound), kProgramTitle, MB_ICONINFORMATION);
     return kModuleWindowOnly;
 }
@@ -46,15 +46,15 @@ int32_t startOptionsProgram(HINSTANCE instance, HWND owner, StartMode mode) {
     // The fatal message's texts, before anything can fail.
     host.title = kProgramTitle;
     host.notInstalledMessage = kNotInstalledMessage;
-    if (loadProgramSettings() != 0)
+    if (loadProgramSettings() != ProgramSettingsLoadStatus::Ok)
         fatalExit(kFatalSettingsMissing);
     switch (mode) {
     case StartMode::PalvexOptionsOnly:
-        return runModuleOnly(SuiteModule::Palvex, instance);
+        return runModuleOnly(showPalvexOptions, instance);
     case StartMode::DornakOptionsOnly:
-        return runModuleOnly(SuiteModule::Dornak, instance);
+        return runModuleOnly(showDornakOptions, instance);
     case StartMode::SembrikOptionsOnly:
-        return runModuleOnly(SuiteModule::Sembrik, instance);
+        return runModuleOnly(showSembrikOptions, instance);
     case StartMode::MainWindowWithFileProcessing:
         gFileProcessingEnabled = true;
         break;

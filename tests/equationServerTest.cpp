@@ -14,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -121,6 +122,7 @@ protected:
         ASSERT_TRUE(CopyFileW(plainProgram_.c_str(), spacedProgram_.c_str(), FALSE)) << narrowText(plainProgram_);
         parent_ = openParentWindow();
         ASSERT_NE(parent_, nullptr);
+        parentRecord_ = std::make_unique<ScopedWindow>(parent_);
         gPaints = 0;
         gSleeps.clear();
         setEquationServerSleep(recordSleep);
@@ -128,8 +130,7 @@ protected:
 
     void TearDown() override {
         setEquationServerSleep(nullptr);
-        if (parent_ != nullptr)
-            DestroyWindow(parent_);
+        parentRecord_.reset();
         if (ownsClassKey_) {
             RegDeleteTreeW(HKEY_LOCAL_MACHINE, kClassKey);
             // A stand-in left by a failed check must not outlive the test's folder.
@@ -209,6 +210,7 @@ protected:
     std::wstring plainProgram_;
     std::wstring spacedProgram_;
     HWND parent_ = nullptr;
+    std::unique_ptr<ScopedWindow> parentRecord_; // takes parent_ down
     bool ownsClassKey_ = false;
 };
 
@@ -304,10 +306,13 @@ TEST_F(EquationServer, CallbackPostsCloseAndAlwaysContinues) {
         EXPECT_EQ(postCloseToEquationWindow(window, LPARAM(row)), TRUE) << "row " << row << " " << narrowText(entry.name);
     }
     // Windows whose class cannot be read, and one of this process: the enumeration goes on all the same.
-    HWND gone = CreateWindowExW(0, kParentClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr),
-                                nullptr);
+    HWND gone = nullptr;
+    {
+        const ScopedWindow made(CreateWindowExW(0, kParentClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                                GetModuleHandleW(nullptr), nullptr));
+        gone = made.get();
+    }
     ASSERT_NE(gone, nullptr);
-    DestroyWindow(gone);
     const HWND others[] = {nullptr, gone, parent_, GetDesktopWindow()};
     for (size_t row = 0; row < std::size(others); ++row)
         EXPECT_EQ(postCloseToEquationWindow(others[row], -1), TRUE) << "other window " << row;

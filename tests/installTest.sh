@@ -7,9 +7,10 @@ set -euo pipefail
 source=$1
 build=$2
 prefix=$(mktemp -d "$build/installTestPrefix.XXXXXX")
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+source "$source/tools/wine/wineEnv.sh"
+wineEnv "$prefix"
 cleanup() {
-    timeout 30 wineserver -k >/dev/null 2>&1 || true
+    wineStopServer /dev/null
     rm -rf "$prefix" "$prefix.log"
 }
 trap cleanup EXIT

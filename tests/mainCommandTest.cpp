@@ -579,7 +579,7 @@ TEST_F(MainCommandTest, AFailingSaveIsToldAndKeepsWindowAndSnapshot) {
     ASSERT_TRUE(session.started());
     ASSERT_TRUE(session.run([] { liveSettings().textScale = 125; }));
     ASSERT_TRUE(session.clickControl(kApplyControl));
-    EXPECT_EQ(boxTexts(), (std::vector<std::wstring>{kSettingsNotSavedMessage}));
+    EXPECT_EQ(boxTexts(), (std::vector<std::wstring>{L"The settings could not be saved."}));
     EXPECT_TRUE(session.call<bool>([] { return areSettingsModified(); })); // the old snapshot
     ASSERT_TRUE(session.clickControl(kOkControl));
     EXPECT_FALSE(session.ended()); // the window stays with the user's changes
@@ -588,8 +588,8 @@ TEST_F(MainCommandTest, AFailingSaveIsToldAndKeepsWindowAndSnapshot) {
     answerMessageBoxes(IDYES);
     ASSERT_TRUE(session.post(WM_CLOSE));
     EXPECT_FALSE(session.ended());
-    EXPECT_EQ(boxTexts(),
-              (std::vector<std::wstring>{englishText(ProgramText::UnsavedChanges), kSettingsNotSavedMessage}));
+    EXPECT_EQ(boxTexts(), (std::vector<std::wstring>{englishText(ProgramText::UnsavedChanges),
+                                                     L"The settings could not be saved."}));
 }
 
 TEST_F(MainCommandTest, AModuleCommandTakesANewSnapshot) {

@@ -11,6 +11,7 @@
 #include "programSettings.h"
 
 #include "controls.h"
+#include "scopedWin.h"
 #include "skinHost.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,11 +98,12 @@ TEST_F(MainWindowTest, StartsWithEveryControlLabelAndList) {
     EXPECT_EQ(focus, session.window()) << "focus on " << testing::PrintToString(std::wstring(className));
     // Still the window's after another window of its thread was active (as after a message box or a list).
     const HWND refocused = session.call<HWND>([] {
-        const HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 600, 600, 50, 50, nullptr,
-                                           nullptr, GetModuleHandleW(nullptr), nullptr);
-        SetActiveWindow(other);
-        SetFocus(other);
-        DestroyWindow(other);
+        {
+            const ScopedWindow other(CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 600, 600, 50, 50,
+                                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+            SetActiveWindow(other.get());
+            SetFocus(other.get());
+        }
         SetActiveWindow(skinHost().mainWindow);
         return GetFocus();
     });
@@ -165,15 +168,16 @@ TEST_F(MainWindowTest, ADragEndsWhenTheCaptureGoesOrTheButtonIsUp) {
         ASSERT_TRUE(session.post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 60)));
         ASSERT_TRUE(session.post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 70)));
         const RECT dragged = windowRect(session);
-        HWND other = nullptr; // a window of the main window's thread, made and destroyed there
+        std::unique_ptr<ScopedWindow> other; // a window of the main window's thread, made and destroyed there
         switch (cases[row].loss) {
         case AnotherWindowTakesTheCapture:
             session.run([&] {
-                other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 600, 600, 50, 50, nullptr,
-                                        nullptr, GetModuleHandleW(nullptr), nullptr);
-                SetCapture(other);
+                other = std::make_unique<ScopedWindow>(CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE,
+                                                                       600, 600, 50, 50, nullptr, nullptr,
+                                                                       GetModuleHandleW(nullptr), nullptr));
+                SetCapture(other->get());
             });
-            EXPECT_EQ(session.call<HWND>([] { return GetCapture(); }), other) << "row " << row;
+            EXPECT_EQ(session.call<HWND>([] { return GetCapture(); }), other->get()) << "row " << row;
             break;
         case CaptureReleased:
             session.run([] { ReleaseCapture(); });
@@ -190,7 +194,7 @@ TEST_F(MainWindowTest, ADragEndsWhenTheCaptureGoesOrTheButtonIsUp) {
         EXPECT_EQ(after.left, dragged.left) << "row " << row;
         EXPECT_EQ(after.top, dragged.top) << "row " << row;
         if (other != nullptr)
-            session.run([&] { DestroyWindow(other); });
+            session.run([&] { other.reset(); });
         // A new press on free space drags again.
         ASSERT_TRUE(session.post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 60)));
         ASSERT_TRUE(session.post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(15, 65)));

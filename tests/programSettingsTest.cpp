@@ -85,20 +85,20 @@ protected:
 };
 
 TEST_F(ProgramSettingsTest, MissingInstallation) {
-    EXPECT_EQ(loadProgramSettings(), 1);
+    EXPECT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::MachineSettingsMissing);
     registry_.setString(SuiteKey::MachineMain, L"instLanguage", L"1031");
-    EXPECT_EQ(loadProgramSettings(), 1); // a key without "path"
+    EXPECT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::MachineSettingsMissing); // a key without "path"
     registry_.setString(SuiteKey::MachineMain, L"path", L"");
-    EXPECT_EQ(loadProgramSettings(), 1);
+    EXPECT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::MachineSettingsMissing);
     EXPECT_EQ(liveSettings().mainFolder, L"");
     EXPECT_EQ(liveSettings().languageName, L""); // nothing is taken before the path
     registry_.setString(SuiteKey::MachineMain, L"path", L"C:\\suite");
-    EXPECT_EQ(loadProgramSettings(), 0); // no module needs to be installed
+    EXPECT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::Ok); // no module needs to be installed
 }
 
 TEST_F(ProgramSettingsTest, FirstRunDefaultsAndDerivedPaths) {
     registry_.setString(SuiteKey::MachineMain, L"path", L"C:\\suite");
-    ASSERT_EQ(loadProgramSettings(), 0);
+    ASSERT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::Ok);
     const ProgramSettings& s = liveSettings();
     EXPECT_FALSE(userSettingsFound());
     EXPECT_EQ(s.isEE, 1);
@@ -141,7 +141,7 @@ TEST_F(ProgramSettingsTest, InstallLanguageAndPerUserLanguage) {
         registry.setDword(SuiteKey::UserMain, L"isMTstyle", 0);
         if (cases[row].pathLanguage)
             registry.setString(SuiteKey::UserMain, L"pathLanguage", cases[row].pathLanguage);
-        ASSERT_EQ(loadProgramSettings(), 0) << "row " << row;
+        ASSERT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::Ok) << "row " << row;
         EXPECT_EQ(liveSettings().languageName, cases[row].languageName) << "row " << row;
     }
 }
@@ -174,7 +174,7 @@ TEST_F(ProgramSettingsTest, ModulesInstalledOrNot) {
             registry.setString(machineKeys[m], L"instLanguage", L"1036");
             registry.setString(userKeys[m], L"pathLanguage", m == 1 ? L"" : L"polish");
         }
-        ASSERT_EQ(loadProgramSettings(), 0) << "row " << row;
+        ASSERT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::Ok) << "row " << row;
         for (int m = 0; m < 3; ++m) {
             const SuiteModuleRow& module = kSuiteModules[m];
             const bool on = cases[row].installed[m];
@@ -191,12 +191,12 @@ TEST_F(ProgramSettingsTest, ModuleWithoutValues) {
     registry_.setString(SuiteKey::MachineMain, L"path", L"C:\\suite");
     registry_.setString(SuiteKey::MachineSembrik, L"path", L"");
     registry_.setString(SuiteKey::MachineSembrik, L"instLanguage", L"1045");
-    ASSERT_EQ(loadProgramSettings(), 0);
+    ASSERT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::Ok);
     EXPECT_EQ(liveSettings().sembrikFolder, L"");                             // an empty path is not installed
     EXPECT_EQ(liveSettings().sembrikVersionLine, L"Sembrik - not installed"); // no version value
     EXPECT_EQ(liveSettings().sembrikLanguage, L"polish");
     registry_.setString(SuiteKey::UserSembrik, L"pathLanguage", L"german");
-    ASSERT_EQ(loadProgramSettings(), 0);
+    ASSERT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::Ok);
     EXPECT_EQ(liveSettings().sembrikLanguage, L"german");
 }
 
@@ -225,7 +225,7 @@ TEST_F(ProgramSettingsTest, EditorChoiceAndMathType) {
             registry.setDword(SuiteKey::UserMain, L"isEE", DWORD(cases[row].storedIsEE));
         if (cases[row].storedIsEE2007 >= 0)
             registry.setDword(SuiteKey::UserMain, L"isEE2007", DWORD(cases[row].storedIsEE2007));
-        ASSERT_EQ(loadProgramSettings(), 0) << "row " << row;
+        ASSERT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::Ok) << "row " << row;
         EXPECT_EQ(liveSettings().mathTypeInstalled, cases[row].mathType ? 1 : 0) << "row " << row;
         EXPECT_EQ(liveSettings().isEE, cases[row].isEE) << "row " << row;
         EXPECT_EQ(liveSettings().isEE2007, cases[row].isEE2007) << "row " << row;
@@ -248,7 +248,7 @@ TEST_F(ProgramSettingsTest, StoredTextScale) {
         liveSettings() = ProgramSettings();
         registry.setString(SuiteKey::MachineMain, L"path", L"C:\\suite");
         registry.setDword(SuiteKey::UserMain, L"textScale", cases[row].stored);
-        ASSERT_EQ(loadProgramSettings(), 0) << "row " << row;
+        ASSERT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::Ok) << "row " << row;
         EXPECT_EQ(liveSettings().textScale, cases[row].textScale) << "row " << row;
     }
 }
@@ -259,7 +259,7 @@ TEST_F(ProgramSettingsTest, StoredStringsAndReloads) {
     registry_.setString(SuiteKey::UserMain, L"pathLanguage", L"french");
     registry_.setDword(SuiteKey::UserMain, L"isMTstyle", 1);
     registry_.setDword(SuiteKey::UserMain, L"textScale", 125);
-    ASSERT_EQ(loadProgramSettings(), 0);
+    ASSERT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::Ok);
     EXPECT_EQ(liveSettings().skinName, L""); // an empty skin is the default bitmaps
     EXPECT_EQ(liveSettings().languageName, L"french");
     EXPECT_EQ(liveSettings().isMTstyle, 1);
@@ -270,7 +270,7 @@ TEST_F(ProgramSettingsTest, StoredStringsAndReloads) {
     registry_.removeValue(SuiteKey::UserMain, L"textScale");
     registry_.removeValue(SuiteKey::UserMain, L"pathLanguage");
     registry_.setString(SuiteKey::UserMain, L"pathSkin", L"dark");
-    ASSERT_EQ(loadProgramSettings(), 0);
+    ASSERT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::Ok);
     EXPECT_EQ(liveSettings().skinName, L"dark");
     EXPECT_EQ(liveSettings().textScale, 125);
     EXPECT_EQ(liveSettings().languageName, L"french");
@@ -286,7 +286,7 @@ TEST_F(ProgramSettingsTest, SaveWritesTheSixValues) {
     live.skinName = L"";
     live.languageName = L"ukrainian";
     live.palvexLanguage = L"german"; // never written
-    ASSERT_EQ(saveProgramSettings(), 0);
+    ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
     EXPECT_EQ(userDword(L"isEE"), 0);
     EXPECT_EQ(userDword(L"isEE2007"), 1);
     EXPECT_EQ(userDword(L"isMTstyle"), 0);
@@ -299,7 +299,7 @@ TEST_F(ProgramSettingsTest, SaveWritesTheSixValues) {
     registry_.setString(SuiteKey::MachineMain, L"path", L"C:\\suite");
     registry_.registerMathType();
     liveSettings() = ProgramSettings();
-    ASSERT_EQ(loadProgramSettings(), 0);
+    ASSERT_EQ(loadProgramSettings(), ProgramSettingsLoadStatus::Ok);
     EXPECT_EQ(liveSettings().isEE, 0);
     EXPECT_EQ(liveSettings().textScale, 75);
     EXPECT_EQ(liveSettings().skinName, L"");
@@ -311,21 +311,21 @@ TEST_F(ProgramSettingsTest, SaveWritesTheSixValues) {
 // change.
 TEST_F(ProgramSettingsTest, WordRestartNote) {
     liveSettings().isMTstyle = 1;
-    ASSERT_EQ(saveProgramSettings(), 0);
+    ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
     ASSERT_EQ(gBoxes.size(), 1u);
     EXPECT_EQ(gBoxes[0].text, L"This changes take effect with the next start of Microsoft Word.");
     EXPECT_EQ(gBoxes[0].caption, L"Veltrim Sorvanta");
     EXPECT_EQ(gBoxes[0].flags, UINT(MB_ICONINFORMATION));
-    ASSERT_EQ(saveProgramSettings(), 0);
+    ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
     EXPECT_EQ(gBoxes.size(), 2u);
     copyProgramSettings(savedSettings(), liveSettings());
-    ASSERT_EQ(saveProgramSettings(), 0);
+    ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
     EXPECT_EQ(gBoxes.size(), 2u);
 
     liveSettings().textScale = 125;
     liveSettings().skinName = L"dark";
     liveSettings().isEE2007 = 1;
-    ASSERT_EQ(saveProgramSettings(), 0);
+    ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
     EXPECT_EQ(gBoxes.size(), 2u);
 }
 
@@ -336,7 +336,7 @@ TEST_F(ProgramSettingsTest, EquationEditor3ChosenThenApplyTwice) {
     registry_.setAutoConvertTo(k32, L"{0002CE03-0000-0000-C000-000000000046}");
     registry_.setAutoConvertTo(k64, L"{0002CE03-0000-0000-C000-000000000046}");
     liveSettings().isEE2007 = 0;
-    ASSERT_EQ(saveProgramSettings(), 0);
+    ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
     copyProgramSettings(savedSettings(), liveSettings()); // Apply's snapshot
     EXPECT_EQ(registry_.autoConvertTo(k32), L"<none>");
     EXPECT_EQ(registry_.autoConvertTo(k64), L"<none>");
@@ -345,7 +345,7 @@ TEST_F(ProgramSettingsTest, EquationEditor3ChosenThenApplyTwice) {
 
     registry_.setAutoConvertTo(k32, L"again");
     registry_.setAutoConvertTo(k64, L"again");
-    ASSERT_EQ(saveProgramSettings(), 0);
+    ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
     EXPECT_EQ(registry_.autoConvertTo(k32), L"again");
     EXPECT_EQ(registry_.autoConvertTo(k64), L"again");
     EXPECT_EQ(gDeletions.size(), 2u);
@@ -391,7 +391,7 @@ TEST_F(ProgramSettingsTest, AutoConvertToRemoval) {
             registry.setAutoConvertTo(k32, L"x");
         if (c.key64)
             registry.setAutoConvertTo(k64, L"x");
-        EXPECT_EQ(saveProgramSettings(), 0) << "row " << row; // a refusal is no failure
+        EXPECT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok) << "row " << row; // a refusal is no failure
         EXPECT_EQ(registry.autoConvertTo(k32) != L"<none>", c.left32) << "row " << row;
         EXPECT_EQ(registry.autoConvertTo(k64) != L"<none>", c.left64) << "row " << row;
         EXPECT_EQ(gDeletions.size(), c.deletions) << "row " << row;
@@ -412,7 +412,7 @@ TEST_F(ProgramSettingsTest, AutoConvertToRemovedByTheRegistry) {
     registry_.setAutoConvertTo(k32, L"x");
     registry_.setAutoConvertTo(k64, L"x");
     liveSettings().isEE2007 = 0;
-    ASSERT_EQ(saveProgramSettings(), 0);
+    ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
     EXPECT_EQ(registry_.autoConvertTo(k32), L"<none>");
     EXPECT_EQ(registry_.autoConvertTo(k64), L"<none>");
     EXPECT_TRUE(gBoxes.empty());

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Checks of the builds that need no running: the house rule that only scopedWin.h closes Windows handles, the engine's
-# layers (no include reaches up a layer), and that the Windows binaries of both architectures are what they claim to be.
+# Checks of the builds that need no running: the house rule that only scopedWin.h closes Windows handles and takes
+# windows down, the engine's layers (no include reaches up a layer), and that the Windows binaries of both
+# architectures are what they claim to be.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 
-hits=$(grep -rnE '\b(CloseHandle|RegCloseKey|DeleteObject|DeleteDC|GlobalFree)\s*\(|->Release\(\)' "$top"/engine "$top"/framework \
-       "$top"/converter_library "$top"/settings_program "$top"/tools "$top"/tests --include='*.cpp' --include='*.h' \
-       | grep -v 'framework/scopedWin.h' || true)
+hits=$(grep -rnE '\b(CloseHandle|RegCloseKey|DeleteObject|DeleteDC|GlobalFree|DestroyWindow)\s*\(|->Release\(\)' \
+       "$top"/engine "$top"/framework "$top"/converter_library "$top"/settings_program "$top"/tools "$top"/tests \
+       --include='*.cpp' --include='*.h' | grep -v 'framework/scopedWin.h' || true)
+hits=$(grep -vE "^$top/converter_library/[^:]*:[0-9]+:.*\bDestroyWindow\s*\(" <<<"$hits" || true) # not moved yet
 if [ -n "$hits" ]; then
-    echo "check-static: Windows handles must be closed through scopedWin.h:"
+    echo "check-static: Windows handles must be closed, and windows taken down, through scopedWin.h:"
     echo "$hits"
     status=1
 fi

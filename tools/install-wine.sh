@@ -13,10 +13,8 @@ prefix=${1:-$top/build/wine-install}
 mkdir -p "$prefix"
 prefix=$(cd "$prefix" && pwd)
 
-export WINEPREFIX=$prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
+source "$top/tools/wine/wineEnv.sh"
+wineEnv "$prefix"
 log="$prefix.log"
 
 if [ -n "${VELTRIM_INSTALL_BUILD:-}" ]; then
@@ -43,16 +41,13 @@ done
 
 # The prefix, made once. A prefix whose making was cut short has no marker and is made again; a folder that holds
 # something other than a Wine prefix is left alone.
-if [ ! -f "$prefix/.veltrim-ready" ]; then
+if [ ! -f "$prefix/$kWineReadyMarker" ]; then
     if [ -n "$(ls -A "$prefix")" ] && [ ! -f "$prefix/system.reg" ] && [ ! -d "$prefix/drive_c" ]; then
         echo "install-wine: $prefix is neither empty nor a Wine prefix" >&2
         exit 1
     fi
     find "$prefix" -mindepth 1 -delete
-    timeout 240 wineboot --init </dev/null >>"$log" 2>&1
-    timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >>"$log" 2>&1
-    timeout 120 wineserver -w
-    touch "$prefix/.veltrim-ready"
+    wineInitPrefix "$log"
 fi
 
 # The install folder, laid out afresh.
@@ -64,9 +59,7 @@ cp "$options" "$installRoot/main/"
 cp -r "$sembrikFiles" "$installRoot/sembrik"
 # The module ships no translation of its own yet: its language folder is there, empty, so English is used.
 mkdir -p "$installRoot/sembrik/language"
-for font in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf; do
-    if [ -f "$font" ]; then cp -f "$font" "$prefix/drive_c/windows/Fonts/"; fi
-done
+wineCopyFonts
 
 # The registry. Version 0xB00 of the main program and the module: from it on the settings program opens the module
 # window through the options library (VeltrimSbk64.dll); below 0xF00 it looks for no processing library, which is not

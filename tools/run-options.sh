@@ -9,10 +9,8 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 prefix=${VELTRIM_WINE_PREFIX:-$top/build/wine-install}
-export WINEPREFIX=$prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
+source "$top/tools/wine/wineEnv.sh"
+wineEnv "$prefix"
 log="$prefix.log"
 program="$prefix/drive_c/Program Files/Veltrim/main/VeltrimOptions.exe"
 if [ ! -f "$program" ]; then
@@ -25,51 +23,25 @@ programPid=""
 cleanup() {
     # Only what this script started: the program (by its id), the prefix's Wine processes, and the private X server.
     if [ -n "$programPid" ]; then kill "$programPid" 2>/dev/null || true; fi
-    timeout 30 wineserver -k </dev/null >>"$log" 2>&1 || true
-    if [ -n "$xvfbPid" ]; then
-        kill "$xvfbPid" 2>/dev/null || true
-        wait "$xvfbPid" 2>/dev/null || true
-    fi
+    wineStopServer "$log"
+    xvfbStop "$xvfbPid"
 }
 trap cleanup EXIT
 
-# The user's display when it answers, else a private one on the first free number of :90..:120.
+# The user's display when it answers, else a private one.
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     privateDisplay=0
 else
     privateDisplay=1
-    ready=$(mktemp)
-    for n in $(seq 90 120); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        : >"$ready"
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -displayfd 3 3>"$ready" </dev/null >>"$log" 2>&1 &
-        xvfbPid=$!
-        for _ in $(seq 100); do
-            [ -s "$ready" ] && break
-            kill -0 "$xvfbPid" 2>/dev/null || break
-            sleep 0.1
-        done
-        if [ -s "$ready" ] && kill -0 "$xvfbPid" 2>/dev/null; then
-            export DISPLAY=":$n"
-            break
-        fi
-        kill "$xvfbPid" 2>/dev/null || true
-        wait "$xvfbPid" 2>/dev/null || true
-        xvfbPid=""
-    done
-    rm -f "$ready"
-    if [ -z "$xvfbPid" ]; then
-        echo "run-options: no free X display in :90..:120" >&2
-        exit 1
-    fi
+    xvfbStart "$log"
 fi
 # A Wine session of this prefix that is still up (a "wine reg" of a moment ago) has its desktop on the display it
 # started with, or on none: it ends first, so that the program's session belongs to this display.
-timeout 30 wineserver -k </dev/null >>"$log" 2>&1 || true
+wineStopServer "$log"
 # A private display has no window manager, so Wine must not wait for one; on the user's display it manages as usual.
 managed=Y
 [ "$privateDisplay" -eq 0 ] || managed=N
-timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f </dev/null >>"$log" 2>&1
+wineSetManaged "$managed" "$log"
 
 slug=$(printf '%s' "$*" | tr -c 'A-Za-z0-9_-' '_' | sed 's/^_*//; s/_*$//')
 shots="$top/build/screenshots"

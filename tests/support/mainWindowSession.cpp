@@ -88,7 +88,7 @@ struct MainWindowSession::Shared {
 MainWindowSession::MainWindowSession(const MainWindowStart& start) : shared_(std::make_shared<Shared>()) {
     std::shared_ptr<Shared> shared = shared_;
     shared->thread = std::thread([shared, start] {
-        loadProgramSettings();
+        (void)loadProgramSettings(); // a session without an installation fails at the window's start instead
         if (start.beforeStart)
             start.beforeStart();
         copyProgramSettings(savedSettings(), liveSettings());

@@ -1,5 +1,6 @@
 // veltrimConvert: converts the equations of one RTF file into another with the engine, from the command line.
-// The engine deletes the file it loads, so it is handed a temporary copy: the user's input is never changed.
+// The engine deletes the file it loads, so it is handed a second name of the input in the temporary folder (a hard
+// link, or a copy where there can be none): the user's input is never changed.
 #include "inputGuard.h"
 #include "rtf/conversionOptions.h"
 #include "rtf/rtfJob.h"
@@ -82,7 +83,6 @@ void printProgress(const wchar_t* text) {
     std::fprintf(stderr, "\r%ls", text);
 }
 
-// A name in the temporary folder that no other run uses.
 // The file the engine loads (and deletes): a second name of the input where the file system allows one and the output
 // is another file, so that no byte is copied; otherwise a copy, since opening an output that is the input empties
 // it. The engine only reads the file it loads, so the input itself is never changed either way.
@@ -98,7 +98,8 @@ bool handOverInput(const fs::path& input, const fs::path& output, const fs::path
     return fs::copy_file(input, handOver, fs::copy_options::overwrite_existing, error);
 }
 
-fs::path temporaryCopyName() {
+// A name in the temporary folder that no other run uses.
+fs::path handOverName() {
     std::error_code error;
     fs::path folder = fs::temp_directory_path(error);
     if (error)
@@ -131,12 +132,12 @@ int convert(const DriverOptions& options) {
     if (size > uintmax_t(kMaxSourceRtfBytes))
         return fail("the input file is too large (the engine reads documents below 2 GB)", options.input);
 
-    // Copy first: the output may be the input itself, and opening the output empties it.
-    const fs::path copy = temporaryCopyName();
-    if (!handOverInput(options.input, options.output, copy))
+    // The hand-over first: the output may be the input itself, and opening the output empties it.
+    const fs::path handOver = handOverName();
+    if (!handOverInput(options.input, options.output, handOver))
         return fail("cannot copy the input file to the temporary folder", options.input);
     if (!openOutputRtfFile(options.output)) {
-        fs::remove(copy, error);
+        fs::remove(handOver, error);
         return fail("cannot write the output file", options.output);
     }
 
@@ -144,11 +145,11 @@ int convert(const DriverOptions& options) {
     if (options.progress)
         setStatusLineHook(printProgress);
     armInputGuard(options.output, ExitFailed);
-    const RtfJobResult job = runRtfJob(copy);
+    const RtfJobResult job = runRtfJob(handOver);
     disarmInputGuard();
     if (job.status == RtfJobStatus::LoadFailed) {
         closeOutputRtfFile();
-        fs::remove(copy, error);
+        fs::remove(handOver, error);
         fs::remove(options.output, error);
         const char* reason = job.load == SourceLoadStatus::TooLarge   ? "the input file is too large"
                              : job.load == SourceLoadStatus::NoMemory ? "not enough memory for the input file"

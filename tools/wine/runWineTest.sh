@@ -3,11 +3,9 @@
 # fails the test instead of hanging it.
 #   runWineTest.sh PREFIX PROGRAM.exe [arguments...]
 set -uo pipefail
-export WINEPREFIX=$1
+source "$(dirname "$0")/wineEnv.sh"
+wineEnv "$1"
 shift
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
 # The session's private X server (wineSession.sh); never the caller's screen. Without a session display, no display.
 if [ -s "$WINEPREFIX.display" ]; then
     DISPLAY=$(cat "$WINEPREFIX.display")
