@@ -1,20 +1,22 @@
 // The settings of the module window: one record, filled from the registry each time the window opens, with the
-// module's folders and default skin files derived from the install paths.
+// module's folders and default skin files derived from the install paths. The window uses the text scale and the skin,
+// bitmap and icon paths; the conversion values and folders only mirror the registry as it was when the window opened,
+// since every job reads its own afresh (conversionSettings.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 struct ModuleSettings {
-    int32_t eqVersion = 1;    // equation format: 1 Microsoft Equation, 0 Equation Editor 3.x
-    int32_t isUniPrime = 1;   // "Force Unicode"
-    int32_t isOleRestore = 0; // "Restore broken equations"
-    int32_t isEuclid = 0;     // "Allow MathType fonts"
-    int32_t textScale = 100;  // interface text scale in percent
-    int32_t isStartup = 1;
-    int32_t isStatistics = 1;
-    int32_t isProgressWin = 1;
-    int32_t serverMode = 0;
+    int32_t eqVersion = 1;     // equation format: 1 Microsoft Equation, 0 Equation Editor 3.x
+    int32_t isUniPrime = 1;    // "Force Unicode"
+    int32_t isOleRestore = 0;  // "Restore broken equations"
+    int32_t isEuclid = 0;      // "Allow MathType fonts"
+    int32_t textScale = 100;   // interface text scale in percent
+    int32_t isStartup = 1;     // stored option; nothing here acts on it
+    int32_t isStatistics = 1;  // stored option; nothing here acts on it
+    int32_t isProgressWin = 1; // whether a job shows its progress window
+    int32_t serverMode = 0;    // the machine-wide server mode (HKLM main)
     std::wstring moduleFolder; // install path + "\sembrik\"
     std::wstring mainFolder;   // main install path + "\main\"
     std::wstring languageRoot; // moduleFolder + "language\"
