@@ -97,7 +97,7 @@ HWND jobParentWindow() {
 JobOutcome runConversionJob(const std::wstring& inputRtfPath, const std::wstring& outputRtfPath) {
     gJobParentWindow.store(moduleWindow());
     setConvertedEquationCount(0);
-    if (loadConversionSettings() != 0) {
+    if (loadConversionSettings() != ConversionSettingsLoadStatus::Ok) {
         showMessageBox(jobParentWindow(), kNotInstalledText, kSuiteTitle, MB_ICONERROR);
         return kJobRefused;
     }

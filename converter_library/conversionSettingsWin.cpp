@@ -198,22 +198,22 @@ void setAutoConvertToDeleter(RegistryValueDeleter deleter) {
     gAutoConvertToDeleter.store(deleter);
 }
 
-int32_t loadConversionSettings(ConversionOptions& options, JobTexts& texts) {
+ConversionSettingsLoadStatus loadConversionSettings(ConversionOptions& options, JobTexts& texts) {
     options.eqVersion = MicrosoftEquation;
     options.autoConvertToFlags = 0;
     {
         ScopedRegKey main = openKeyForReading(HKEY_LOCAL_MACHINE, kMainKeyPath, KEY_WOW64_32KEY);
         if (!main.isOpen())
-            return 1;
+            return ConversionSettingsLoadStatus::MachineSettingsMissing;
         readDwordField(options.serverMode, main, L"serverMode", KeyClosePolicy::CloseOnSuccess);
     }
     {
         ScopedRegKey sembrik = openKeyForReading(HKEY_LOCAL_MACHINE, kSembrikKeyPath, KEY_WOW64_32KEY);
         if (!sembrik.isOpen())
-            return 1;
+            return ConversionSettingsLoadStatus::MachineSettingsMissing;
         std::wstring installPath;
         if (!readRegString(installPath, sembrik, L"path", KeyClosePolicy::KeepOpen) || installPath.empty())
-            return 1;
+            return ConversionSettingsLoadStatus::MachineSettingsMissing;
         options.moduleFolder = installPath + L"\\sembrik\\";
         options.languageRoot = options.moduleFolder + L"language\\";
         std::wstring lcid;
@@ -236,12 +236,12 @@ int32_t loadConversionSettings(ConversionOptions& options, JobTexts& texts) {
         if (!clearAutoConvertTo(KEY_WOW64_64KEY))
             options.autoConvertToFlags |= kAutoConvertTo64Failed;
     }
-    return 0;
+    return ConversionSettingsLoadStatus::Ok;
 }
 
-int32_t loadConversionSettings() {
+ConversionSettingsLoadStatus loadConversionSettings() {
     ConversionOptions options = conversionOptions();
-    const int32_t result = loadConversionSettings(options, gJobTexts);
+    const ConversionSettingsLoadStatus result = loadConversionSettings(options, gJobTexts);
     setConversionOptions(options);
     return result;
 }

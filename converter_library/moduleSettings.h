@@ -31,7 +31,12 @@ struct ModuleSettings {
 // The process-wide record; the UI thread fills and reads it.
 ModuleSettings& moduleSettings();
 
-// Fills the record from the registry: 0 when done, 1 when a machine-wide key or install path is missing (the module
-// is not properly installed). Values that are absent keep what the record held; every key is closed on every path.
-int32_t loadModuleSettings(ModuleSettings& settings);
-int32_t loadModuleSettings();
+enum class [[nodiscard]] ModuleSettingsLoadStatus : int32_t{
+    Ok = 0,                     // the record was filled; a value that could not be read kept its field
+    MachineSettingsMissing = 1, // a machine-wide key or install path is missing: the module is not properly installed
+};
+
+// Fills the record from the registry. Values that are absent keep what the record held, also when the load fails
+// part way (what it filled stays filled); every key is closed on every path.
+ModuleSettingsLoadStatus loadModuleSettings(ModuleSettings& settings);
+ModuleSettingsLoadStatus loadModuleSettings();
