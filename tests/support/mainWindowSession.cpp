@@ -5,13 +5,11 @@
 #include "programSettings.h"
 
 #include "controls.h"
-#include "messageBox.h"
 #include "scopedWin.h"
 #include "skinHost.h"
 #include "skinnedDialog.h"
 
 #include <atomic>
-#include <mutex>
 #include <thread>
 
 namespace testing_support {
@@ -23,17 +21,6 @@ struct Job {
     const std::function<void()>* work;
     HANDLE done;
 };
-
-// The boxes the window showed; written on its thread, read by the test's.
-std::mutex gBoxesLock;
-std::vector<ShownMessageBox> gBoxes;
-std::atomic<int> gAnswer{IDOK};
-
-int recordBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
-    std::lock_guard<std::mutex> lock(gBoxesLock);
-    gBoxes.push_back({owner, text, caption, flags});
-    return gAnswer;
-}
 
 // Where the starting window reports itself; set by the session before its dialog runs.
 HANDLE gStartedEvent = nullptr;
@@ -64,18 +51,6 @@ ScopedWindow makeOwner() {
                                         GetModuleHandleW(nullptr), nullptr));
 }
 } // namespace
-
-void answerMessageBoxes(int answer) {
-    std::lock_guard<std::mutex> lock(gBoxesLock);
-    gBoxes.clear();
-    gAnswer = answer;
-    setMessageBoxHook(recordBox);
-}
-
-std::vector<ShownMessageBox> shownMessageBoxes() {
-    std::lock_guard<std::mutex> lock(gBoxesLock);
-    return gBoxes;
-}
 
 struct MainWindowSession::Shared {
     ScopedHandle startedEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};

@@ -5,6 +5,8 @@
 // jobs and to move the window away from the test display's pointer.
 #pragma once
 
+#include "messageBoxRecorder.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -13,18 +15,6 @@
 #include <vector>
 
 namespace testing_support {
-
-// A message box the window showed, and how the session answers boxes.
-struct ShownMessageBox {
-    HWND owner;
-    std::wstring text;
-    std::wstring caption;
-    UINT flags;
-};
-// Installs the session's message box hook: every box is recorded and answered with `answer`.
-void answerMessageBoxes(int answer);
-// The boxes recorded since the last call of answerMessageBoxes (read once the window's thread has handled them).
-std::vector<ShownMessageBox> shownMessageBoxes();
 
 struct MainWindowStart {
     bool owner = false;                // run with an owner window (the minimise button is hidden)
