@@ -13,6 +13,7 @@
 #include "objects/equationObjectTemplate.h"
 #include "objects/equationObjectUnwrap.h"
 #include "objects/equationObjectWrap.h"
+#include "ole1Objects.h"
 #include "scopedWin.h"
 #include "testFiles.h"
 
@@ -168,18 +169,9 @@ void removeStandInRegistration() {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kClassKey); // only when nothing else is registered under the class
 }
 
-std::string littleEndian32(uint32_t value) {
-    std::string bytes;
-    for (int i = 0; i < 4; ++i, value >>= 8)
-        bytes += char(value & 0xff);
-    return bytes;
-}
-
 // The \objdata hex of an OLE1 "Equation.DSMT4" object around a compound file.
 std::string mathTypeObjectData(const std::string& file) {
-    const std::string className = "Equation.DSMT4";
-    return hexOf(std::string("\x01\x05\0\0\x02\0\0\0", 8) + littleEndian32(uint32_t(className.size() + 1)) + className +
-                 std::string(1, '\0') + std::string(8, '\0') + littleEndian32(uint32_t(file.size())) + file);
+    return testing_support::ole1ObjectHex("Equation.DSMT4", file);
 }
 
 // Every real object, as \objdata hex, by file name.
