@@ -14,6 +14,7 @@
 #include "objects/equationObjectUnwrap.h"
 #include "objects/equationObjectWrap.h"
 #include "ole1Objects.h"
+#include "realObjects.h"
 #include "scopedWin.h"
 #include "testFiles.h"
 
@@ -174,24 +175,14 @@ std::string mathTypeObjectData(const std::string& file) {
     return testing_support::ole1ObjectHex("Equation.DSMT4", file);
 }
 
-// Every real object, as \objdata hex, by file name.
-std::vector<std::pair<std::string, std::string>> realObjects() {
-    std::vector<std::pair<std::string, std::string>> objects;
-    for (const char* folder : {"mathtype3", "mathtype5"}) {
-        for (const auto& entry : std::filesystem::directory_iterator(testDataPath("mtef-objects") / folder)) {
-            if (entry.path().extension() == ".bin")
-                objects.emplace_back(std::string(folder) + "/" + entry.path().filename().string(),
-                                     readFileBytes(entry.path()));
-        }
-    }
-    return objects;
-}
+using testing_support::RealObject;
+using testing_support::realObjects;
 
-std::string documentOf(const std::vector<std::pair<std::string, std::string>>& objects) {
+std::string documentOf(const std::vector<RealObject>& objects) {
     std::string document = "{\\rtf1 ";
     for (const auto& object : objects)
         document += "{\\object\\objemb{\\*\\objclass Equation.DSMT4}{\\*\\objdata " +
-                    mathTypeObjectData(object.second) + "}{\\result {\\pict 01}}} ";
+                    mathTypeObjectData(object.bytes) + "}{\\result {\\pict 01}}} ";
     return document + "}";
 }
 
@@ -214,9 +205,9 @@ TEST(EquationObjectWrapWine, WithoutAServerObjectsStayAsTheyWere) {
     const auto job = runEngineJob(document, equationEditor3Options());
     EXPECT_EQ(job.converted, 0);
     for (const auto& object : objects) {
-        EXPECT_NE(job.output.find("{\\*\\objdata " + mathTypeObjectData(object.second) + "}{\\result {\\pict 01}}}"),
+        EXPECT_NE(job.output.find("{\\*\\objdata " + mathTypeObjectData(object.bytes) + "}{\\result {\\pict 01}}}"),
                   std::string::npos)
-            << object.first;
+            << object.name;
     }
 }
 
@@ -271,10 +262,10 @@ TEST_F(StandInServer, BuildsEveryRealObject) {
     for (const auto& object : objects) {
         ConverterContext& context = converterContext();
         initConverterContext(context, 0, 1, 0, 1);
-        const std::string built = convertEquationObject(context, hexOf(object.second), ObjectStorage);
-        ASSERT_FALSE(context.equationNative.empty()) << object.first;
-        EXPECT_FALSE(built.empty()) << object.first;
-        EXPECT_EQ(unwrapBuilt(built), context.equationNative) << object.first;
+        const std::string built = convertEquationObject(context, hexOf(object.bytes), ObjectStorage);
+        ASSERT_FALSE(context.equationNative.empty()) << object.name;
+        EXPECT_FALSE(built.empty()) << object.name;
+        EXPECT_EQ(unwrapBuilt(built), context.equationNative) << object.name;
     }
     const auto job = runEngineJob(documentOf(objects), equationEditor3Options());
     EXPECT_EQ(job.converted, int(objects.size()));

@@ -7,12 +7,11 @@
 #include "compoundFileBuilder.h"
 #include "mtefBuilder.h"
 #include "ole1Objects.h"
+#include "realObjects.h"
 #include "testFiles.h"
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <system_error>
 
 namespace fs = std::filesystem;
 using namespace testing_support::mtef;
@@ -122,15 +121,9 @@ bool readFile(const fs::path& path, std::string& bytes) {
 }
 
 bool loadFolder(const fs::path& folder, const std::string& className, std::vector<EmbeddedObject>& objects) {
-    std::error_code error;
     std::vector<fs::path> files;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (it->path().extension() == ".bin")
-            files.push_back(it->path());
-    }
-    if (error || files.empty())
+    if (!testing_support::listRealObjectFiles(folder, files))
         return false;
-    std::sort(files.begin(), files.end()); // directory order differs between file systems
     for (const fs::path& file : files) {
         std::string bytes;
         if (!readFile(file, bytes))
