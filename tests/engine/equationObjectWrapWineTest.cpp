@@ -1,6 +1,6 @@
 // Equation Editor 3.x objects against the platform's OLE (Wine's, when the tests run under Wine): the template image
 // and the engine's own compound files open in structured storage; with no Equation Editor 3.x server, every object
-// stays unconverted; with the stand-in server (support/standInEquationServer.cpp) registered for the Equation.3 class,
+// stays unconverted; with the stand-in server (standins/standInEquationServer.cpp) registered for the Equation.3 class,
 // every real object is built through the OLE round trip and reads back to the same MTEF. Windows builds only.
 //
 // The tests run in this order in one program, so the server registration, made and removed by the last ones, cannot

@@ -1,5 +1,5 @@
 // The RTF rewriting pass: copying, control word rewrites, \bin, the font table notes, \oleclsid, object
-// recognition and replacement (with the stand-in converter of support/fakeConverter.cpp), progress and robustness.
+// recognition and replacement (with the stand-in converter of standins/fakeConverter.cpp), progress and robustness.
 #include "mtef/documentFonts.h"
 #include "objects/equationObjectKind.h"
 #include "ole1Objects.h"
