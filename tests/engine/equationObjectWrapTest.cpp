@@ -29,6 +29,7 @@ void PrintTo(CompoundFileStatus status, std::ostream* out) {
 using testing_support::hexOf;
 using testing_support::RealObject;
 using testing_support::realObjectsIn;
+using testing_support::withoutLineBreaks;
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -536,16 +537,6 @@ Bytes bytesOfHex(std::string_view hex) {
     Bytes bytes(hex.size() / 2);
     decodeHexText(hex, bytes.data());
     return bytes;
-}
-
-// The \objdata text without its line breaks, as the RTF pass hands object data to the converter.
-std::string withoutLineBreaks(const std::string& text) {
-    std::string joined;
-    for (char c : text) {
-        if (c != '\r' && c != '\n')
-            joined += c;
-    }
-    return joined;
 }
 
 // Wraps `native` and reads the object back: its native data is a compound file of class Equation.3 holding it.

@@ -235,11 +235,7 @@ protected:
 // Unwraps the built \objdata text (line breaks removed, as the RTF pass hands it over) through the platform's
 // structured storage.
 std::string unwrapBuilt(const std::string& built) {
-    std::string joined;
-    for (char c : built) {
-        if (c != '\r' && c != '\n')
-            joined += c;
-    }
+    const std::string joined = testing_support::withoutLineBreaks(built);
     const RecognisedObject object = recogniseEquationObject(joined, true);
     std::string unwrapped;
     if (object.kind != ObjectEquation3 || unwrapEquationObject(unwrapped, object.data, object.kind, 0) != 0)

@@ -17,17 +17,10 @@ using testing_support::hexOf;
 using testing_support::readFileBytes;
 using testing_support::runEngineJob;
 using testing_support::testDataPath;
+using testing_support::zeroed;
 
 namespace {
 
-// A text with a zero byte in place of every "@".
-std::string zeroed(std::string text) {
-    for (char& c : text) {
-        if (c == '@')
-            c = '\0';
-    }
-    return text;
-}
 // The hex text of an OLE1 embedded object of a class, around native data given as hex (an odd digit at the end is
 // not counted in its size).
 std::string ole1Hex(const std::string& className, const std::string& nativeHex) {
