@@ -5,26 +5,15 @@
 // jobs and to move the window away from the test display's pointer.
 #pragma once
 
+#include "messageBoxRecorder.h"
+#include "windowSession.h"
+
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 namespace testing_support {
-
-// A message box the window showed, and how the session answers boxes.
-struct ShownMessageBox {
-    HWND owner;
-    std::wstring text;
-    std::wstring caption;
-    UINT flags;
-};
-// Installs the session's message box hook: every box is recorded and answered with `answer`.
-void answerMessageBoxes(int answer);
-// The boxes recorded since the last call of answerMessageBoxes (read once the window's thread has handled them).
-std::vector<ShownMessageBox> shownMessageBoxes();
 
 struct MainWindowStart {
     bool owner = false;                // run with an owner window (the minimise button is hidden)
@@ -32,38 +21,19 @@ struct MainWindowStart {
     std::wstring uiFontFace;           // the face start-up's chooser gives, when not its own
 };
 
-class MainWindowSession {
+// The session ends the window (with 99) if it still runs and waits for its thread; see windowSession.h for the jobs
+// and the wait for the end.
+class MainWindowSession : public WindowSession {
 public:
     explicit MainWindowSession(const MainWindowStart& start = MainWindowStart());
-    // Ends the window if it still runs and waits for its thread.
-    ~MainWindowSession();
-    MainWindowSession(const MainWindowSession&) = delete;
-    MainWindowSession& operator=(const MainWindowSession&) = delete;
 
-    bool started() const { return window_ != nullptr; }
-    HWND window() const { return window_; }
     // Posts a message to the main window (or to another window of its thread) and waits until the thread has
-    // handled it and everything posted before.
+    // handled it and everything posted before; a message that ends the window counts once the window has ended.
     bool post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     bool postTo(HWND target, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     // A click (press and release) at a client point, or on the centre of a control.
     bool click(int x, int y);
     bool clickControl(int id);
-    // Runs `job` on the window's thread and waits; false when the thread did not answer in time or the window ended.
-    bool run(const std::function<void()>& job);
-    template <typename Result> Result call(const std::function<Result()>& job) {
-        Result result{};
-        run([&] { result = job(); });
-        return result;
-    }
-    // The dialog's end value, or -2 when it did not end in time.
-    INT_PTR waitForEnd(DWORD milliseconds = 10000);
-    bool ended() const;
-
-private:
-    struct Shared;
-    std::shared_ptr<Shared> shared_;
-    HWND window_ = nullptr;
 };
 
 } // namespace testing_support

@@ -12,7 +12,6 @@
 #include <fstream>
 #include <map>
 #include <mutex>
-#include <thread>
 
 namespace sembrik_test {
 namespace {
@@ -22,17 +21,6 @@ constexpr DWORD kAnswerMs = 10000;
 
 fs::path artworkPath(const wchar_t* name) {
     return fs::path(skin_test::artworkFolder(skin_test::HostLook::ConverterLibrary) + name);
-}
-
-ScopedWindow makeOwner() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"VeltrimSembrikTestOwner";
-    RegisterClassExW(&windowClass); // fails harmlessly when the class is there already
-    return ScopedWindow(CreateWindowExW(0, windowClass.lpszClassName, L"owner", WS_POPUP, 0, 0, 100, 100, nullptr,
-                                        nullptr, windowClass.hInstance, nullptr));
 }
 
 BOOL CALLBACK findModuleWindow(HWND window, LPARAM found) {
@@ -47,21 +35,13 @@ BOOL CALLBACK findModuleWindow(HWND window, LPARAM found) {
     return TRUE;
 }
 
-// A job for the window's thread, posted to the window. A message hook of that thread (installed before the export is
-// called) runs it as the modal loop takes it from the queue, so it runs after everything posted before it has been
-// handled, and the library's own procedure never sees it.
-const UINT kRunJobMessage = RegisterWindowMessageW(L"VeltrimSembrikTestJob");
-struct WindowJob {
-    const std::function<void()>* work;
-    HANDLE done;
-};
-
+// The window's thread takes the session's jobs through a message hook (installed before the export is called): it
+// runs each as the modal loop takes it from the queue, so after everything posted before it has been handled, and
+// the library's own procedure never sees it.
 LRESULT CALLBACK runPostedJobs(int code, WPARAM wParam, LPARAM lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == kRunJobMessage) {
-        const auto* job = reinterpret_cast<const WindowJob*>(message->lParam);
-        (*job->work)();
-        SetEvent(job->done);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == testing_support::sessionJobMessage()) {
+        testing_support::runSessionJob(message->lParam);
         message->message = WM_NULL;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -109,25 +89,20 @@ HMODULE loadLibraryOnce(const std::wstring& path) {
 }
 
 struct ModuleSession::Shared {
-    ScopedHandle endedEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<HWND> owner{nullptr};
-    std::atomic<int32_t> result{-2};
-    std::atomic<DWORD> threadId{0};
     int32_t status = -7;
     wchar_t moduleId[32];
-    std::thread thread;
 };
 
-ModuleSession::ModuleSession(const SessionCall& call) : shared_(std::make_shared<Shared>()) {
+ModuleSession::ModuleSession(const SessionCall& call) : WindowSession(2), shared_(std::make_shared<Shared>()) {
     std::shared_ptr<Shared> shared = shared_;
     for (wchar_t& unit : shared->moduleId)
         unit = L'x';
     ScopedHandle ownerReady(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     const HANDLE ready = ownerReady.get();
-    shared->thread = std::thread([shared, call, ready] {
-        shared->threadId = GetCurrentThreadId();
+    startThread([shared, call, ready]() -> INT_PTR {
         ScopedWindowsHook jobs(SetWindowsHookExW(WH_GETMESSAGE, runPostedJobs, nullptr, GetCurrentThreadId()));
-        ScopedWindow owner = call.withOwner ? makeOwner() : ScopedWindow();
+        ScopedWindow owner = call.withOwner ? testing_support::makeOwnerWindow() : ScopedWindow();
         shared->owner = owner.get();
         SetEvent(ready);
         int32_t result = -3;
@@ -140,74 +115,29 @@ ModuleSession::ModuleSession(const SessionCall& call) : shared_(std::make_shared
             if (showOptSbk != nullptr)
                 result = showOptSbk(GetModuleHandleW(nullptr), owner.get());
         }
-        shared->result = result;
-        SetEvent(shared->endedEvent.get());
+        return result;
     });
     WaitForSingleObject(ready, kAnswerMs);
-    const DWORD thread = shared_->threadId;
-    for (int attempt = 0; attempt < 200 && window_ == nullptr; ++attempt) {
-        if (WaitForSingleObject(shared_->endedEvent.get(), 50) == WAIT_OBJECT_0)
+    const DWORD thread = threadId();
+    HWND window = nullptr;
+    for (int attempt = 0; attempt < 200 && window == nullptr; ++attempt) {
+        if (WaitForSingleObject(endedEvent(), 50) == WAIT_OBJECT_0)
             break;
-        HWND found = nullptr;
-        EnumThreadWindows(thread, findModuleWindow, reinterpret_cast<LPARAM>(&found));
-        window_ = found;
+        EnumThreadWindows(thread, findModuleWindow, reinterpret_cast<LPARAM>(&window));
     }
+    setWindow(window);
     // The window has started once its thread answers. Input goes to it only once the system has made it the
     // foreground window (on a freshly started display that comes late, and would undo a minimise made before it).
-    if (window_ != nullptr && !run([] {}))
-        window_ = nullptr;
-    for (int attempt = 0; attempt < 100 && window_ != nullptr && GetForegroundWindow() != window_; ++attempt)
+    if (window != nullptr && !run([] {}))
+        setWindow(nullptr);
+    for (int attempt = 0; attempt < 100 && started() && GetForegroundWindow() != window; ++attempt)
         Sleep(20);
-    if (window_ != nullptr)
+    if (started())
         run([] {});
-}
-
-ModuleSession::~ModuleSession() {
-    if (WaitForSingleObject(shared_->endedEvent.get(), 0) != WAIT_OBJECT_0 && window_ != nullptr) {
-        HWND window = window_;
-        run([window] { EndDialog(window, 2); });
-    }
-    if (shared_->thread.joinable()) {
-        if (WaitForSingleObject(shared_->endedEvent.get(), kAnswerMs) == WAIT_OBJECT_0)
-            shared_->thread.join();
-        else
-            shared_->thread.detach(); // the test program's time limit ends it
-    }
 }
 
 HWND ModuleSession::owner() const {
     return shared_->owner;
-}
-
-DWORD ModuleSession::threadId() const {
-    return shared_->threadId;
-}
-
-bool ModuleSession::run(const std::function<void()>& job) {
-    if (window_ == nullptr)
-        return false;
-    ScopedHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    WindowJob message{&job, done.get()};
-    if (!PostMessageW(window_, kRunJobMessage, 0, reinterpret_cast<LPARAM>(&message)))
-        return false;
-    const HANDLE events[] = {done.get(), shared_->endedEvent.get()};
-    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, kAnswerMs);
-    if (woke == WAIT_OBJECT_0)
-        return true;
-    // The window ended with the job still queued: it will never run, and must not outlive `message`.
-    return false;
-}
-
-bool ModuleSession::postOnly(UINT message, WPARAM wParam, LPARAM lParam) {
-    return window_ != nullptr && PostMessageW(window_, message, wParam, lParam) != FALSE;
-}
-
-bool ModuleSession::post(UINT message, WPARAM wParam, LPARAM lParam) {
-    return postOnly(message, wParam, lParam) && run([] {});
-}
-
-bool ModuleSession::click(int32_t x, int32_t y) {
-    return post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)) && post(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
 bool ModuleSession::clickToEnd(int32_t x, int32_t y) {
@@ -215,9 +145,7 @@ bool ModuleSession::clickToEnd(int32_t x, int32_t y) {
 }
 
 int32_t ModuleSession::waitForEnd(DWORD milliseconds) {
-    if (WaitForSingleObject(shared_->endedEvent.get(), milliseconds) != WAIT_OBJECT_0)
-        return -2;
-    return shared_->result;
+    return int32_t(WindowSession::waitForEnd(milliseconds));
 }
 
 int32_t ModuleSession::status() const {

@@ -6,11 +6,11 @@
 #pragma once
 
 #include "suiteRegistry.h"
+#include "windowSession.h"
 
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -49,31 +49,14 @@ struct SessionCall {
     bool throughShowOpt = false; // showOpt with the status and module id buffers, else showOptSbk
 };
 
-// One opening of the module window on a thread of its own.
-class ModuleSession {
+// One opening of the module window on a thread of its own. The session ends the window (EndDialog with 2 on its
+// thread) if it still runs and waits for the thread; see windowSession.h for the posts, clicks and jobs, which a
+// message hook of the window's thread runs, so that the library's own procedure never sees them.
+class ModuleSession : public testing_support::WindowSession {
 public:
     explicit ModuleSession(const SessionCall& call);
-    // Ends the window if it still runs (EndDialog on its thread) and waits for the thread.
-    ~ModuleSession();
-    ModuleSession(const ModuleSession&) = delete;
-    ModuleSession& operator=(const ModuleSession&) = delete;
 
-    bool started() const { return window_ != nullptr; }
-    HWND window() const { return window_; }
     HWND owner() const;
-    // Posts a message to the window and waits until the window's thread has handled it and everything before.
-    bool post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    // Posts without waiting (when the message opens a modal box).
-    bool postOnly(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    // Runs `job` on the window's thread and waits for it; false when the window did not answer in time.
-    bool run(const std::function<void()>& job);
-    template <typename Result> Result call(const std::function<Result()>& job) {
-        Result result{};
-        run([&] { result = job(); });
-        return result;
-    }
-    // A click: button down and up at a client point.
-    bool click(int32_t x, int32_t y);
     // A click that ends the window: the release is not waited for.
     bool clickToEnd(int32_t x, int32_t y);
     // The export's result once the window has ended; -2 when it did not end in time.
@@ -81,13 +64,10 @@ public:
     // What showOpt wrote (throughShowOpt only).
     int32_t status() const;
     std::wstring moduleIdBuffer() const; // all 32 units, zeros included
-    // The thread that runs the window.
-    DWORD threadId() const;
 
 private:
     struct Shared;
     std::shared_ptr<Shared> shared_;
-    HWND window_ = nullptr;
 };
 
 } // namespace sembrik_test

@@ -8,19 +8,8 @@
 
 #include <windowsx.h>
 
-#include <atomic>
-#include <thread>
-
 namespace skin_test {
 namespace {
-// Posted to the dialog with a Job in lParam: run it and signal.
-constexpr UINT kRunJob = WM_APP + 1;
-
-struct Job {
-    const std::function<void()>* work;
-    HANDLE done;
-};
-
 // Tables and record of the current session: written on the dialog thread while it runs, and by configureHost
 // before it starts.
 std::vector<ControlRecord> gControls;
@@ -29,9 +18,6 @@ std::vector<ButtonStyle> gStyles;
 std::vector<EditFieldRecord> gEditFields;
 std::vector<DropDownRecord> gDropDowns;
 HostRecord gRecord;
-// Where the starting dialog reports its window: set by the session before the dialog runs.
-HANDLE gStartedEvent = nullptr;
-std::atomic<HWND>* gStartedWindow = nullptr;
 
 constexpr int32_t kShown = ControlFlags::Visible;
 
@@ -213,13 +199,15 @@ void onInitDialog(HWND window) {
     GetClientRect(window, &gRecord.clientAtStart);
     const int32_t index = findControlIndex(kMinimise);
     gRecord.minimiseVisibleAtStart = index >= 0 && (gControls[size_t(index)].flags & ControlFlags::Visible) != 0;
-    if (gStartedWindow != nullptr)
-        *gStartedWindow = window;
-    SetEvent(gStartedEvent);
+    testing_support::reportSessionWindow(window);
 }
 
 INT_PTR CALLBACK hostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     try {
+        if (message == testing_support::sessionJobMessage()) {
+            testing_support::runSessionJob(lParam);
+            return TRUE;
+        }
         switch (message) {
         case WM_INITDIALOG:
             onInitDialog(window);
@@ -245,12 +233,6 @@ INT_PTR CALLBACK hostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_LBUTTONUP:
             onMouse(window, message, lParam);
             return TRUE;
-        case kRunJob: {
-            const Job* job = reinterpret_cast<const Job*>(lParam);
-            (*job->work)();
-            SetEvent(job->done);
-            return TRUE;
-        }
         default:
             return FALSE;
         }
@@ -259,25 +241,7 @@ INT_PTR CALLBACK hostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-ScopedWindow makeOwner() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"VeltrimSkinTestOwner";
-    RegisterClassExW(&windowClass); // fails harmlessly when the class is there already
-    return ScopedWindow(CreateWindowExW(0, windowClass.lpszClassName, L"owner", WS_POPUP, 0, 0, 100, 100, nullptr,
-                                        nullptr, windowClass.hInstance, nullptr));
-}
 } // namespace
-
-struct DialogSession::Shared {
-    ScopedHandle startedEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    ScopedHandle endedEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    std::atomic<HWND> window{nullptr};
-    std::atomic<INT_PTR> result{-2};
-    std::thread thread;
-};
 
 std::wstring winePath(const std::string& unixPath) {
     std::wstring path = L"Z:";
@@ -368,20 +332,15 @@ DialogSession::DialogSession(HostLook look, const std::wstring& skinName, bool w
 
 DialogSession::DialogSession(HostLook look, const std::wstring& skinName, const HostExtras& extras,
                              const std::wstring& skinFolder)
-    : shared_(std::make_shared<Shared>()) {
-    std::shared_ptr<Shared> shared = shared_;
-    shared->thread = std::thread([shared, look, skinName, extras, skinFolder] {
-        const bool withOwner = extras.owner;
+    : WindowSession(99) {
+    startThread([look, skinName, extras, skinFolder]() -> INT_PTR {
         configureHost(look, skinName, skinFolder, extras.fieldAndLists);
         if (!extras.title.empty())
             skinHost().title = extras.title;
         loadButtonSkin();
         loadBackgroundBitmap();
-        ScopedWindow owner = withOwner ? makeOwner() : ScopedWindow();
-        gStartedEvent = shared->startedEvent.get();
-        gStartedWindow = &shared->window;
+        ScopedWindow owner = extras.owner ? testing_support::makeOwnerWindow() : ScopedWindow();
         const INT_PTR result = runSkinnedDialog(owner.get());
-        shared->result = result;
         // The lists have no owner: they outlive the dialog unless the host destroys them.
         destroyDropDowns();
         releaseSkinnedWindow();
@@ -389,47 +348,9 @@ DialogSession::DialogSession(HostLook look, const std::wstring& skinName, const 
         freeWindowIcons();
         freeButtonStyleBitmaps();
         freeBackgroundBitmap();
-        SetEvent(shared->startedEvent.get()); // a dialog that never started must not keep the test waiting
-        SetEvent(shared->endedEvent.get());
+        return result;
     });
-    if (WaitForSingleObject(shared_->startedEvent.get(), 10000) == WAIT_OBJECT_0)
-        window_ = shared_->window;
-}
-
-DialogSession::~DialogSession() {
-    if (WaitForSingleObject(shared_->endedEvent.get(), 0) != WAIT_OBJECT_0 && window_ != nullptr)
-        run([] { EndDialog(skinHost().mainWindow, 99); });
-    if (shared_->thread.joinable()) {
-        if (WaitForSingleObject(shared_->endedEvent.get(), 10000) == WAIT_OBJECT_0)
-            shared_->thread.join();
-        else
-            shared_->thread.detach(); // the test program's time limit ends it
-    }
-}
-
-bool DialogSession::run(const std::function<void()>& job) {
-    if (window_ == nullptr)
-        return false;
-    HWND target = window_;
-    ScopedHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    Job message{&job, done.get()};
-    if (!PostMessageW(target, kRunJob, 0, reinterpret_cast<LPARAM>(&message)))
-        return false;
-    const HANDLE events[] = {done.get(), shared_->endedEvent.get()};
-    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, 10000);
-    return woke == WAIT_OBJECT_0;
-}
-
-bool DialogSession::post(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (window_ == nullptr || !PostMessageW(window_, message, wParam, lParam))
-        return false;
-    return run([] {});
-}
-
-INT_PTR DialogSession::waitForEnd(DWORD milliseconds) {
-    if (WaitForSingleObject(shared_->endedEvent.get(), milliseconds) != WAIT_OBJECT_0)
-        return -2;
-    return shared_->result;
+    waitForReportedWindow(10000);
 }
 
 void writeSolidBitmap(const std::wstring& path, int32_t width, int32_t height, COLORREF colour) {

@@ -9,12 +9,11 @@
 #include "dropDowns.h"
 #include "editFields.h"
 #include "skinHost.h"
+#include "windowSession.h"
 
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -95,7 +94,7 @@ std::vector<EditFieldRecord>& hostEditFields();
 std::vector<DropDownRecord>& hostDropDowns();
 
 // One run of the dialog on a thread of its own.
-class DialogSession {
+class DialogSession : public testing_support::WindowSession {
 public:
     // Configures the host on the dialog thread (configureHost), loads the skin and background, creates an owner
     // window when asked and runs the dialog; returns once the dialog has started.
@@ -103,29 +102,8 @@ public:
                   const std::wstring& skinFolder = std::wstring());
     DialogSession(HostLook look, const std::wstring& skinName, const HostExtras& extras,
                   const std::wstring& skinFolder = std::wstring());
-    // Ends the dialog if it still runs and waits for the thread.
-    ~DialogSession();
-    DialogSession(const DialogSession&) = delete;
-    DialogSession& operator=(const DialogSession&) = delete;
-
-    bool started() const { return window_ != nullptr; }
-    HWND window() const { return window_; }
-    // Posts a message to the dialog and waits until the dialog thread has handled it and everything posted before.
-    bool post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    // Runs `job` on the dialog thread and waits for it. False when the dialog thread did not answer in time.
-    bool run(const std::function<void()>& job);
-    template <typename Result> Result call(const std::function<Result()>& job) {
-        Result result{};
-        run([&] { result = job(); });
-        return result;
-    }
-    // Waits for the dialog to end; its end value, or -2 when it did not end in time.
-    INT_PTR waitForEnd(DWORD milliseconds = 10000);
-
-private:
-    struct Shared;
-    std::shared_ptr<Shared> shared_;
-    HWND window_ = nullptr;
+    // The session ends the dialog (with 99) if it still runs and waits for the thread; see windowSession.h for the
+    // posts, jobs and the wait for the end.
 };
 
 // The host's record of the current session (dialog thread).

@@ -70,6 +70,23 @@ std::string narrowText(const std::wstring& text) {
     return out;
 }
 
+std::string zeroed(std::string text) {
+    for (char& c : text) {
+        if (c == '@')
+            c = '\0';
+    }
+    return text;
+}
+
+std::string withoutLineBreaks(const std::string& text) {
+    std::string joined;
+    for (char c : text) {
+        if (c != '\r' && c != '\n')
+            joined += c;
+    }
+    return joined;
+}
+
 std::string hexOf(const std::string& bytes) {
     std::string hex;
     appendHexText(hex, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());

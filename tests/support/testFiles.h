@@ -32,6 +32,11 @@ std::vector<std::string> fileLines(const std::filesystem::path& path);
 // A wide text as ASCII for messages and logs: every unit above 0x7f becomes "?".
 std::string narrowText(const std::wstring& text);
 
+// A text with a zero byte in place of every "@": RTF inputs and outputs with zero bytes, written readably.
+std::string zeroed(std::string text);
+// A text without its CR and LF bytes, as the RTF pass hands object data to the converter.
+std::string withoutLineBreaks(const std::string& text);
+
 // Bytes as lowercase hex text, as the engine carries binary data.
 std::string hexOf(const std::string& bytes);
 std::string hexOfBytes(const std::vector<uint8_t>& bytes);

@@ -6,11 +6,12 @@
 
 #include "compoundFileBuilder.h"
 #include "mtefBuilder.h"
+#include "ole1Objects.h"
+#include "realObjects.h"
+#include "testFiles.h"
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <system_error>
 
 namespace fs = std::filesystem;
 using namespace testing_support::mtef;
@@ -77,11 +78,6 @@ void appendText(std::string& out, Lcg& random, size_t length, size_t& lineLength
     }
 }
 
-void appendLe32(std::string& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i, value >>= 8)
-        out += char(value & 0xff);
-}
-
 // A picture group of exactly `length` bytes (more than its 70-byte head), as Word writes a metafile: the header words,
 // then the data as hex in lines of 128 characters.
 void appendPicture(std::string& out, Lcg& random, size_t length) {
@@ -101,30 +97,9 @@ void appendPicture(std::string& out, Lcg& random, size_t length) {
     out += '}';
 }
 
-std::string hexOf(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (char c : bytes) {
-        hex += kHex[uint8_t(c) >> 4];
-        hex += kHex[uint8_t(c) & 15];
-    }
-    return hex;
-}
-
 // The {\object} group of an OLE1 embedded object around `native`.
 std::string objectGroup(const std::string& className, std::string_view native) {
-    std::string ole1;
-    appendLe32(ole1, 0x0501);
-    appendLe32(ole1, 2);
-    appendLe32(ole1, uint32_t(className.size() + 1));
-    ole1 += className;
-    ole1 += '\0';
-    appendLe32(ole1, 0);
-    appendLe32(ole1, 0);
-    appendLe32(ole1, uint32_t(native.size()));
-    ole1.append(native.data(), native.size());
-    const std::string hex = hexOf(ole1);
+    const std::string hex = testing_support::ole1ObjectHex(className, native);
     std::string group = "{\\object\\objemb\\objw300\\objh150{\\*\\objclass " + className + "}{\\*\\objdata \r\n";
     for (size_t at = 0; at < hex.size(); at += kHexLineWidth) {
         if (at > 0)
@@ -146,15 +121,9 @@ bool readFile(const fs::path& path, std::string& bytes) {
 }
 
 bool loadFolder(const fs::path& folder, const std::string& className, std::vector<EmbeddedObject>& objects) {
-    std::error_code error;
     std::vector<fs::path> files;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (it->path().extension() == ".bin")
-            files.push_back(it->path());
-    }
-    if (error || files.empty())
+    if (!testing_support::listRealObjectFiles(folder, files))
         return false;
-    std::sort(files.begin(), files.end()); // directory order differs between file systems
     for (const fs::path& file : files) {
         std::string bytes;
         if (!readFile(file, bytes))

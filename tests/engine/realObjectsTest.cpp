@@ -4,26 +4,24 @@
 #include "mtefV3Validator.h"
 #include "objects/equationObjectConversion.h"
 #include "officeMathChecker.h"
+#include "realObjects.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 using testing_support::hexOf;
-using testing_support::readFileBytes;
-using testing_support::testDataPath;
+using testing_support::RealObject;
+using testing_support::realObjectsIn;
 
 namespace {
 TEST(RealObjects, ConvertSoundlyInBothFormats) {
     int objects = 0;
     for (const char* folder : {"mathtype3", "mathtype5"}) {
-        for (const auto& entry : std::filesystem::directory_iterator(testDataPath(std::string("mtef-objects/") + folder))) {
-            if (entry.path().extension() != ".bin")
-                continue;
-            const std::string name = std::string(folder) + "/" + entry.path().filename().string();
-            const std::string hex = hexOf(readFileBytes(entry.path()));
+        for (const RealObject& object : realObjectsIn(folder)) {
+            const std::string& name = object.name;
+            const std::string hex = hexOf(object.bytes);
             ++objects;
             ConverterContext& context = converterContext();
             initConverterContext(context, 1, 0, 0, 1);

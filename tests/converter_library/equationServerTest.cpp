@@ -1,5 +1,5 @@
 // startEquationServer, closeEquationWindows and postCloseToEquationWindow against the server process stand-in
-// (support/equationWindowsStandIn.cpp) registered under LocalServer32 in Wine's registry: which registrations start
+// (standins/equationWindowsStandIn.cpp) registered under LocalServer32 in Wine's registry: which registrations start
 // it, that it starts hidden and without the registration's arguments, the waits, the repaint of the job's window, and
 // which window classes get WM_CLOSE. Windows only; the test writes HKLM, which Wine allows.
 #include "equationServer.h"

@@ -6,6 +6,7 @@
 #include "conversionSettings.h"
 #include "equationServer.h"
 #include "messageBox.h"
+#include "messageBoxRecorder.h"
 #include "moduleHandles.h"
 #include "progressWindow.h"
 #include "rtf/rtfOutput.h"
@@ -23,28 +24,20 @@
 #include <vector>
 
 namespace {
+using testing_support::answerMessageBoxes;
+using testing_support::clearShownMessageBoxes;
 using testing_support::readFileBytes;
+using testing_support::setMessageBoxAnswer;
+using testing_support::shownMessageBoxes;
 using testing_support::SuiteKey;
 using testing_support::SuiteRegistry;
 using testing_support::TempFolder;
 using testing_support::writeFileBytes;
 namespace fs = std::filesystem;
 
-struct ShownBox {
-    std::wstring text;
-    std::wstring caption;
-    UINT flags;
-};
-std::vector<ShownBox> gBoxes;      // the test thread only (the job runs on it)
-int gAnswer = IDOK;                // what the hooked boxes answer
 std::vector<std::wstring> gStatus; // status texts of the job
 bool gProgressWindowSeen = false;  // a progress window existed while the pass reported progress
 std::vector<uint32_t> gWaits;      // the Equation Editor 3.x waits the job asked for, in milliseconds
-
-int answerBox(HWND, const std::wstring& text, const std::wstring& caption, UINT flags) {
-    gBoxes.push_back({text, caption, flags});
-    return gAnswer;
-}
 
 void recordStatus(const wchar_t* text) {
     gStatus.emplace_back(text);
@@ -76,11 +69,9 @@ std::string sampleDocument() {
 class ConversionJob : public ::testing::Test {
 protected:
     void SetUp() override {
-        gBoxes.clear();
         gStatus.clear();
-        gAnswer = IDOK;
         gProgressWindowSeen = false;
-        setMessageBoxHook(answerBox);
+        answerMessageBoxes(IDOK);
         setStatusLineHook(recordStatus);
         setConversionOptions(ConversionOptions{}); // each test starts from a freshly loaded library's record
         setModuleHandles(nullptr, GetModuleHandleW(nullptr));
@@ -106,10 +97,10 @@ TEST_F(ConversionJob, SettingsMissing) {
     const JobOutcome outcome = run();
     ASSERT_TRUE(std::holds_alternative<int32_t>(outcome));
     EXPECT_EQ(std::get<int32_t>(outcome), kJobRefused);
-    ASSERT_EQ(gBoxes.size(), 1u);
-    EXPECT_EQ(gBoxes[0].text, L"Veltrim Sembrik is not properly installed.");
-    EXPECT_EQ(gBoxes[0].caption, L"Veltrim Sorvanta");
-    EXPECT_EQ(gBoxes[0].flags, UINT(MB_ICONERROR));
+    ASSERT_EQ(shownMessageBoxes().size(), 1u);
+    EXPECT_EQ(shownMessageBoxes()[0].text, L"Veltrim Sembrik is not properly installed.");
+    EXPECT_EQ(shownMessageBoxes()[0].caption, L"Veltrim Sorvanta");
+    EXPECT_EQ(shownMessageBoxes()[0].flags, UINT(MB_ICONERROR));
     EXPECT_TRUE(fs::exists(input()));
     EXPECT_FALSE(fs::exists(output()));
 }
@@ -119,7 +110,7 @@ TEST_F(ConversionJob, OutputNotCreatable) {
     const JobOutcome outcome = runConversionJob(input().wstring(), (folder_.path() / "none" / "out.rtf").wstring());
     ASSERT_TRUE(std::holds_alternative<int32_t>(outcome));
     EXPECT_EQ(std::get<int32_t>(outcome), kJobOutputFailed);
-    EXPECT_TRUE(gBoxes.empty());
+    EXPECT_TRUE(shownMessageBoxes().empty());
     EXPECT_TRUE(fs::exists(input()));
 }
 
@@ -154,7 +145,7 @@ TEST_F(ConversionJob, FullRunsInBothFormats) {
         ASSERT_FALSE(gStatus.empty());
         EXPECT_EQ(gStatus.back(), L"Done.") << "row " << row;
         EXPECT_EQ(gStatus[gStatus.size() - 2].rfind(L"Processed: ", 0), 0u) << "row " << row;
-        EXPECT_TRUE(gBoxes.empty()) << "row " << row;
+        EXPECT_TRUE(shownMessageBoxes().empty()) << "row " << row;
         if (cases[row].eqVersion == 1) {
             EXPECT_EQ(readFileBytes(output()), direct.output); // exactly what the engine writes
         }
@@ -182,22 +173,22 @@ TEST_F(ConversionJob, AutoConvertToWarning) {
 
     registry_.setAutoConvertTo(KEY_WOW64_32KEY, target);
     registry_.setAutoConvertTo(KEY_WOW64_64KEY, target);
-    gAnswer = IDCANCEL;
+    setMessageBoxAnswer(IDCANCEL);
     JobOutcome outcome = run();
     ASSERT_TRUE(std::holds_alternative<int32_t>(outcome));
     EXPECT_EQ(std::get<int32_t>(outcome), kJobRefused);
-    ASSERT_EQ(gBoxes.size(), 1u);
-    EXPECT_EQ(gBoxes[0].flags, UINT(MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2));
-    EXPECT_EQ(gBoxes[0].caption, L"Veltrim Sorvanta");
-    EXPECT_EQ(gBoxes[0].text.rfind(L"Cannot use Equation Editor 3.x format", 0), 0u);
+    ASSERT_EQ(shownMessageBoxes().size(), 1u);
+    EXPECT_EQ(shownMessageBoxes()[0].flags, UINT(MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2));
+    EXPECT_EQ(shownMessageBoxes()[0].caption, L"Veltrim Sorvanta");
+    EXPECT_EQ(shownMessageBoxes()[0].text.rfind(L"Cannot use Equation Editor 3.x format", 0), 0u);
     EXPECT_TRUE(fs::exists(input()));
     EXPECT_EQ(readFileBytes(output()), ""); // created, and left empty
 
-    gAnswer = IDOK;
-    gBoxes.clear();
+    setMessageBoxAnswer(IDOK);
+    clearShownMessageBoxes();
     outcome = run();
     EXPECT_TRUE(std::holds_alternative<std::wstring>(outcome));
-    EXPECT_EQ(gBoxes.size(), 1u);
+    EXPECT_EQ(shownMessageBoxes().size(), 1u);
 
     // Only the 32-bit view's value stayed: no warning.
     static int calls = 0;
@@ -208,10 +199,10 @@ TEST_F(ConversionJob, AutoConvertToWarning) {
     registry_.setAutoConvertTo(KEY_WOW64_32KEY, target);
     registry_.setAutoConvertTo(KEY_WOW64_64KEY, target);
     writeFileBytes(input(), sampleDocument());
-    gBoxes.clear();
+    clearShownMessageBoxes();
     outcome = run();
     EXPECT_TRUE(std::holds_alternative<std::wstring>(outcome));
-    EXPECT_TRUE(gBoxes.empty());
+    EXPECT_TRUE(shownMessageBoxes().empty());
     EXPECT_EQ(calls, 2);
 }
 

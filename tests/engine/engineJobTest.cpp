@@ -1,6 +1,7 @@
 // Whole engine jobs with the real converter: recognised objects are unwrapped, translated and replaced; objects the
 // converter cannot translate are copied as read and not counted.
 #include "mtef/hexText.h"
+#include "ole1Objects.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>
@@ -8,24 +9,14 @@
 #include <string>
 
 using testing_support::equationEditor3Options;
-using testing_support::hexOf;
 using testing_support::readFileBytes;
 using testing_support::runEngineJob;
 using testing_support::testDataPath;
 
 namespace {
-std::string littleEndian32(uint32_t value) {
-    std::string bytes;
-    for (int i = 0; i < 4; ++i, value >>= 8)
-        bytes += char(value & 0xff);
-    return bytes;
-}
-
 // The \objdata hex of an OLE1 object of a class around native data.
 std::string objdata(const std::string& className, const std::string& native) {
-    return hexOf(std::string("\x01\x05\0\0\x02\0\0\0", 8) + littleEndian32(uint32_t(className.size() + 1)) +
-                 className + std::string(1, '\0') + std::string(8, '\0') + littleEndian32(uint32_t(native.size())) +
-                 native);
+    return testing_support::ole1ObjectHex(className, native);
 }
 
 std::string document(const std::string& objdataHex) {

@@ -12,12 +12,12 @@
 #include "objects/equationObjectTemplate.h"
 #include "objects/equationObjectUnwrap.h"
 #include "objects/equationObjectWrap.h"
+#include "realObjects.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -27,8 +27,9 @@ void PrintTo(CompoundFileStatus status, std::ostream* out) {
 }
 
 using testing_support::hexOf;
-using testing_support::readFileBytes;
-using testing_support::testDataPath;
+using testing_support::RealObject;
+using testing_support::realObjectsIn;
+using testing_support::withoutLineBreaks;
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -538,16 +539,6 @@ Bytes bytesOfHex(std::string_view hex) {
     return bytes;
 }
 
-// The \objdata text without its line breaks, as the RTF pass hands object data to the converter.
-std::string withoutLineBreaks(const std::string& text) {
-    std::string joined;
-    for (char c : text) {
-        if (c != '\r' && c != '\n')
-            joined += c;
-    }
-    return joined;
-}
-
 // Wraps `native` and reads the object back: its native data is a compound file of class Equation.3 holding it.
 void expectWrapsAndReadsBack(const Bytes& native, const std::string& where) {
     std::string output;
@@ -595,16 +586,13 @@ std::string retranslated(const std::string& equationNative) {
 TEST(EquationObjectWrap, RealObjectsRoundTrip) {
     int objects = 0;
     for (const char* folder : {"mathtype3", "mathtype5"}) {
-        for (const auto& entry :
-             std::filesystem::directory_iterator(testDataPath(std::string("mtef-objects/") + folder))) {
-            if (entry.path().extension() != ".bin")
-                continue;
-            const std::string name = std::string(folder) + "/" + entry.path().filename().string();
+        for (const RealObject& object : realObjectsIn(folder)) {
+            const std::string& name = object.name;
             ++objects;
             // Without MathType fonts: with them, each translation would add another Euclid Extra FONT record too.
             ConverterContext& context = converterContext();
             initConverterContext(context, 0, 0, 0, 1);
-            const std::string built = convertEquationObject(context, hexOf(readFileBytes(entry.path())), ObjectStorage);
+            const std::string built = convertEquationObject(context, hexOf(object.bytes), ObjectStorage);
             const std::string equationNative = context.equationNative;
             ASSERT_FALSE(built.empty()) << name;
             expectWrapsAndReadsBack(bytesOfHex(equationNative), name);

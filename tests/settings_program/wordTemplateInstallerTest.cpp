@@ -4,6 +4,7 @@
 // templates and lists held open by another handle without delete or write sharing, a held lock, a missing template.
 #include "wordTemplateInstaller.h"
 #include "messageBox.h"
+#include "messageBoxRecorder.h"
 #include "sharedStartupList.h"
 #include "startupTargets.h"
 #include "suiteRegistry.h"
@@ -20,7 +21,11 @@
 namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using testing_support::answerMessageBoxes;
+using testing_support::clearShownMessageBoxes;
 using testing_support::readFileBytes;
+using testing_support::setMessageBoxAnswer;
+using testing_support::shownMessageBoxes;
 using testing_support::SuiteKey;
 using testing_support::SuiteRegistry;
 using testing_support::TempFolder;
@@ -953,20 +958,6 @@ TEST(WordTemplateInstaller, RunWaitsForTheLock) {
     EXPECT_EQ(scene.list(), (std::vector<std::wstring>{scene.ownFolder(), L"D:\\other\\STARTUP"}));
 }
 
-// Message boxes the installer showed, answered by the test.
-struct ShownBox {
-    std::wstring text;
-    std::wstring caption;
-    UINT flags;
-};
-std::vector<ShownBox> gShownBoxes; // the test thread only
-int gAnswer = IDYES;
-
-int answerBox(HWND, const std::wstring& text, const std::wstring& caption, UINT flags) {
-    gShownBoxes.push_back({text, caption, flags});
-    return gAnswer;
-}
-
 TEST(WordTemplateInstaller, SetupQuestionAndResult) {
     const WordTemplateTexts texts;
     const struct {
@@ -984,21 +975,22 @@ TEST(WordTemplateInstaller, SetupQuestionAndResult) {
         {"Disable, Yes", false, false, IDYES, {texts.disableQuestion, texts.takesEffect}, false},
         {"Disable, No", false, false, IDNO, {texts.disableQuestion}, true},
     };
-    setMessageBoxHook(answerBox);
+    answerMessageBoxes(IDYES);
     for (size_t row = 0; row < std::size(cases); ++row) {
         SCOPED_TRACE(cases[row].what);
         Scene scene;
         if (!cases[row].install) {
             ASSERT_EQ(scene.run(true), WordTemplateResult::Ok); // something to disable
         }
-        gShownBoxes.clear();
-        gAnswer = cases[row].answer;
+        clearShownMessageBoxes();
+        setMessageBoxAnswer(cases[row].answer);
         setupWordTemplate(nullptr, cases[row].silent, cases[row].install, texts, scene.environment_);
-        ASSERT_EQ(gShownBoxes.size(), cases[row].boxes.size()) << "row " << row;
-        for (size_t n = 0; n < gShownBoxes.size(); ++n) {
-            EXPECT_EQ(gShownBoxes[n].text, cases[row].boxes[n]) << "row " << row << " box " << n;
-            EXPECT_EQ(gShownBoxes[n].caption, L"Veltrim Sorvanta") << "row " << row;
-            EXPECT_EQ(gShownBoxes[n].flags, n == 0 ? UINT(MB_ICONQUESTION | MB_YESNOCANCEL) : UINT(MB_ICONINFORMATION))
+        ASSERT_EQ(shownMessageBoxes().size(), cases[row].boxes.size()) << "row " << row;
+        for (size_t n = 0; n < shownMessageBoxes().size(); ++n) {
+            EXPECT_EQ(shownMessageBoxes()[n].text, cases[row].boxes[n]) << "row " << row << " box " << n;
+            EXPECT_EQ(shownMessageBoxes()[n].caption, L"Veltrim Sorvanta") << "row " << row;
+            EXPECT_EQ(shownMessageBoxes()[n].flags,
+                      n == 0 ? UINT(MB_ICONQUESTION | MB_YESNOCANCEL) : UINT(MB_ICONINFORMATION))
                 << "row " << row << " box " << n;
         }
         EXPECT_EQ(scene.holdsTemplate(scene.ownFolder()), cases[row].installedAfter) << "row " << row;
@@ -1007,14 +999,14 @@ TEST(WordTemplateInstaller, SetupQuestionAndResult) {
     {
         Scene scene;
         fs::remove(scene.templateSource());
-        gShownBoxes.clear();
-        gAnswer = IDYES;
+        clearShownMessageBoxes();
+        setMessageBoxAnswer(IDYES);
         setupWordTemplate(nullptr, false, true, texts, scene.environment_);
-        ASSERT_EQ(gShownBoxes.size(), 2u);
-        EXPECT_NE(gShownBoxes[1].text, texts.takesEffect);
-        EXPECT_NE(gShownBoxes[1].text, texts.moduleNotFound);
-        EXPECT_NE(gShownBoxes[1].text.find(scene.templateSource().wstring()), std::wstring::npos);
-        EXPECT_EQ(gShownBoxes[1].flags, UINT(MB_ICONWARNING));
+        ASSERT_EQ(shownMessageBoxes().size(), 2u);
+        EXPECT_NE(shownMessageBoxes()[1].text, texts.takesEffect);
+        EXPECT_NE(shownMessageBoxes()[1].text, texts.moduleNotFound);
+        EXPECT_NE(shownMessageBoxes()[1].text.find(scene.templateSource().wstring()), std::wstring::npos);
+        EXPECT_EQ(shownMessageBoxes()[1].flags, UINT(MB_ICONWARNING));
     }
     setMessageBoxHook(nullptr);
 }

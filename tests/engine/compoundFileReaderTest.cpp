@@ -6,6 +6,7 @@
 #include "compoundFileBuilder.h"
 #include "mtef/hexText.h"
 #include "objects/compoundFileReader.h"
+#include "realObjects.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>
@@ -155,26 +156,17 @@ TEST(CompoundFileReader, FindsEveryStreamOfAWideStorage) {
     EXPECT_EQ(readStream(file.bytes, u"s0").status, CompoundFileStatus::StreamNotFound);
 }
 
-// The real equation objects of one folder of the test data.
-std::vector<std::filesystem::path> realObjects(const char* folder) {
-    std::vector<std::filesystem::path> paths;
-    for (const auto& item : std::filesystem::directory_iterator(testDataPath("mtef-objects") / folder))
-        if (item.path().extension() == ".bin")
-            paths.push_back(item.path());
-    return paths;
-}
-
 // Every real equation object holds "Equation Native": the 28-byte header (its length, 28, first), then MTEF of
 // version 2 to 5, as long as the header says.
 TEST(CompoundFileReader, ReadsEquationNativeOfTheRealObjects) {
     for (const char* folder : {"mathtype3", "mathtype5"}) {
-        const std::vector<std::filesystem::path> objects = realObjects(folder);
+        const std::vector<RealObject> objects = realObjectsIn(folder);
         EXPECT_FALSE(objects.empty()) << folder;
-        for (const std::filesystem::path& path : objects) {
-            const std::string bytes = readFileBytes(path);
+        for (const RealObject& object : objects) {
+            const std::string& bytes = object.bytes;
             const std::vector<uint8_t> file(bytes.begin(), bytes.end());
             const ReadResult result = readStream(file, u"Equation Native");
-            const std::string where = path.filename().string();
+            const std::string where = object.path.filename().string();
             SCOPED_TRACE(where);
             ASSERT_EQ(result.status, CompoundFileStatus::Ok) << where;
             ASSERT_GT(result.bytes.size(), 28u) << where;
@@ -192,9 +184,9 @@ TEST(CompoundFileReader, ReadsEquationNativeOfTheRealObjects) {
 // A real object cut anywhere reads whole or not at all.
 TEST(CompoundFileReader, TruncatedRealObjectsReadWholeOrFail) {
     for (const char* folder : {"mathtype3", "mathtype5"}) {
-        for (const std::filesystem::path& path : realObjects(folder)) {
-            const std::string bytes = readFileBytes(path);
-            const std::vector<uint8_t> file(bytes.begin(), bytes.end());
+        for (const RealObject& object : realObjectsIn(folder)) {
+            const std::filesystem::path& path = object.path;
+            const std::vector<uint8_t> file(object.bytes.begin(), object.bytes.end());
             const std::vector<uint8_t> whole = readStream(file, u"Equation Native").bytes;
             ASSERT_FALSE(whole.empty()) << path.filename();
             const std::string hex = hexOfBytes(file);
@@ -501,10 +493,8 @@ TEST(CompoundFileReader, HexTextReadsAsItsDecodedBytes) {
     for (int version : {3, 4})
         files.push_back(buildCompoundFile(sampleStreams(), version).bytes);
     for (const char* folder : {"mathtype3", "mathtype5"}) {
-        for (const std::filesystem::path& path : realObjects(folder)) {
-            const std::string bytes = readFileBytes(path);
-            files.emplace_back(bytes.begin(), bytes.end());
-        }
+        for (const RealObject& object : realObjectsIn(folder))
+            files.emplace_back(object.bytes.begin(), object.bytes.end());
     }
     const char kStray[] = "gG/:@` \x80\xff\x10";
     std::mt19937 random(17);

@@ -12,6 +12,7 @@
 #include "suiteRegistry.h"
 
 #include "messageBox.h"
+#include "messageBoxRecorder.h"
 #include "scopedWin.h"
 
 #include <gtest/gtest.h>
@@ -25,25 +26,15 @@
 #include <vector>
 
 namespace {
+using testing_support::answerMessageBoxes;
+using testing_support::clearShownMessageBoxes;
 using testing_support::OptionsInstallation;
+using testing_support::shownMessageBoxes;
 using testing_support::SuiteKey;
 using testing_support::SuiteRegistry;
 
 constexpr wchar_t kTitle[] = L"Veltrim Sorvanta";
 constexpr auto kWindowLimit = std::chrono::seconds(60);
-
-struct ShownBox {
-    HWND owner;
-    std::wstring text;
-    std::wstring caption;
-    UINT flags;
-};
-std::vector<ShownBox> gBoxes; // main thread only
-
-int recordBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
-    gBoxes.push_back({owner, text, caption, flags});
-    return IDOK;
-}
 
 // What a user saw of one dialog window: its owner, the texts of its child windows, whether it had buttons (a
 // message box) and its client size.
@@ -154,8 +145,7 @@ void noTemplateSetup(HWND) {}
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        gBoxes.clear();
-        setMessageBoxHook(recordBox);
+        answerMessageBoxes(IDOK);
         setFirstRunTemplateSetup(noTemplateSetup);
         registry_.setString(SuiteKey::MachineMain, L"path", install_.path());
     }
@@ -183,16 +173,16 @@ TEST_F(StartupTest, ModuleOnlyModes) {
     const StartMode modes[] = {StartMode::PalvexOptionsOnly, StartMode::DornakOptionsOnly,
                                StartMode::SembrikOptionsOnly};
     for (size_t row = 0; row < std::size(modes); ++row) {
-        gBoxes.clear();
+        clearShownMessageBoxes();
         liveSettings().isMTstyle = 1; // an edit that must not be saved
         SeenWindow seen;
         EXPECT_EQ(runHere(owner.get(), modes[row], IDCANCEL, seen), kModuleWindowOnly) << "row " << row;
         EXPECT_FALSE(seen.found) << "row " << row; // no main window
-        ASSERT_EQ(gBoxes.size(), 1u) << "row " << row;
-        EXPECT_EQ(gBoxes[0].text, L"The module is not found.") << "row " << row;
-        EXPECT_EQ(gBoxes[0].caption, kTitle) << "row " << row;
-        EXPECT_EQ(gBoxes[0].flags, UINT(MB_ICONINFORMATION)) << "row " << row;
-        EXPECT_EQ(gBoxes[0].owner, nullptr) << "row " << row; // the "-wnd:" owner is not used
+        ASSERT_EQ(shownMessageBoxes().size(), 1u) << "row " << row;
+        EXPECT_EQ(shownMessageBoxes()[0].text, L"The module is not found.") << "row " << row;
+        EXPECT_EQ(shownMessageBoxes()[0].caption, kTitle) << "row " << row;
+        EXPECT_EQ(shownMessageBoxes()[0].flags, UINT(MB_ICONINFORMATION)) << "row " << row;
+        EXPECT_EQ(shownMessageBoxes()[0].owner, nullptr) << "row " << row; // the "-wnd:" owner is not used
         HKEY user = nullptr;
         EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\main", 0, KEY_READ | KEY_WOW64_32KEY, &user),
                   ERROR_SUCCESS)
@@ -240,7 +230,7 @@ TEST_F(StartupTest, InstalledModuleOnlyRunsWithoutAnOwnerAndSavesNothing) {
     EXPECT_EQ(gEntryCalls[0].instance, GetModuleHandleW(nullptr));
     EXPECT_FALSE(gEntryCalls[0].mainWindowShown);
     EXPECT_FALSE(seen.found) << "no main window";
-    EXPECT_TRUE(gBoxes.empty()) << "no note: the module was found";
+    EXPECT_TRUE(shownMessageBoxes().empty()) << "no note: the module was found";
     HKEY user = nullptr;
     EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Veltrim\\main", 0, KEY_READ | KEY_WOW64_32KEY, &user),
               ERROR_SUCCESS)
@@ -289,7 +279,7 @@ TEST_F(StartupTest, MainWindowResultsAndOwner) {
         EXPECT_EQ(savedSettings().mainFolder, install_.mainFolder()) << "row " << row;
         EXPECT_EQ(savedSettings().textScale, liveSettings().textScale) << "row " << row;
         EXPECT_FALSE(areSettingsModified()) << "row " << row;
-        EXPECT_TRUE(gBoxes.empty()) << "row " << row;
+        EXPECT_TRUE(shownMessageBoxes().empty()) << "row " << row;
     }
 }
 

@@ -1,6 +1,6 @@
 // The main window's command dispatcher and the module launchers, each command through a real click on the running
 // window (support/mainWindowSession.h), with the shell and message boxes answered by the test and the suite's other
-// modules replaced by stand-ins of the tests (support/moduleStandIn.cpp, support/moduleProgramStandIn.cpp) copied
+// modules replaced by stand-ins of the tests (standins/moduleStandIn.cpp, standins/moduleProgramStandIn.cpp) copied
 // into a module installation of the test's own: help files with their fallbacks, web pages, Options and File
 // Processing over the version thresholds, the caches, Update, the Info box with the real clipboard, the ribbon's
 // questions and a save that fails.

@@ -6,6 +6,7 @@
 #include "progressWindow.h"
 
 #include "messageBox.h"
+#include "messageBoxRecorder.h"
 #include "rtf/statusLine.h"
 #include "scopedWin.h"
 #include "testFiles.h"
@@ -19,6 +20,11 @@
 #include <vector>
 
 namespace {
+using testing_support::answerMessageBoxes;
+using testing_support::clearShownMessageBoxes;
+using testing_support::setMessageBoxAnswer;
+using testing_support::shownMessageBoxes;
+
 constexpr wchar_t kClassName[] = L"VLTPROGRESSWIN";
 constexpr wchar_t kTitle[] = L"Veltrim Sorvanta";
 constexpr wchar_t kQuestion[] = L"This will cancel converting. Continue?";
@@ -49,21 +55,6 @@ ScopedWindow makeOwner(int x, int y, int width, int height, DWORD extraStyle = 0
                                         nullptr, testInstance(), nullptr));
 }
 
-// The boxes the window asked for, and the answer the hook gives. Main thread only.
-struct AskedBox {
-    HWND owner;
-    std::wstring text;
-    std::wstring caption;
-    UINT flags;
-};
-std::vector<AskedBox> gAskedBoxes;
-int gAnswer = IDNO;
-
-int answerBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
-    gAskedBoxes.push_back({owner, text, caption, flags});
-    return gAnswer;
-}
-
 HFONT stockFont(int object) {
     return static_cast<HFONT>(GetStockObject(object));
 }
@@ -90,9 +81,7 @@ int inkPixels(HWND window, const RECT& area) {
 class ProgressWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        gAskedBoxes.clear();
-        gAnswer = IDNO;
-        setMessageBoxHook(answerBox);
+        answerMessageBoxes(IDNO);
         savedFont_ = progressWindow().font;
     }
     void TearDown() override {
@@ -319,7 +308,7 @@ TEST_F(ProgressWindowTest, ButtonEnabledOrGreyed) {
     const Case cases[] = {{true, 1}, {false, 0}};
     for (size_t row = 0; row < std::size(cases); ++row) {
         const Case& c = cases[row];
-        gAskedBoxes.clear();
+        clearShownMessageBoxes();
         ASSERT_EQ(show(nullptr, c.enableButton), ProgressWindowStatus::Ok) << "row " << row;
         const HWND button = progressWindow().button;
         EXPECT_EQ(IsWindowEnabled(button) != FALSE, c.enableButton) << "row " << row;
@@ -334,12 +323,13 @@ TEST_F(ProgressWindowTest, ButtonEnabledOrGreyed) {
         clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
         ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u) << "row " << row;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (gAskedBoxes.size() < size_t(c.questionsAfterClick) && std::chrono::steady_clock::now() < deadline) {
+        while (shownMessageBoxes().size() < size_t(c.questionsAfterClick) &&
+               std::chrono::steady_clock::now() < deadline) {
             pumpProgressWindowMessages();
             Sleep(10);
         }
         pumpProgressWindowMessages();
-        EXPECT_EQ(gAskedBoxes.size(), size_t(c.questionsAfterClick)) << "row " << row;
+        EXPECT_EQ(shownMessageBoxes().size(), size_t(c.questionsAfterClick)) << "row " << row;
         progressWindow().destroy();
     }
 }
@@ -352,17 +342,17 @@ TEST_F(ProgressWindowTest, CancelQuestionThroughTheHook) {
     const Case cases[] = {{IDYES, true}, {IDNO, false}, {IDCANCEL, false}};
     for (size_t row = 0; row < std::size(cases); ++row) {
         const Case& c = cases[row];
-        gAskedBoxes.clear();
-        gAnswer = c.answer;
+        clearShownMessageBoxes();
+        setMessageBoxAnswer(c.answer);
         ASSERT_EQ(show(nullptr), ProgressWindowStatus::Ok) << "row " << row;
         const HWND window = progressWindow().window;
         SendMessageW(progressWindow().button, BM_CLICK, 0, 0);
 
-        ASSERT_EQ(gAskedBoxes.size(), 1u) << "row " << row;
-        EXPECT_EQ(gAskedBoxes[0].owner, window) << "row " << row;
-        EXPECT_EQ(gAskedBoxes[0].text, kQuestion) << "row " << row;
-        EXPECT_EQ(gAskedBoxes[0].caption, kTitle) << "row " << row;
-        EXPECT_EQ(gAskedBoxes[0].flags, kQuestionFlags) << "row " << row;
+        ASSERT_EQ(shownMessageBoxes().size(), 1u) << "row " << row;
+        EXPECT_EQ(shownMessageBoxes()[0].owner, window) << "row " << row;
+        EXPECT_EQ(shownMessageBoxes()[0].text, kQuestion) << "row " << row;
+        EXPECT_EQ(shownMessageBoxes()[0].caption, kTitle) << "row " << row;
+        EXPECT_EQ(shownMessageBoxes()[0].flags, kQuestionFlags) << "row " << row;
 
         EXPECT_EQ(progressWindow().cancelled, c.windowGone) << "row " << row;
         EXPECT_EQ(IsWindow(window) == FALSE, c.windowGone) << "row " << row;
@@ -371,7 +361,7 @@ TEST_F(ProgressWindowTest, CancelQuestionThroughTheHook) {
         // The job's own destroy comes later: after a confirmed cancel it only repeats the unregistration, which
         // then fails since the class is gone already.
         EXPECT_EQ(progressWindow().destroy(), !c.windowGone) << "row " << row;
-        EXPECT_EQ(gAskedBoxes.size(), 1u) << "row " << row;
+        EXPECT_EQ(shownMessageBoxes().size(), 1u) << "row " << row;
         EXPECT_FALSE(IsWindow(window)) << "row " << row;
     }
     // The next window starts uncancelled.
@@ -384,11 +374,11 @@ TEST_F(ProgressWindowTest, OnlyTheButtonAsks) {
     const HWND window = progressWindow().window;
     EXPECT_EQ(SendMessageW(window, WM_COMMAND, MAKEWPARAM(101, BN_CLICKED), 0), 1);
     EXPECT_EQ(SendMessageW(window, WM_COMMAND, MAKEWPARAM(0, 0), 0), 1);
-    EXPECT_TRUE(gAskedBoxes.empty());
+    EXPECT_TRUE(shownMessageBoxes().empty());
     EXPECT_EQ(SendMessageW(window, WM_COMMAND, MAKEWPARAM(100, BN_CLICKED),
                            reinterpret_cast<LPARAM>(progressWindow().button)),
               1);
-    EXPECT_EQ(gAskedBoxes.size(), 1u);
+    EXPECT_EQ(shownMessageBoxes().size(), 1u);
 }
 
 // A real message box, answered the way a user would: a second thread finds it by class and caption, checks who owns
@@ -532,13 +522,13 @@ TEST_F(ProgressWindowTest, PumpServesPendingMessages) {
 
     // A posted click reaches the button's handler.
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(100, BN_CLICKED), reinterpret_cast<LPARAM>(progressWindow().button));
-    EXPECT_TRUE(gAskedBoxes.empty());
+    EXPECT_TRUE(shownMessageBoxes().empty());
     pumpProgressWindowMessages();
-    EXPECT_EQ(gAskedBoxes.size(), 1u);
+    EXPECT_EQ(shownMessageBoxes().size(), 1u);
 
     // With nothing waiting it returns at once.
     pumpProgressWindowMessages();
-    EXPECT_EQ(gAskedBoxes.size(), 1u);
+    EXPECT_EQ(shownMessageBoxes().size(), 1u);
 }
 
 TEST_F(ProgressWindowTest, PumpLeavesQuitForTheThreadsLoop) {

@@ -1,7 +1,8 @@
 // The RTF rewriting pass: copying, control word rewrites, \bin, the font table notes, \oleclsid, object
-// recognition and replacement (with the stand-in converter of support/fakeConverter.cpp), progress and robustness.
+// recognition and replacement (with the stand-in converter of standins/fakeConverter.cpp), progress and robustness.
 #include "mtef/documentFonts.h"
 #include "objects/equationObjectKind.h"
+#include "ole1Objects.h"
 #include "rtf/rtfPass.h"
 #include "testFiles.h"
 
@@ -16,31 +17,14 @@ using testing_support::hexOf;
 using testing_support::readFileBytes;
 using testing_support::runEngineJob;
 using testing_support::testDataPath;
+using testing_support::zeroed;
 
 namespace {
 
-// A text with a zero byte in place of every "@".
-std::string zeroed(std::string text) {
-    for (char& c : text) {
-        if (c == '@')
-            c = '\0';
-    }
-    return text;
-}
-std::string hexOfLittleEndian32(uint32_t value) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (int i = 0; i < 4; ++i, value >>= 8) {
-        hex += kHex[(value >> 4) & 15];
-        hex += kHex[value & 15];
-    }
-    return hex;
-}
-
-// The hex text of an OLE1 embedded object of a class, around native data given as hex.
+// The hex text of an OLE1 embedded object of a class, around native data given as hex (an odd digit at the end is
+// not counted in its size).
 std::string ole1Hex(const std::string& className, const std::string& nativeHex) {
-    return "01050000" "02000000" + hexOfLittleEndian32(uint32_t(className.size() + 1)) + hexOf(className) + "00" +
-           "00000000" "00000000" + hexOfLittleEndian32(uint32_t(nativeHex.size() / 2)) + nativeHex;
+    return hexOf(testing_support::ole1Header(className, uint32_t(nativeHex.size() / 2))) + nativeHex;
 }
 
 // An object group as Word writes it, with its result picture.

@@ -8,17 +8,10 @@
 #include <string>
 
 using testing_support::loadSourceText;
+using testing_support::zeroed;
 
 namespace {
 
-// A text with a zero byte in place of every "@".
-std::string zeroed(std::string text) {
-    for (char& c : text) {
-        if (c == '@')
-            c = '\0';
-    }
-    return text;
-}
 // One token in a compact form: kind letter, text in brackets, parameter after it. B brace, T text, C control,
 // P control with parameter, N none.
 std::string describe(const RtfToken& token) {

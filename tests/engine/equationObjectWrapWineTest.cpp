@@ -1,6 +1,6 @@
 // Equation Editor 3.x objects against the platform's OLE (Wine's, when the tests run under Wine): the template image
 // and the engine's own compound files open in structured storage; with no Equation Editor 3.x server, every object
-// stays unconverted; with the stand-in server (support/standInEquationServer.cpp) registered for the Equation.3 class,
+// stays unconverted; with the stand-in server (standins/standInEquationServer.cpp) registered for the Equation.3 class,
 // every real object is built through the OLE round trip and reads back to the same MTEF. Windows builds only.
 //
 // The tests run in this order in one program, so the server registration, made and removed by the last ones, cannot
@@ -13,6 +13,8 @@
 #include "objects/equationObjectTemplate.h"
 #include "objects/equationObjectUnwrap.h"
 #include "objects/equationObjectWrap.h"
+#include "ole1Objects.h"
+#include "realObjects.h"
 #include "scopedWin.h"
 #include "testFiles.h"
 
@@ -168,38 +170,19 @@ void removeStandInRegistration() {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kClassKey); // only when nothing else is registered under the class
 }
 
-std::string littleEndian32(uint32_t value) {
-    std::string bytes;
-    for (int i = 0; i < 4; ++i, value >>= 8)
-        bytes += char(value & 0xff);
-    return bytes;
-}
-
 // The \objdata hex of an OLE1 "Equation.DSMT4" object around a compound file.
 std::string mathTypeObjectData(const std::string& file) {
-    const std::string className = "Equation.DSMT4";
-    return hexOf(std::string("\x01\x05\0\0\x02\0\0\0", 8) + littleEndian32(uint32_t(className.size() + 1)) + className +
-                 std::string(1, '\0') + std::string(8, '\0') + littleEndian32(uint32_t(file.size())) + file);
+    return testing_support::ole1ObjectHex("Equation.DSMT4", file);
 }
 
-// Every real object, as \objdata hex, by file name.
-std::vector<std::pair<std::string, std::string>> realObjects() {
-    std::vector<std::pair<std::string, std::string>> objects;
-    for (const char* folder : {"mathtype3", "mathtype5"}) {
-        for (const auto& entry : std::filesystem::directory_iterator(testDataPath("mtef-objects") / folder)) {
-            if (entry.path().extension() == ".bin")
-                objects.emplace_back(std::string(folder) + "/" + entry.path().filename().string(),
-                                     readFileBytes(entry.path()));
-        }
-    }
-    return objects;
-}
+using testing_support::RealObject;
+using testing_support::realObjects;
 
-std::string documentOf(const std::vector<std::pair<std::string, std::string>>& objects) {
+std::string documentOf(const std::vector<RealObject>& objects) {
     std::string document = "{\\rtf1 ";
     for (const auto& object : objects)
         document += "{\\object\\objemb{\\*\\objclass Equation.DSMT4}{\\*\\objdata " +
-                    mathTypeObjectData(object.second) + "}{\\result {\\pict 01}}} ";
+                    mathTypeObjectData(object.bytes) + "}{\\result {\\pict 01}}} ";
     return document + "}";
 }
 
@@ -222,9 +205,9 @@ TEST(EquationObjectWrapWine, WithoutAServerObjectsStayAsTheyWere) {
     const auto job = runEngineJob(document, equationEditor3Options());
     EXPECT_EQ(job.converted, 0);
     for (const auto& object : objects) {
-        EXPECT_NE(job.output.find("{\\*\\objdata " + mathTypeObjectData(object.second) + "}{\\result {\\pict 01}}}"),
+        EXPECT_NE(job.output.find("{\\*\\objdata " + mathTypeObjectData(object.bytes) + "}{\\result {\\pict 01}}}"),
                   std::string::npos)
-            << object.first;
+            << object.name;
     }
 }
 
@@ -252,11 +235,7 @@ protected:
 // Unwraps the built \objdata text (line breaks removed, as the RTF pass hands it over) through the platform's
 // structured storage.
 std::string unwrapBuilt(const std::string& built) {
-    std::string joined;
-    for (char c : built) {
-        if (c != '\r' && c != '\n')
-            joined += c;
-    }
+    const std::string joined = testing_support::withoutLineBreaks(built);
     const RecognisedObject object = recogniseEquationObject(joined, true);
     std::string unwrapped;
     if (object.kind != ObjectEquation3 || unwrapEquationObject(unwrapped, object.data, object.kind, 0) != 0)
@@ -279,10 +258,10 @@ TEST_F(StandInServer, BuildsEveryRealObject) {
     for (const auto& object : objects) {
         ConverterContext& context = converterContext();
         initConverterContext(context, 0, 1, 0, 1);
-        const std::string built = convertEquationObject(context, hexOf(object.second), ObjectStorage);
-        ASSERT_FALSE(context.equationNative.empty()) << object.first;
-        EXPECT_FALSE(built.empty()) << object.first;
-        EXPECT_EQ(unwrapBuilt(built), context.equationNative) << object.first;
+        const std::string built = convertEquationObject(context, hexOf(object.bytes), ObjectStorage);
+        ASSERT_FALSE(context.equationNative.empty()) << object.name;
+        EXPECT_FALSE(built.empty()) << object.name;
+        EXPECT_EQ(unwrapBuilt(built), context.equationNative) << object.name;
     }
     const auto job = runEngineJob(documentOf(objects), equationEditor3Options());
     EXPECT_EQ(job.converted, int(objects.size()));

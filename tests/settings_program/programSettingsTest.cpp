@@ -7,6 +7,7 @@
 #include "suiteRegistry.h"
 
 #include "messageBox.h"
+#include "messageBoxRecorder.h"
 #include "scopedWin.h"
 
 #include <gtest/gtest.h>
@@ -16,21 +17,11 @@
 #include <vector>
 
 namespace {
+using testing_support::answerMessageBoxes;
+using testing_support::clearShownMessageBoxes;
+using testing_support::shownMessageBoxes;
 using testing_support::SuiteKey;
 using testing_support::SuiteRegistry;
-
-struct ShownBox {
-    HWND owner;
-    std::wstring text;
-    std::wstring caption;
-    UINT flags;
-};
-std::vector<ShownBox> gBoxes; // main thread only
-
-int recordBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
-    gBoxes.push_back({owner, text, caption, flags});
-    return IDOK;
-}
 
 // The view in which the stand-in deleter refuses (0: none); the deletions it was asked for.
 REGSAM gRefusedView = 0;
@@ -51,10 +42,9 @@ protected:
     void SetUp() override {
         liveSettings() = ProgramSettings();
         savedSettings() = ProgramSettings();
-        gBoxes.clear();
         gDeletions.clear();
         gRefusedView = 0;
-        setMessageBoxHook(recordBox);
+        answerMessageBoxes(IDOK);
     }
     void TearDown() override {
         setMessageBoxHook(nullptr);
@@ -293,7 +283,7 @@ TEST_F(ProgramSettingsTest, SaveWritesTheSixValues) {
     EXPECT_EQ(userDword(L"textScale"), 75);
     EXPECT_EQ(userString(L"pathSkin"), L"");
     EXPECT_EQ(userString(L"pathLanguage"), L"ukrainian");
-    EXPECT_TRUE(gBoxes.empty());
+    EXPECT_TRUE(shownMessageBoxes().empty());
 
     // What was saved comes back (with MathType present, so that isEE 0 stays).
     registry_.setString(SuiteKey::MachineMain, L"path", L"C:\\suite");
@@ -312,21 +302,21 @@ TEST_F(ProgramSettingsTest, SaveWritesTheSixValues) {
 TEST_F(ProgramSettingsTest, WordRestartNote) {
     liveSettings().isMTstyle = 1;
     ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
-    ASSERT_EQ(gBoxes.size(), 1u);
-    EXPECT_EQ(gBoxes[0].text, L"This changes take effect with the next start of Microsoft Word.");
-    EXPECT_EQ(gBoxes[0].caption, L"Veltrim Sorvanta");
-    EXPECT_EQ(gBoxes[0].flags, UINT(MB_ICONINFORMATION));
+    ASSERT_EQ(shownMessageBoxes().size(), 1u);
+    EXPECT_EQ(shownMessageBoxes()[0].text, L"This changes take effect with the next start of Microsoft Word.");
+    EXPECT_EQ(shownMessageBoxes()[0].caption, L"Veltrim Sorvanta");
+    EXPECT_EQ(shownMessageBoxes()[0].flags, UINT(MB_ICONINFORMATION));
     ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
-    EXPECT_EQ(gBoxes.size(), 2u);
+    EXPECT_EQ(shownMessageBoxes().size(), 2u);
     copyProgramSettings(savedSettings(), liveSettings());
     ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
-    EXPECT_EQ(gBoxes.size(), 2u);
+    EXPECT_EQ(shownMessageBoxes().size(), 2u);
 
     liveSettings().textScale = 125;
     liveSettings().skinName = L"dark";
     liveSettings().isEE2007 = 1;
     ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
-    EXPECT_EQ(gBoxes.size(), 2u);
+    EXPECT_EQ(shownMessageBoxes().size(), 2u);
 }
 
 // Choosing Equation Editor 3.x and pressing Apply twice: the first save removes AutoConvertTo in both views, the
@@ -341,7 +331,7 @@ TEST_F(ProgramSettingsTest, EquationEditor3ChosenThenApplyTwice) {
     EXPECT_EQ(registry_.autoConvertTo(k32), L"<none>");
     EXPECT_EQ(registry_.autoConvertTo(k64), L"<none>");
     EXPECT_EQ(gDeletions, (std::vector<REGSAM>{k32, k64}));
-    EXPECT_TRUE(gBoxes.empty());
+    EXPECT_TRUE(shownMessageBoxes().empty());
 
     registry_.setAutoConvertTo(k32, L"again");
     registry_.setAutoConvertTo(k64, L"again");
@@ -349,7 +339,7 @@ TEST_F(ProgramSettingsTest, EquationEditor3ChosenThenApplyTwice) {
     EXPECT_EQ(registry_.autoConvertTo(k32), L"again");
     EXPECT_EQ(registry_.autoConvertTo(k64), L"again");
     EXPECT_EQ(gDeletions.size(), 2u);
-    EXPECT_TRUE(gBoxes.empty());
+    EXPECT_TRUE(shownMessageBoxes().empty());
 }
 
 TEST_F(ProgramSettingsTest, AutoConvertToRemoval) {
@@ -377,7 +367,7 @@ TEST_F(ProgramSettingsTest, AutoConvertToRemoval) {
     for (size_t row = 0; row < std::size(cases); ++row) {
         const auto& c = cases[row];
         SuiteRegistry registry;
-        gBoxes.clear();
+        clearShownMessageBoxes();
         gDeletions.clear();
         gRefusedView = c.refusedView;
         setAutoConvertToKeyDeleter(deleteOrRefuse);
@@ -396,13 +386,14 @@ TEST_F(ProgramSettingsTest, AutoConvertToRemoval) {
         EXPECT_EQ(registry.autoConvertTo(k64) != L"<none>", c.left64) << "row " << row;
         EXPECT_EQ(gDeletions.size(), c.deletions) << "row " << row;
         EXPECT_EQ(userDword(L"isEE2007"), c.isEE2007) << "row " << row; // the values are saved first
-        ASSERT_EQ(gBoxes.size(), c.note ? 1u : 0u) << "row " << row;
+        ASSERT_EQ(shownMessageBoxes().size(), c.note ? 1u : 0u) << "row " << row;
         if (c.note) {
-            EXPECT_EQ(gBoxes[0].text.rfind(L"Cannot select Equation Editor 3.x as the default equation editor, ", 0),
+            EXPECT_EQ(shownMessageBoxes()[0].text.rfind(
+                          L"Cannot select Equation Editor 3.x as the default equation editor, ", 0),
                       0u)
                 << "row " << row;
-            EXPECT_EQ(gBoxes[0].caption, L"Veltrim Sorvanta") << "row " << row;
-            EXPECT_EQ(gBoxes[0].flags, UINT(MB_ICONINFORMATION)) << "row " << row;
+            EXPECT_EQ(shownMessageBoxes()[0].caption, L"Veltrim Sorvanta") << "row " << row;
+            EXPECT_EQ(shownMessageBoxes()[0].flags, UINT(MB_ICONINFORMATION)) << "row " << row;
         }
     }
 }
@@ -415,6 +406,6 @@ TEST_F(ProgramSettingsTest, AutoConvertToRemovedByTheRegistry) {
     ASSERT_EQ(saveProgramSettings(), ProgramSettingsSaveStatus::Ok);
     EXPECT_EQ(registry_.autoConvertTo(k32), L"<none>");
     EXPECT_EQ(registry_.autoConvertTo(k64), L"<none>");
-    EXPECT_TRUE(gBoxes.empty());
+    EXPECT_TRUE(shownMessageBoxes().empty());
 }
 } // namespace

@@ -1,7 +1,7 @@
 // The Raw Mode conversion task under Wine, run on a thread of its own as the module window runs it, with the real
 // shell file dialogs and message boxes on the session's display: a watcher thread of the test finds each dialog,
 // types the document's path into the open dialog, accepts or cancels the save dialog, answers the overwrite prompt
-// and the statistics box. Word is the stand-in (support/wordStandIn.cpp), registered as "Word.Application" while the
+// and the statistics box. Word is the stand-in (standins/wordStandIn.cpp), registered as "Word.Application" while the
 // test runs; it treats documents as their bytes, so the "document" is the sample RTF of real equations under a Word
 // file name. The temporary directory is the test's own (TMP and TEMP point into its folder).
 //

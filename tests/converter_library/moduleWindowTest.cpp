@@ -11,6 +11,7 @@
 // keeps both pages and the busy message on the display for screenshots (ModuleWindowShow); otherwise that test is
 // skipped.
 #include "moduleWindow.h"
+#include "messageBoxRecorder.h"
 #include "moduleWindowTables.h"
 #include "rawModeTask.h"
 #include "scopedWin.h"
@@ -24,7 +25,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -72,25 +72,10 @@ POINT pointOf(int32_t id) {
     return POINT{LOWORD(centre), HIWORD(centre)};
 }
 
-// Message boxes the seamed library showed. Written by the window's thread through the hook.
-struct ShownBox {
-    HWND owner;
-    std::wstring text;
-    std::wstring caption;
-    UINT flags;
-    DWORD thread;
-};
-std::mutex gBoxLock;
-std::vector<ShownBox> gBoxes;
-int recordBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
-    std::lock_guard<std::mutex> lock(gBoxLock);
-    gBoxes.push_back(ShownBox{owner, text, caption, flags, GetCurrentThreadId()});
-    return IDOK;
-}
-std::vector<ShownBox> boxes() {
-    std::lock_guard<std::mutex> lock(gBoxLock);
-    return gBoxes;
-}
+// Message boxes the seamed library showed: its own copy of the hook reaches the recorder through the seam, and the
+// window's thread records them.
+using testing_support::ShownMessageBox;
+using testing_support::shownMessageBoxes;
 
 // Only the product page counts: the maker's host and the page's path "/miravet/".
 std::atomic<int32_t> gLinkOpens{0};
@@ -192,11 +177,10 @@ protected:
         ResetEvent(gReleaseTask);
         ASSERT_NE(realLibrary(), nullptr);
         ASSERT_NE(seamLibrary(), nullptr);
-        seam<SetBoxHook>("seamSetMessageBoxHook")(recordBox);
+        seam<SetBoxHook>("seamSetMessageBoxHook")(testing_support::recordMessageBox);
         seam<SetOpener>("seamSetLinkOpener")(recordLink);
         seam<SetTaskBody>("seamSetTaskBody")(nullptr);
-        std::lock_guard<std::mutex> lock(gBoxLock);
-        gBoxes.clear();
+        testing_support::clearShownMessageBoxes();
         gTaskRuns = 0;
         gSlowResult = 0;
         gLinkOpens = 0;
@@ -370,7 +354,7 @@ TEST_F(ModuleWindowTest, TabsSwitchPagesWithExactlyOneChecked) {
         EXPECT_TRUE(steps[row].rawMode ? onRawModePage(state) : onWordAddInPage(state)) << "step " << row;
     }
     EXPECT_EQ(session->call<std::wstring>([] { return labelText(kModuleRawModeText); }), kRawModeInstructions);
-    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(shownMessageBoxes().empty());
 }
 
 TEST_F(ModuleWindowTest, APressOnOneControlAndAReleaseOnAnotherRunsNothing) {
@@ -414,7 +398,7 @@ TEST_F(ModuleWindowTest, WhileAConversionRunsCommandsAreRefused) {
             ASSERT_TRUE(click(*session, row.control)) << row.what;
         else
             ASSERT_TRUE(session->post(row.message, row.wParam, 0)) << row.what;
-        const std::vector<ShownBox> shown = boxes();
+        const std::vector<ShownMessageBox> shown = shownMessageBoxes();
         ASSERT_EQ(shown.size(), ++expectedBoxes) << row.what;
         EXPECT_EQ(shown.back().text, kModuleBusyMessage) << row.what;
         EXPECT_EQ(shown.back().caption, kModuleTitle) << row.what;
@@ -433,14 +417,14 @@ TEST_F(ModuleWindowTest, WhileAConversionRunsCommandsAreRefused) {
     ASSERT_TRUE(click(*session, kModuleMinimise));
     EXPECT_TRUE(becomesIconic(session->window()));
     ASSERT_TRUE(session->run([&] { ShowWindow(session->window(), SW_RESTORE); }));
-    EXPECT_EQ(boxes().size(), expectedBoxes);
+    EXPECT_EQ(shownMessageBoxes().size(), expectedBoxes);
 
     // Done: the timer collects the result (0: silent), the status line shows the job's last text, and the window
     // closes again.
     SetEvent(gReleaseTask);
     EXPECT_TRUE(waitOnWindow(*session, [] { return !seam<BoolOfVoid>("seamBusy")(); }));
     EXPECT_TRUE(waitOnWindow(*session, [] { return labelText(kModuleStatusLabel) == L"Done."; }));
-    EXPECT_EQ(boxes().size(), expectedBoxes);
+    EXPECT_EQ(shownMessageBoxes().size(), expectedBoxes);
     EXPECT_EQ(seam<IntOfVoid>("seamForeignDraws")(), 0); // nothing was drawn off the window's thread
     ASSERT_TRUE(clickToEnd(*session, kModuleCloseButton));
     EXPECT_EQ(session->waitForEnd(), 0);
@@ -459,16 +443,13 @@ TEST_F(ModuleWindowTest, AFailedOrThrowingConversionIsReportedOnce) {
     ASSERT_TRUE(session->started());
     ASSERT_TRUE(click(*session, kModuleRawModeTab));
     for (size_t row = 0; row < sizeof(cases) / sizeof(cases[0]); ++row) {
-        {
-            std::lock_guard<std::mutex> lock(gBoxLock);
-            gBoxes.clear();
-        }
+        testing_support::clearShownMessageBoxes();
         seam<SetTaskBody>("seamSetTaskBody")(cases[row].task);
         ASSERT_TRUE(click(*session, kModuleSelectButton)) << "row " << row;
         ASSERT_TRUE(waitOnWindow(*session, [] { return !seam<BoolOfVoid>("seamBusy")(); })) << "row " << row;
         Sleep(300); // three more timer periods: nothing is shown twice
         ASSERT_TRUE(session->run([] {}));
-        const std::vector<ShownBox> shown = boxes();
+        const std::vector<ShownMessageBox> shown = shownMessageBoxes();
         ASSERT_EQ(shown.size(), 1u) << "row " << row;
         EXPECT_EQ(shown[0].text, cases[row].message) << "row " << row;
         EXPECT_EQ(shown[0].caption, kModuleTitle) << "row " << row;
@@ -507,16 +488,13 @@ TEST_F(ModuleWindowTest, ASelectThatCannotStartItsTaskSaysSoAndReleasesTheButton
     const COLORREF released = session->call<COLORREF>(selectButtonPixel);
     ASSERT_TRUE(session->post(WM_LBUTTONDOWN, MK_LBUTTON, centreOf(kModuleSelectButton)));
     ASSERT_NE(session->call<COLORREF>(selectButtonPixel), released) << "a pressed button should look different";
-    {
-        std::lock_guard<std::mutex> lock(gBoxLock);
-        gBoxes.clear();
-    }
+    testing_support::clearShownMessageBoxes();
 
     seam<void (*)(bool)>("seamFailTaskStarts")(true);
     ASSERT_TRUE(session->post(WM_LBUTTONUP, 0, centreOf(kModuleSelectButton)));
     seam<void (*)(bool)>("seamFailTaskStarts")(false);
     ASSERT_TRUE(session->run([] {}));
-    std::vector<ShownBox> shown = boxes();
+    std::vector<ShownMessageBox> shown = shownMessageBoxes();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, L"Conversion failed with error code: 12");
     EXPECT_EQ(shown[0].caption, kModuleTitle);
@@ -530,7 +508,7 @@ TEST_F(ModuleWindowTest, ASelectThatCannotStartItsTaskSaysSoAndReleasesTheButton
     EXPECT_EQ(gTaskRuns, 1);
 
     selectAndCollect();
-    shown = boxes();
+    shown = shownMessageBoxes();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1].text, L"Conversion failed with error code: 9");
     EXPECT_EQ(gTaskRuns, 2);
@@ -555,7 +533,7 @@ TEST_F(ModuleWindowTest, AConversionLeftByAnEarlierWindowIsCollectedByTheNext) {
     SetEvent(gReleaseTask);
     ASSERT_TRUE(waitOnWindow(*second, [] { return !seam<BoolOfVoid>("seamBusy")(); }));
     ASSERT_TRUE(second->run([] {}));
-    const std::vector<ShownBox> shown = boxes();
+    const std::vector<ShownMessageBox> shown = shownMessageBoxes();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, L"Conversion failed with error code: 9");
     EXPECT_EQ(shown[0].owner, second->window());
@@ -655,7 +633,7 @@ TEST_F(ModuleWindowTest, SkinFallbacksAndTextOffsets) {
 // the conversion's thread (handed to the window's thread); the code comes back as the exit status and nothing waits
 // for ever, not even on the running conversion's future.
 void openWindowAndWait() {
-    seam<SetBoxHook>("seamSetMessageBoxHook")(recordBox);
+    seam<SetBoxHook>("seamSetMessageBoxHook")(testing_support::recordMessageBox);
     auto showOptSbk = libraryEntry<ShowOptSbkEntry>(seamLibrary(), "showOptSbk");
     showOptSbk(GetModuleHandleW(nullptr), nullptr);
 }
@@ -751,7 +729,7 @@ TEST_F(ModuleWindowTest, ModuleWindowShow) {
     }
     ASSERT_NE(box, nullptr);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
-    seam<SetBoxHook>("seamSetMessageBoxHook")(recordBox);
+    seam<SetBoxHook>("seamSetMessageBoxHook")(testing_support::recordMessageBox);
     SetEvent(gReleaseTask);
     EXPECT_TRUE(waitOnWindow(*session, [] { return !seam<BoolOfVoid>("seamBusy")(); }));
     ASSERT_TRUE(clickToEnd(*session, kModuleCloseButton));

@@ -2,6 +2,7 @@
 // files ole32 writes in memory must read the same through readCompoundFileStream as through IStorage, stream by
 // stream and name by name, and so must the real equation objects. Windows builds only.
 #include "objects/compoundFileReader.h"
+#include "realObjects.h"
 #include "scopedWin.h"
 #include "testFiles.h"
 
@@ -17,7 +18,6 @@ void PrintTo(CompoundFileStatus status, std::ostream* out) {
 }
 
 using testing_support::readFileBytes;
-using testing_support::testDataPath;
 
 namespace {
 constexpr DWORD kCreateMode = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
@@ -288,10 +288,10 @@ TEST(CompoundFileWine, ReadsTheRealObjectsAlike) {
     ASSERT_TRUE(apartment.entered());
     int objects = 0;
     for (const char* folder : {"mathtype3", "mathtype5"}) {
-        for (const auto& item : std::filesystem::directory_iterator(testDataPath("mtef-objects") / folder)) {
-            const std::string bytes = readFileBytes(item.path());
+        for (const testing_support::RealObject& object : testing_support::realObjectsIn(folder)) {
+            const std::string& bytes = object.bytes;
             const std::vector<uint8_t> file(bytes.begin(), bytes.end());
-            const std::string where = item.path().filename().string();
+            const std::string where = object.path.filename().string();
             ASSERT_FALSE(file.empty()) << where;
             expectSameRead(file, u"Equation Native", nullptr, where);
             expectSameRead(file, u"\u0001CompObj", nullptr, where);

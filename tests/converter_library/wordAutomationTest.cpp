@@ -1,4 +1,4 @@
-// saveAsWithWord under Wine against the Word stand-in (support/wordStandIn.cpp), which the test registers as
+// saveAsWithWord under Wine against the Word stand-in (standins/wordStandIn.cpp), which the test registers as
 // "Word.Application" in the prefix's machine-wide classes while it runs: the result of every step with the calls the
 // stand-in logged, their argument types and order, the file format by extension, the clean-up after each failure,
 // a hung Word ended after the call limit, and no stand-in process left behind. Then isDocumentUsable and
