@@ -278,7 +278,7 @@ TEST_F(StandInServer, BuildsEveryRealObject) {
     ASSERT_GT(objects.size(), 30u);
     for (const auto& object : objects) {
         ConverterContext& context = converterContext();
-        initConverterContext(context, 0, 1, 0, 1);
+        initConverterContext(context, EquationFormat::EquationEditor3, 1, 0, 1);
         const std::string built = convertEquationObject(context, hexOf(object.second), ObjectStorage);
         ASSERT_FALSE(context.equationNative.empty()) << object.first;
         EXPECT_FALSE(built.empty()) << object.first;

@@ -26,12 +26,12 @@ TEST(RealObjects, ConvertSoundlyInBothFormats) {
             const std::string hex = hexOf(readFileBytes(entry.path()));
             ++objects;
             ConverterContext& context = converterContext();
-            initConverterContext(context, 1, 0, 0, 1);
+            initConverterContext(context, EquationFormat::MicrosoftEquation, 0, 0, 1);
             const std::string officeMath = convertEquationObject(context, hex, ObjectStorage);
             if (!officeMath.empty()) {
                 EXPECT_EQ(testing_support::checkOfficeMathRtf(officeMath), "") << name;
             }
-            initConverterContext(context, 0, 1, 0, 1);
+            initConverterContext(context, EquationFormat::EquationEditor3, 1, 0, 1);
             (void)convertEquationObject(context, hex, ObjectStorage);
             const std::string equationNative = context.equationNative;
             if (!equationNative.empty()) {

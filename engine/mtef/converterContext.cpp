@@ -166,8 +166,8 @@ ConverterContext& converterContext() {
     return gConverterContext;
 }
 
-void initConverterContext(ConverterContext& context, int32_t format, int32_t allowMathTypeFonts, int32_t restoreBroken,
-                          int32_t forceUnicode) {
+void initConverterContext(ConverterContext& context, EquationFormat format, int32_t allowMathTypeFonts,
+                          int32_t restoreBroken, int32_t forceUnicode) {
     context = ConverterContext{};
     context.format = format;
     context.allowMathTypeFonts = allowMathTypeFonts;
@@ -192,14 +192,14 @@ bool translateEquationNative(ConverterContext& context) {
     translateTopLevel(context);
     if (context.body.empty() || context.abandoned)
         return false;
-    if (context.format == 1) {
+    if (context.format == EquationFormat::MicrosoftEquation) {
         context.output.reserve(kOfficeMathHead.size() + context.body.size() + kOfficeMathTail.size());
         context.output += kOfficeMathHead;
         appendWithoutMarkers(context.output, context.body);
         context.output += kOfficeMathTail;
         return true;
     }
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         assembleEquationNative(context);
         return !context.equationNative.empty();
     }

@@ -12,7 +12,8 @@ namespace testing_support {
 
 std::string convertedOfficeMath(const std::string& nativeHex, FixtureOptions options) {
     ConverterContext& context = converterContext();
-    initConverterContext(context, 1, options.allowMathTypeFonts, 0, options.forceUnicode);
+    initConverterContext(context, EquationFormat::MicrosoftEquation, options.allowMathTypeFonts, 0,
+                         options.forceUnicode);
     const std::string result = convertEquationObject(context, nativeHex, ObjectBareMtef);
     if (!result.empty()) {
         EXPECT_EQ(checkOfficeMathRtf(result), "");
@@ -22,7 +23,7 @@ std::string convertedOfficeMath(const std::string& nativeHex, FixtureOptions opt
 
 std::string convertedEquationNative(const std::string& nativeHex, FixtureOptions options) {
     ConverterContext& context = converterContext();
-    initConverterContext(context, 0, options.allowMathTypeFonts, 0, options.forceUnicode);
+    initConverterContext(context, EquationFormat::EquationEditor3, options.allowMathTypeFonts, 0, options.forceUnicode);
     (void)convertEquationObject(context, nativeHex, ObjectBareMtef);
     if (!context.equationNative.empty()) {
         EXPECT_EQ(validateMtef3Stream(context.equationNative), "");

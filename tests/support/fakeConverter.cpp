@@ -11,8 +11,8 @@ ConverterContext& converterContext() {
     return gContext;
 }
 
-void initConverterContext(ConverterContext& context, int32_t format, int32_t allowMathTypeFonts, int32_t restoreBroken,
-                          int32_t forceUnicode) {
+void initConverterContext(ConverterContext& context, EquationFormat format, int32_t allowMathTypeFonts,
+                          int32_t restoreBroken, int32_t forceUnicode) {
     context = ConverterContext{};
     context.format = format;
     context.allowMathTypeFonts = allowMathTypeFonts;
@@ -25,9 +25,9 @@ const std::string& convertEquationObject(ConverterContext& context, std::string_
     context.output.clear();
     if (hex.find("c0ffee") == std::string_view::npos)
         return context.output;
-    context.output = context.format == 0 ? "eq3:" : "{\\mmath ";
+    context.output = context.format == EquationFormat::EquationEditor3 ? "eq3:" : "{\\mmath ";
     context.output += std::to_string(int(kind)) + ":" + std::string(hex.substr(0, 8));
-    if (context.format != 0)
+    if (context.format != EquationFormat::EquationEditor3)
         context.output += "}";
     return context.output;
 }
