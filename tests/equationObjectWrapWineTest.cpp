@@ -278,7 +278,9 @@ TEST_F(StandInServer, BuildsEveryRealObject) {
     ASSERT_GT(objects.size(), 30u);
     for (const auto& object : objects) {
         ConverterContext& context = converterContext();
-        initConverterContext(context, EquationFormat::EquationEditor3, 1, 0, 1);
+        ConversionSwitches switches{EquationFormat::EquationEditor3};
+        switches.allowMathTypeFonts = 1;
+        initConverterContext(context, switches);
         const std::string built = convertEquationObject(context, hexOf(object.second), ObjectStorage);
         ASSERT_FALSE(context.equationNative.empty()) << object.first;
         EXPECT_FALSE(built.empty()) << object.first;

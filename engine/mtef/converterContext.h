@@ -3,6 +3,7 @@
 // text; pickByFormat keeps the one of the job's format. A null target discards output.
 #pragma once
 
+#include "mtef/conversionSwitches.h"
 #include "mtef/equationFormat.h"
 
 #include <array>
@@ -117,9 +118,8 @@ inline const FontEntry* fontDefinition(const ConverterContext& context, int32_t 
 // The one process-wide context, used on the conversion job's thread only.
 ConverterContext& converterContext();
 
-// Starts the context for a job. The argument order is the one the RTF pass uses.
-void initConverterContext(ConverterContext& context, EquationFormat format, int32_t allowMathTypeFonts,
-                          int32_t restoreBroken, int32_t forceUnicode);
+// Starts the context for a job: its format and switches, everything else afresh.
+void initConverterContext(ConverterContext& context, const ConversionSwitches& switches);
 
 // Starts the translation of one equation object: every per-object field afresh, the job's options kept, and the
 // document's Greek font settled.

@@ -2,6 +2,7 @@
 // of each job (loadConversionSettings); the engine reads the format and the three switches.
 #pragma once
 
+#include "mtef/conversionSwitches.h"
 #include "mtef/equationFormat.h"
 
 #include <cstdint>
@@ -32,6 +33,16 @@ void setConversionOptions(const ConversionOptions& options);
 
 // The options of the current job.
 const ConversionOptions& conversionOptions();
+
+// The format and the switches of the job, as the converter context takes them.
+inline ConversionSwitches conversionSwitches(const ConversionOptions& options) {
+    ConversionSwitches switches;
+    switches.format = options.eqVersion;
+    switches.forceUnicode = options.isUniPrime;
+    switches.restoreBroken = options.isOleRestore;
+    switches.allowMathTypeFonts = options.isEuclid;
+    return switches;
+}
 
 // True when the job writes Equation Editor 3.x objects, false for Office Math.
 inline bool writesEquationEditor3(const ConversionOptions& options) {

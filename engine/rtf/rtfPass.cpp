@@ -242,9 +242,7 @@ ControlOutcome replaceObjectData() {
 
 ControlOutcome handleControl(std::string_view text, bool hasParameter, int32_t parameter) {
     if (!gPass.contextReady) {
-        const ConversionOptions& options = conversionOptions();
-        initConverterContext(converterContext(), options.eqVersion, options.isEuclid, options.isOleRestore,
-                             options.isUniPrime);
+        initConverterContext(converterContext(), conversionSwitches(conversionOptions()));
         gPass.contextReady = true;
     }
     const ControlWordId id = identifyControlWord(text);

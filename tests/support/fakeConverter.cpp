@@ -11,13 +11,12 @@ ConverterContext& converterContext() {
     return gContext;
 }
 
-void initConverterContext(ConverterContext& context, EquationFormat format, int32_t allowMathTypeFonts,
-                          int32_t restoreBroken, int32_t forceUnicode) {
+void initConverterContext(ConverterContext& context, const ConversionSwitches& switches) {
     context = ConverterContext{};
-    context.format = format;
-    context.allowMathTypeFonts = allowMathTypeFonts;
-    context.restoreBroken = restoreBroken;
-    context.forceUnicode = forceUnicode;
+    context.format = switches.format;
+    context.allowMathTypeFonts = switches.allowMathTypeFonts;
+    context.restoreBroken = switches.restoreBroken;
+    context.forceUnicode = switches.forceUnicode;
 }
 
 // The result names the kind and the first eight characters of the data handed over, and the format.

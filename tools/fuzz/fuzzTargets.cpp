@@ -76,8 +76,13 @@ int fuzzConvertEquation(const uint8_t* data, size_t size) {
         return 0;
     const uint8_t switches = data[0];
     const EquationFormat format = equationFormatFromValue((switches >> 2) & 1);
+    ConversionSwitches job;
+    job.format = format;
+    job.allowMathTypeFonts = (switches >> 3) & 1;
+    job.restoreBroken = (switches >> 4) & 1;
+    job.forceUnicode = (switches >> 5) & 1;
     ConverterContext& context = converterContext();
-    initConverterContext(context, format, (switches >> 3) & 1, (switches >> 4) & 1, (switches >> 5) & 1);
+    initConverterContext(context, job);
     std::string hex;
     EquationObjectKind kind = ObjectBareMtef;
     if (switches & 0x40) {
