@@ -95,11 +95,10 @@ HWND jobParentWindow() {
 }
 
 JobOutcome runConversionJob(const std::wstring& inputRtfPath, const std::wstring& outputRtfPath) {
-    const HWND parent = moduleWindow();
-    gJobParentWindow.store(parent);
+    gJobParentWindow.store(moduleWindow());
     setConvertedEquationCount(0);
-    if (loadConversionSettings() != 0) {
-        showMessageBox(parent, kNotInstalledText, kSuiteTitle, MB_ICONERROR);
+    if (loadConversionSettings() != ConversionSettingsLoadStatus::Ok) {
+        showMessageBox(jobParentWindow(), kNotInstalledText, kSuiteTitle, MB_ICONERROR);
         return kJobRefused;
     }
     const ConversionOptions& options = conversionOptions();
@@ -108,15 +107,15 @@ JobOutcome runConversionJob(const std::wstring& inputRtfPath, const std::wstring
     if (!held.openOutput(outputRtfPath))
         return kJobOutputFailed;
     if ((options.autoConvertToFlags & kAutoConvertTo64Failed) != 0 &&
-        showMessageBox(parent, texts.equationEditorWarning, kSuiteTitle,
+        showMessageBox(jobParentWindow(), texts.equationEditorWarning, kSuiteTitle,
                        MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDCANCEL)
         return kJobRefused; // the output stays on disk, empty
     if (writesEquationEditor3(options)) {
         held.serverStarted();
-        startEquationServer(parent);
+        startEquationServer(jobParentWindow());
     }
     if (options.serverMode == 0 && options.isProgressWin != 0)
-        held.showProgressWindow(parent, texts);
+        held.showProgressWindow(jobParentWindow(), texts);
     const RtfJobResult job = runRtfJob(inputRtfPath);
     held.hideProgressWindow();
     // An input that cannot be loaded would give an empty document reported as converted, and a pass that stopped

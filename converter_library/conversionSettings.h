@@ -29,11 +29,15 @@ constexpr wchar_t kSuiteTitle[] = L"Veltrim Sorvanta";
 // The process-wide job texts; written and read by the conversion job's thread only.
 JobTexts& jobTexts();
 
-// Loads the options and texts for the next job. Returns 0 when loaded, 1 when the machine-wide keys or the module's
-// install path are missing. Fields that no source sets keep their values.
-int32_t loadConversionSettings(ConversionOptions& options, JobTexts& texts);
+enum class [[nodiscard]] ConversionSettingsLoadStatus : int32_t{
+    Ok = 0,                     // the options and texts were loaded
+    MachineSettingsMissing = 1, // the machine-wide keys or the module's install path are missing: the job refuses
+};
+
+// Loads the options and texts for the next job. Fields that no source sets keep their values.
+ConversionSettingsLoadStatus loadConversionSettings(ConversionOptions& options, JobTexts& texts);
 // The same for the process-wide records (conversionOptions() and jobTexts()).
-int32_t loadConversionSettings();
+ConversionSettingsLoadStatus loadConversionSettings();
 
 // The statistics text: the format with its "%s" replaced by the arguments in order and "%%" by "%", cut to 449
 // characters (the job's buffer holds 450 with the terminator). Any other "%" sequence is copied as it stands.

@@ -87,28 +87,32 @@ void setEnglishTexts(JobTexts& texts) {
                              L"equations;\r\n(%s) Allow MathType fonts.\r\n\r\n";
 }
 
-// Each part of the statistics format comes from its entry when the entry has text, else from English.
+// Each part of the statistics format: its entry's text when the entry has one, else the English text, between the
+// part's fixed text. The English texts hold no "%", so they need no doubling.
 std::wstring statisticsFormatFrom(const NumberedStringMap& entries) {
     struct Part {
         int32_t entry;
         const wchar_t* before; // around the entry's text
         const wchar_t* after;
-        const wchar_t* english; // the whole part without the entry
+        const wchar_t* english; // the entry's text in English
     };
     static constexpr Part kParts[] = {
-        {kEntryEquationFormat, L"", L" %s [%s];\r\n", L"Equation format: %s [%s];\r\n"},
-        {kEntryForceUnicode, L"(%s) ", L";\r\n", L"(%s) Force Unicode;\r\n"},
-        {kEntryRestoreBroken, L"(%s) ", L";\r\n", L"(%s) Restore broken equations;\r\n"},
-        {kEntryAllowFonts, L"(%s) ", L".\r\n\r\n", L"(%s) Allow MathType fonts.\r\n\r\n"},
+        // entry               before      after              English text
+        {kEntryEquationFormat, L"", L" %s [%s];\r\n", L"Equation format:"},
+        {kEntryForceUnicode, L"(%s) ", L";\r\n", L"Force Unicode"},
+        {kEntryRestoreBroken, L"(%s) ", L";\r\n", L"Restore broken equations"},
+        {kEntryAllowFonts, L"(%s) ", L".\r\n\r\n", L"Allow MathType fonts"},
         {kEntryImportantNote, L"", L"", kEnglishImportantNote},
-        {kEntryOptionsNote, L"\r\n\r\n", L"", L"\r\n\r\nYou can turn off this message in Options."},
+        {kEntryOptionsNote, L"\r\n\r\n", L"", kEnglishOptionsNote},
     };
     std::wstring format;
     for (const Part& part : kParts) {
+        format += part.before;
         if (const std::wstring* text = entryText(entries, part.entry))
-            format += part.before + literalForFormat(*text) + part.after;
+            format += literalForFormat(*text);
         else
             format += part.english;
+        format += part.after;
     }
     return format;
 }
@@ -200,22 +204,22 @@ void setAutoConvertToDeleter(RegistryValueDeleter deleter) {
     gAutoConvertToDeleter.store(deleter);
 }
 
-int32_t loadConversionSettings(ConversionOptions& options, JobTexts& texts) {
+ConversionSettingsLoadStatus loadConversionSettings(ConversionOptions& options, JobTexts& texts) {
     options.eqVersion = EquationFormat::MicrosoftEquation;
     options.autoConvertToFlags = 0;
     {
         ScopedRegKey main = openKeyForReading(HKEY_LOCAL_MACHINE, kMainKeyPath, KEY_WOW64_32KEY);
         if (!main.isOpen())
-            return 1;
+            return ConversionSettingsLoadStatus::MachineSettingsMissing;
         readDwordField(options.serverMode, main, L"serverMode", KeyClosePolicy::CloseOnSuccess);
     }
     {
         ScopedRegKey sembrik = openKeyForReading(HKEY_LOCAL_MACHINE, kSembrikKeyPath, KEY_WOW64_32KEY);
         if (!sembrik.isOpen())
-            return 1;
+            return ConversionSettingsLoadStatus::MachineSettingsMissing;
         std::wstring installPath;
         if (!readRegString(installPath, sembrik, L"path", KeyClosePolicy::KeepOpen) || installPath.empty())
-            return 1;
+            return ConversionSettingsLoadStatus::MachineSettingsMissing;
         options.moduleFolder = installPath + L"\\sembrik\\";
         options.languageRoot = options.moduleFolder + L"language\\";
         std::wstring lcid;
@@ -238,12 +242,12 @@ int32_t loadConversionSettings(ConversionOptions& options, JobTexts& texts) {
         if (!clearAutoConvertTo(KEY_WOW64_64KEY))
             options.autoConvertToFlags |= kAutoConvertTo64Failed;
     }
-    return 0;
+    return ConversionSettingsLoadStatus::Ok;
 }
 
-int32_t loadConversionSettings() {
+ConversionSettingsLoadStatus loadConversionSettings() {
     ConversionOptions options = conversionOptions();
-    const int32_t result = loadConversionSettings(options, gJobTexts);
+    const ConversionSettingsLoadStatus result = loadConversionSettings(options, gJobTexts);
     setConversionOptions(options);
     return result;
 }

@@ -7,7 +7,7 @@
 #include <string_view>
 
 constexpr wchar_t kSourceRtfSuffix[] = L".rtf";      // Word's RTF of the chosen document, consumed by the engine
-constexpr wchar_t kConvertedRtfSuffix[] = L"_2.rtf"; // the job's output, removed once Word has saved it
+constexpr wchar_t kConvertedRtfSuffix[] = L"_2.rtf"; // the job's output, removed when the conversion ends
 
 // True when `name` (a file name, no folder) is base + kSourceRtfSuffix or base + kConvertedRtfSuffix with a base as
 // makeTempBaseName makes them: a GUID as 36 upper-case hex digits and hyphens (8-4-4-4-12), or "_" and 1 to 20

@@ -4,7 +4,7 @@
 #include <atomic>
 
 namespace {
-// Written by the UI thread when the module window opens and closes, read by the conversion worker.
+// Written by the UI thread when the module window opens and closes, read by it and by the conversion worker.
 std::atomic<HWND> gModuleWindow{nullptr};
 std::atomic<HINSTANCE> gModuleInstance{nullptr};
 } // namespace

@@ -1,5 +1,7 @@
 // The settings of the module window: one record, filled from the registry each time the window opens, with the
-// module's folders and default skin files derived from the install paths.
+// module's folders and default skin files derived from the install paths. The window uses the text scale and the skin,
+// bitmap and icon paths; the conversion values and folders only mirror the registry as it was when the window opened,
+// since every job reads its own afresh (conversionSettings.h).
 #pragma once
 
 #include "mtef/equationFormat.h"
@@ -9,14 +11,14 @@
 
 struct ModuleSettings {
     EquationFormat eqVersion = EquationFormat::MicrosoftEquation; // the equation format
-    int32_t isUniPrime = 1;   // "Force Unicode"
-    int32_t isOleRestore = 0; // "Restore broken equations"
-    int32_t isEuclid = 0;     // "Allow MathType fonts"
-    int32_t textScale = 100;  // interface text scale in percent
-    int32_t isStartup = 1;
-    int32_t isStatistics = 1;
-    int32_t isProgressWin = 1;
-    int32_t serverMode = 0;
+    int32_t isUniPrime = 1;    // "Force Unicode"
+    int32_t isOleRestore = 0;  // "Restore broken equations"
+    int32_t isEuclid = 0;      // "Allow MathType fonts"
+    int32_t textScale = 100;   // interface text scale in percent
+    int32_t isStartup = 1;     // stored option; nothing here acts on it
+    int32_t isStatistics = 1;  // stored option; nothing here acts on it
+    int32_t isProgressWin = 1; // whether a job shows its progress window
+    int32_t serverMode = 0;    // the machine-wide server mode (HKLM main)
     std::wstring moduleFolder; // install path + "\sembrik\"
     std::wstring mainFolder;   // main install path + "\main\"
     std::wstring languageRoot; // moduleFolder + "language\"
@@ -31,7 +33,12 @@ struct ModuleSettings {
 // The process-wide record; the UI thread fills and reads it.
 ModuleSettings& moduleSettings();
 
-// Fills the record from the registry: 0 when done, 1 when a machine-wide key or install path is missing (the module
-// is not properly installed). Values that are absent keep what the record held; every key is closed on every path.
-int32_t loadModuleSettings(ModuleSettings& settings);
-int32_t loadModuleSettings();
+enum class [[nodiscard]] ModuleSettingsLoadStatus : int32_t{
+    Ok = 0,                     // the record was filled; a value that could not be read kept its field
+    MachineSettingsMissing = 1, // a machine-wide key or install path is missing: the module is not properly installed
+};
+
+// Fills the record from the registry. Values that are absent keep what the record held, also when the load fails
+// part way (what it filled stays filled); every key is closed on every path.
+ModuleSettingsLoadStatus loadModuleSettings(ModuleSettings& settings);
+ModuleSettingsLoadStatus loadModuleSettings();

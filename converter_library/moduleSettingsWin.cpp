@@ -17,20 +17,20 @@ ModuleSettings& moduleSettings() {
     return gModuleSettings;
 }
 
-int32_t loadModuleSettings(ModuleSettings& settings) {
+ModuleSettingsLoadStatus loadModuleSettings(ModuleSettings& settings) {
     settings.eqVersion = EquationFormat::MicrosoftEquation;
     std::wstring path;
     {
         ScopedRegKey main = openKeyForReading(HKEY_LOCAL_MACHINE, kMainKeyPath, KEY_WOW64_32KEY);
         if (!main.isOpen() || !readInstallPath(main, path))
-            return 1;
+            return ModuleSettingsLoadStatus::MachineSettingsMissing;
         settings.mainFolder = path + L"\\main\\";
         readDwordField(settings.serverMode, main, L"serverMode");
     }
     {
         ScopedRegKey sembrik = openKeyForReading(HKEY_LOCAL_MACHINE, kSembrikKeyPath, KEY_WOW64_32KEY);
         if (!sembrik.isOpen() || !readInstallPath(sembrik, path))
-            return 1;
+            return ModuleSettingsLoadStatus::MachineSettingsMissing;
         settings.moduleFolder = path + L"\\sembrik\\";
         settings.languageRoot = settings.moduleFolder + L"language\\";
         settings.skinRoot = settings.moduleFolder + L"skin\\";
@@ -56,9 +56,9 @@ int32_t loadModuleSettings(ModuleSettings& settings) {
         readDwordField(settings.isStatistics, user, L"isStatistics");
         readDwordField(settings.isProgressWin, user, L"isProgressWin");
     }
-    return 0;
+    return ModuleSettingsLoadStatus::Ok;
 }
 
-int32_t loadModuleSettings() {
+ModuleSettingsLoadStatus loadModuleSettings() {
     return loadModuleSettings(gModuleSettings);
 }

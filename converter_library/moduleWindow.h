@@ -4,9 +4,9 @@
 // tables (moduleWindowTables.h), the dialog procedure and the commands. The library's exports are in
 // libraryExportsWin.cpp.
 //
-// Threads: everything here runs on the thread that called the export (the UI thread), except
-// postModuleStatusText, which the conversion worker calls: the worker never draws and never touches the label
-// table; it hands the text over and the UI thread sets the status line and redraws.
+// Threads: everything here runs on the thread that called the export (the UI thread), except postModuleStatusText
+// and fatalExitFromWorker, which the conversion worker calls: the worker never draws and never touches the label
+// table; it hands the text (or the exit) over and the UI thread acts on it.
 #pragma once
 
 #include <windows.h>

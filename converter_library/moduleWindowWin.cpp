@@ -550,7 +550,7 @@ int32_t runModuleWindow(HINSTANCE instance, HWND owner, int32_t* status, wchar_t
     gModuleInstance = instance;
     gModuleUiFontFace = chooseUiFontFace();
     configureModuleHost(); // the fatal exit's texts, before the settings can fail
-    if (loadModuleSettings() != 0)
+    if (loadModuleSettings() != ModuleSettingsLoadStatus::Ok)
         fatalExit(kExitMachineSettings);
     configureModuleHost();
     resetModuleTables();

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-// Result of ProgressWindow::create; the values are those the job's callers know (0 to 3).
+// Result of ProgressWindow::create. The per-file job ignores it: it runs on without the window.
 enum class ProgressWindowStatus : int32_t {
     Ok = 0,         // the window is shown and painted once
     NoFont = 1,     // `font` is null; nothing was done

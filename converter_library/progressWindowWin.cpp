@@ -129,11 +129,12 @@ ProgressWindowStatus ProgressWindow::create(HINSTANCE instanceArg, HWND owner, c
 
 bool ProgressWindow::destroy() {
     if (window != nullptr) {
-        // Forgotten first: DestroyWindow sends messages to the procedure, which must no longer see this window.
-        HWND gone = window;
+        // Forgotten first: taking the window down sends messages to the procedure, which must no longer see it. The
+        // button goes with it.
+        const HWND gone = window;
         window = nullptr;
         button = nullptr;
-        DestroyWindow(gone);
+        takeDownWindow(gone);
     }
     const bool unregistered = UnregisterClassW(className.c_str(), instance) != FALSE;
     if (unregistered)

@@ -4,8 +4,9 @@
 //
 // The task never draws. Its status text (and the engine's and the job's, on the same thread) goes through the status
 // line hook of statusLine.h; the module window installs a hook that hands the text to its UI thread. The task's own
-// dialogs and boxes, like the per-file job's boxes and progress window, are owned by moduleWindow() (moduleHandles.h),
-// read each time one opens. Windows only (rawModeWorkerWin.cpp).
+// dialogs and boxes are owned by moduleWindow() (moduleHandles.h), read each time one opens; the per-file job's boxes
+// and progress window by jobParentWindow() (conversionJob.h), the module window as it was when the job started.
+// Windows only (rawModeWorkerWin.cpp).
 #pragma once
 
 #include <windows.h>

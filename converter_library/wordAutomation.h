@@ -2,7 +2,7 @@
 // format (for the user), through Word's automation object by late binding; and the two small file functions of the
 // Raw Mode conversion, the check that a chosen document can be used and the base name of its temporary files.
 // Word itself is outside this system: nothing here reads or writes Word documents. Windows only
-// (wordAutomationWin.cpp).
+// (wordAutomationWin.cpp; the file functions in documentFilesWin.cpp).
 #pragma once
 
 #include <cstdint>

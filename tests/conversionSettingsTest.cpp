@@ -30,7 +30,7 @@ protected:
         return dir / "language.txt";
     }
 
-    int32_t load() { return loadConversionSettings(options_, texts_); }
+    ConversionSettingsLoadStatus load() { return loadConversionSettings(options_, texts_); }
 
     SuiteRegistry registry_;
     TempFolder install_;
@@ -41,16 +41,16 @@ protected:
 TEST_F(ConversionSettings, MachineWideKeysMissing) {
     options_.eqVersion = EquationFormat::EquationEditor3;
     options_.autoConvertToFlags = 3;
-    EXPECT_EQ(load(), 1);
+    EXPECT_EQ(load(), ConversionSettingsLoadStatus::MachineSettingsMissing);
     EXPECT_EQ(options_.eqVersion, EquationFormat::MicrosoftEquation);
     EXPECT_EQ(options_.autoConvertToFlags, 0);
 
     registry_.setDword(SuiteKey::MachineMain, L"serverMode", 0);
-    EXPECT_EQ(load(), 1); // no sembrik key
+    EXPECT_EQ(load(), ConversionSettingsLoadStatus::MachineSettingsMissing); // no sembrik key
     registry_.setString(SuiteKey::MachineSembrik, L"path", L"");
-    EXPECT_EQ(load(), 1); // an empty install path
+    EXPECT_EQ(load(), ConversionSettingsLoadStatus::MachineSettingsMissing); // an empty install path
     registry_.setString(SuiteKey::MachineSembrik, L"path", L"C:\\suite");
-    EXPECT_EQ(load(), 0);
+    EXPECT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.moduleFolder, L"C:\\suite\\sembrik\\");
     EXPECT_EQ(options_.languageRoot, L"C:\\suite\\sembrik\\language\\");
 }
@@ -62,7 +62,7 @@ TEST_F(ConversionSettings, DefaultsWithoutPerUserKeys) {
     const fs::path overrideFile = install_.file("override.ini");
     writeFileBytes(overrideFile, "eqVersion=0\nisEuclid=1\n");
     registry_.setString(SuiteKey::UserMain, L"wmoptini", overrideFile.wstring());
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.eqVersion, EquationFormat::MicrosoftEquation);
     EXPECT_EQ(options_.isUniPrime, 1);
     EXPECT_EQ(options_.isOleRestore, 0);
@@ -92,7 +92,7 @@ TEST_F(ConversionSettings, PerUserValuesPresentAndAbsent) {
     registry_.setDword(SuiteKey::UserSembrik, L"eqVersion", 0);
     for (const auto& value : values)
         registry_.setDword(SuiteKey::UserSembrik, value.name, value.value);
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.eqVersion, EquationFormat::EquationEditor3);
     for (const auto& value : values)
         EXPECT_EQ(options_.*value.field, int32_t(value.value)) << value.name;
@@ -101,7 +101,7 @@ TEST_F(ConversionSettings, PerUserValuesPresentAndAbsent) {
     registry_.removeValue(SuiteKey::UserSembrik, L"eqVersion");
     for (const auto& value : values)
         registry_.removeValue(SuiteKey::UserSembrik, value.name);
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.eqVersion, EquationFormat::MicrosoftEquation);
     for (const auto& value : values)
         EXPECT_EQ(options_.*value.field, int32_t(value.value)) << value.name;
@@ -110,14 +110,14 @@ TEST_F(ConversionSettings, PerUserValuesPresentAndAbsent) {
 TEST_F(ConversionSettings, LanguageNames) {
     registry_.install(install_.path().wstring());
     registry_.setString(SuiteKey::MachineSembrik, L"instLanguage", L"1049");
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.languageName, L"russian"); // the conversion uses the full table
     // An empty per-user language selects the language root itself.
     registry_.setString(SuiteKey::UserSembrik, L"pathLanguage", L"");
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.languageName, L"");
     registry_.setString(SuiteKey::UserSembrik, L"pathLanguage", L"polish");
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.languageName, L"polish");
 }
 
@@ -130,7 +130,7 @@ TEST_F(ConversionSettings, ServerModeOverrideFile) {
     registry_.setString(SuiteKey::UserMain, L"wmoptini", overrideFile.wstring());
     writeFileBytes(overrideFile, "eqVersion=0\nisUniPrime= -0x7\nisEuclid=abc\npathLanguage=german\nother=1\n");
     registry_.setAutoConvertTo(KEY_WOW64_32KEY, L"{00000000-0000-0000-0000-000000000001}");
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.eqVersion, EquationFormat::EquationEditor3);
     EXPECT_EQ(options_.isUniPrime, 0); // "-0x7": the number stops before the x
     EXPECT_EQ(options_.isEuclid, 0);   // no digits give 0
@@ -141,7 +141,7 @@ TEST_F(ConversionSettings, ServerModeOverrideFile) {
 
     // Outside server mode the file is ignored.
     registry_.setDword(SuiteKey::MachineMain, L"serverMode", 0);
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.eqVersion, EquationFormat::MicrosoftEquation);
     EXPECT_EQ(options_.isEuclid, 1);
 }
@@ -152,7 +152,7 @@ TEST_F(ConversionSettings, LanguageFiles) {
     writeFileBytes(languageFile("german"), "M001:Deutsch\r\nM002:2026\r\nM101:Abbrechen\r\nM905:Abbrechen?\r\n"
                                            "M906:Bitte warten\r\nM907:\r\nM202:Gleichungsformat:\r\n"
                                            "M203:Unicode erzwingen\r\nM950:Abschalten in den Optionen.\r\n");
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(texts_.cancelButtonText, L"Abbrechen");
     EXPECT_EQ(texts_.cancelQuestionText, L"Abbrechen?");
     EXPECT_EQ(texts_.pleaseWaitText, L"Bitte warten");
@@ -164,14 +164,14 @@ TEST_F(ConversionSettings, LanguageFiles) {
 
     // Another format version: the file is ignored entirely, and the notes are missing.
     writeFileBytes(languageFile("german"), "M002:2025\r\nM101:Abbrechen\r\n");
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(texts_.cancelButtonText, L"Cancel");
     EXPECT_EQ(texts_.statisticsFormat, kEnglishFormat);
 
     // English: the language root's own file.
     registry_.setString(SuiteKey::UserSembrik, L"pathLanguage", L"");
     writeFileBytes(languageFile(""), "M002:2026\r\nM101:Stop\r\n");
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(texts_.cancelButtonText, L"Stop");
 }
 
@@ -179,7 +179,7 @@ TEST_F(ConversionSettings, LanguageFiles) {
 TEST_F(ConversionSettings, PercentInTranslationsStaysText) {
     registry_.install(install_.path().wstring());
     writeFileBytes(languageFile(""), "M002:2026\r\nM202:100% %s%n%d%%:\r\nM203:%s\r\nM950:%\r\n");
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     const std::wstring arguments[5] = {L"Microsoft Equation", L"3", L"+", L"-", L"-"};
     EXPECT_EQ(formatStatistics(texts_.statisticsFormat, arguments),
               L"100% %s%n%d%%: Microsoft Equation [3];\r\n(+) %s;\r\n(-) Restore broken equations;\r\n(-) Allow "
@@ -209,7 +209,7 @@ TEST_F(ConversionSettings, AutoConvertToInBothViews) {
     // Both values are cleared, and nothing failed.
     registry_.setAutoConvertTo(KEY_WOW64_32KEY, target);
     registry_.setAutoConvertTo(KEY_WOW64_64KEY, target);
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.autoConvertToFlags, 0);
     EXPECT_EQ(registry_.autoConvertTo(KEY_WOW64_32KEY), L"<none>");
     EXPECT_EQ(registry_.autoConvertTo(KEY_WOW64_64KEY), L"<none>");
@@ -223,7 +223,7 @@ TEST_F(ConversionSettings, AutoConvertToInBothViews) {
     });
     registry_.setAutoConvertTo(KEY_WOW64_32KEY, target);
     registry_.setAutoConvertTo(KEY_WOW64_64KEY, target);
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.autoConvertToFlags, kAutoConvertTo32Failed | kAutoConvertTo64Failed);
     EXPECT_EQ(calls, 2);
 
@@ -231,12 +231,12 @@ TEST_F(ConversionSettings, AutoConvertToInBothViews) {
     registry_.setAutoConvertTo(KEY_WOW64_32KEY, L"");
     registry_.setAutoConvertTo(KEY_WOW64_64KEY, L"");
     calls = 0;
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.autoConvertToFlags, 0);
     EXPECT_EQ(calls, 0);
     registry_.setAutoConvertTo(KEY_WOW64_64KEY, target);
     registry_.setDword(SuiteKey::UserSembrik, L"eqVersion", 1);
-    ASSERT_EQ(load(), 0);
+    ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
     EXPECT_EQ(options_.autoConvertToFlags, 0);
     EXPECT_EQ(calls, 0);
 }

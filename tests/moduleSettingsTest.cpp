@@ -10,23 +10,24 @@ using testing_support::SuiteKey;
 using testing_support::SuiteRegistry;
 
 TEST(ModuleSettings, MissingInstallation) {
+    constexpr ModuleSettingsLoadStatus kMissing = ModuleSettingsLoadStatus::MachineSettingsMissing;
     SuiteRegistry registry;
     ModuleSettings settings;
-    EXPECT_EQ(loadModuleSettings(settings), 1);
+    EXPECT_EQ(loadModuleSettings(settings), kMissing);
     registry.setString(SuiteKey::MachineMain, L"path", L"");
-    EXPECT_EQ(loadModuleSettings(settings), 1); // an empty path is no installation
+    EXPECT_EQ(loadModuleSettings(settings), kMissing); // an empty path is no installation
     registry.setString(SuiteKey::MachineMain, L"path", L"C:\\suite");
-    EXPECT_EQ(loadModuleSettings(settings), 1);           // no sembrik key
+    EXPECT_EQ(loadModuleSettings(settings), kMissing);    // no sembrik key
     EXPECT_EQ(settings.mainFolder, L"C:\\suite\\main\\"); // what this call filled stays filled
     registry.setString(SuiteKey::MachineSembrik, L"path", L"");
-    EXPECT_EQ(loadModuleSettings(settings), 1);
+    EXPECT_EQ(loadModuleSettings(settings), kMissing);
 }
 
 TEST(ModuleSettings, DefaultsAndDerivedPaths) {
     SuiteRegistry registry;
     registry.install(L"C:\\suite");
     ModuleSettings settings;
-    ASSERT_EQ(loadModuleSettings(settings), 0);
+    ASSERT_EQ(loadModuleSettings(settings), ModuleSettingsLoadStatus::Ok);
     EXPECT_EQ(settings.skinName, L"colorful");
     EXPECT_EQ(settings.textScale, 100);
     EXPECT_EQ(settings.eqVersion, EquationFormat::MicrosoftEquation);
@@ -59,7 +60,7 @@ TEST(ModuleSettings, LanguageMapping) {
         if (cases[row].pathLanguage)
             registry.setString(SuiteKey::UserSembrik, L"pathLanguage", cases[row].pathLanguage);
         ModuleSettings settings;
-        ASSERT_EQ(loadModuleSettings(settings), 0) << "row " << row;
+        ASSERT_EQ(loadModuleSettings(settings), ModuleSettingsLoadStatus::Ok) << "row " << row;
         EXPECT_EQ(settings.languageName, cases[row].languageName) << "row " << row;
     }
 }
@@ -74,7 +75,7 @@ TEST(ModuleSettings, PerUserValuesAcrossOpenings) {
     registry.setDword(SuiteKey::UserSembrik, L"isEuclid", 1);
     registry.setDword(SuiteKey::UserSembrik, L"isProgressWin", 0);
     ModuleSettings settings;
-    ASSERT_EQ(loadModuleSettings(settings), 0);
+    ASSERT_EQ(loadModuleSettings(settings), ModuleSettingsLoadStatus::Ok);
     EXPECT_EQ(settings.skinName, L""); // present but empty: the default bitmaps
     EXPECT_EQ(settings.textScale, 125);
     EXPECT_EQ(settings.eqVersion, EquationFormat::EquationEditor3);
@@ -85,7 +86,7 @@ TEST(ModuleSettings, PerUserValuesAcrossOpenings) {
     registry.removeValue(SuiteKey::UserMain, L"textScale");
     registry.removeValue(SuiteKey::UserSembrik, L"eqVersion");
     registry.removeKey(SuiteKey::UserSembrik);
-    ASSERT_EQ(loadModuleSettings(settings), 0);
+    ASSERT_EQ(loadModuleSettings(settings), ModuleSettingsLoadStatus::Ok);
     EXPECT_EQ(settings.textScale, 125); // kept from the first opening
     EXPECT_EQ(settings.eqVersion, EquationFormat::MicrosoftEquation); // back to Microsoft Equation
     EXPECT_EQ(settings.isEuclid, 1);
