@@ -149,13 +149,15 @@ void applyOverrideFile(ConversionOptions& options) {
         {L"isUniPrime", &ConversionOptions::isUniPrime},
         {L"isOleRestore", &ConversionOptions::isOleRestore},
         {L"isEuclid", &ConversionOptions::isEuclid},
-        {L"eqVersion", &ConversionOptions::eqVersion},
     };
     for (const NumberKey& row : kNumberKeys) {
         const auto found = values.find(row.key);
         if (found != values.end())
             options.*row.field = decimalValue(found->second);
     }
+    const auto format = values.find(L"eqVersion");
+    if (format != values.end())
+        options.eqVersion = equationFormatFromValue(decimalValue(format->second));
     const auto language = values.find(L"pathLanguage");
     if (language != values.end())
         options.languageName = language->second;
@@ -165,7 +167,7 @@ void readUserSettings(ConversionOptions& options) {
     ScopedRegKey user = openKeyForReading(HKEY_CURRENT_USER, kSembrikKeyPath, KEY_WOW64_32KEY);
     if (!user.isOpen())
         return;
-    readDwordField(options.eqVersion, user, L"eqVersion");
+    readEquationFormatField(options.eqVersion, user, L"eqVersion");
     readDwordField(options.isUniPrime, user, L"isUniPrime");
     readDwordField(options.isOleRestore, user, L"isOleRestore");
     readDwordField(options.isEuclid, user, L"isEuclid");
@@ -203,7 +205,7 @@ void setAutoConvertToDeleter(RegistryValueDeleter deleter) {
 }
 
 ConversionSettingsLoadStatus loadConversionSettings(ConversionOptions& options, JobTexts& texts) {
-    options.eqVersion = MicrosoftEquation;
+    options.eqVersion = EquationFormat::MicrosoftEquation;
     options.autoConvertToFlags = 0;
     {
         ScopedRegKey main = openKeyForReading(HKEY_LOCAL_MACHINE, kMainKeyPath, KEY_WOW64_32KEY);
@@ -234,7 +236,7 @@ ConversionSettingsLoadStatus loadConversionSettings(ConversionOptions& options, 
     readUserSettings(options);
     setEnglishTexts(texts);
     applyLanguageFile(options, texts);
-    if (options.eqVersion == EquationEditor3) {
+    if (writesEquationEditor3(options)) {
         if (!clearAutoConvertTo(KEY_WOW64_32KEY))
             options.autoConvertToFlags |= kAutoConvertTo32Failed;
         if (!clearAutoConvertTo(KEY_WOW64_64KEY))

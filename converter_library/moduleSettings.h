@@ -4,11 +4,13 @@
 // since every job reads its own afresh (conversionSettings.h).
 #pragma once
 
+#include "mtef/equationFormat.h"
+
 #include <cstdint>
 #include <string>
 
 struct ModuleSettings {
-    int32_t eqVersion = 1;     // equation format: 1 Microsoft Equation, 0 Equation Editor 3.x
+    EquationFormat eqVersion = EquationFormat::MicrosoftEquation; // the equation format
     int32_t isUniPrime = 1;    // "Force Unicode"
     int32_t isOleRestore = 0;  // "Restore broken equations"
     int32_t isEuclid = 0;      // "Allow MathType fonts"

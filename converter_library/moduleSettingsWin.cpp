@@ -18,7 +18,7 @@ ModuleSettings& moduleSettings() {
 }
 
 ModuleSettingsLoadStatus loadModuleSettings(ModuleSettings& settings) {
-    settings.eqVersion = 1;
+    settings.eqVersion = EquationFormat::MicrosoftEquation;
     std::wstring path;
     {
         ScopedRegKey main = openKeyForReading(HKEY_LOCAL_MACHINE, kMainKeyPath, KEY_WOW64_32KEY);
@@ -47,7 +47,7 @@ ModuleSettingsLoadStatus loadModuleSettings(ModuleSettings& settings) {
         readDwordField(settings.textScale, userMain, L"textScale");
     }
     if (ScopedRegKey user = openKeyForReading(HKEY_CURRENT_USER, kSembrikKeyPath, KEY_WOW64_32KEY); user.isOpen()) {
-        readDwordField(settings.eqVersion, user, L"eqVersion");
+        readEquationFormatField(settings.eqVersion, user, L"eqVersion");
         readDwordField(settings.isUniPrime, user, L"isUniPrime");
         readDwordField(settings.isOleRestore, user, L"isOleRestore");
         readDwordField(settings.isEuclid, user, L"isEuclid");

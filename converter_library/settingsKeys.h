@@ -2,6 +2,7 @@
 // only when it is present (an absent value keeps what the field held).
 #pragma once
 
+#include "mtef/equationFormat.h"
 #include "registryValues.h"
 
 #include <cstdint>
@@ -20,3 +21,7 @@ bool readDwordField(int32_t& field, ScopedRegKey& key, const wchar_t* name,
                     KeyClosePolicy policy = KeyClosePolicy::KeepOpen);
 bool readStringField(std::wstring& field, ScopedRegKey& key, const wchar_t* name,
                      KeyClosePolicy policy = KeyClosePolicy::KeepOpen);
+// Reads a DWORD into an equation format field when the value can be read: 0 is Equation Editor 3.x, every other
+// value Office Math.
+bool readEquationFormatField(EquationFormat& field, ScopedRegKey& key, const wchar_t* name,
+                             KeyClosePolicy policy = KeyClosePolicy::KeepOpen);

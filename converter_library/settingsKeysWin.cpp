@@ -23,3 +23,11 @@ bool readStringField(std::wstring& field, ScopedRegKey& key, const wchar_t* name
     field = value;
     return true;
 }
+
+bool readEquationFormatField(EquationFormat& field, ScopedRegKey& key, const wchar_t* name, KeyClosePolicy policy) {
+    int32_t value = 0;
+    if (!readRegDword(value, key, name, policy))
+        return false;
+    field = equationFormatFromValue(value);
+    return true;
+}

@@ -166,13 +166,12 @@ ConverterContext& converterContext() {
     return gConverterContext;
 }
 
-void initConverterContext(ConverterContext& context, int32_t format, int32_t allowMathTypeFonts, int32_t restoreBroken,
-                          int32_t forceUnicode) {
+void initConverterContext(ConverterContext& context, const ConversionSwitches& switches) {
     context = ConverterContext{};
-    context.format = format;
-    context.allowMathTypeFonts = allowMathTypeFonts;
-    context.restoreBroken = restoreBroken;
-    context.forceUnicode = forceUnicode;
+    context.format = switches.format;
+    context.allowMathTypeFonts = switches.allowMathTypeFonts;
+    context.restoreBroken = switches.restoreBroken;
+    context.forceUnicode = switches.forceUnicode;
     context.v3HeaderTemplate = std::string(kV3HeaderTemplate);
 }
 
@@ -192,14 +191,14 @@ bool translateEquationNative(ConverterContext& context) {
     translateTopLevel(context);
     if (context.body.empty() || context.abandoned)
         return false;
-    if (context.format == 1) {
+    if (context.format == EquationFormat::MicrosoftEquation) {
         context.output.reserve(kOfficeMathHead.size() + context.body.size() + kOfficeMathTail.size());
         context.output += kOfficeMathHead;
         appendWithoutMarkers(context.output, context.body);
         context.output += kOfficeMathTail;
         return true;
     }
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         assembleEquationNative(context);
         return !context.equationNative.empty();
     }

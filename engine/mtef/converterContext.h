@@ -3,6 +3,9 @@
 // text; pickByFormat keeps the one of the job's format. A null target discards output.
 #pragma once
 
+#include "mtef/conversionSwitches.h"
+#include "mtef/equationFormat.h"
+
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -62,7 +65,7 @@ struct PreScriptLine {
 };
 
 struct ConverterContext {
-    int32_t format = 1;             // EquationFormat of the current job: 0 MTEF version 3, 1 Office Math
+    EquationFormat format = EquationFormat::MicrosoftEquation; // the format of the current job
     int32_t forceUnicode = 0;       // "Force Unicode" (isUniPrime)
     int32_t restoreBroken = 0;      // "Restore broken equations" (isOleRestore)
     int32_t allowMathTypeFonts = 0; // "Allow MathType fonts" (isEuclid)
@@ -115,9 +118,8 @@ inline const FontEntry* fontDefinition(const ConverterContext& context, int32_t 
 // The one process-wide context, used on the conversion job's thread only.
 ConverterContext& converterContext();
 
-// Starts the context for a job. The argument order is the one the RTF pass uses.
-void initConverterContext(ConverterContext& context, int32_t format, int32_t allowMathTypeFonts, int32_t restoreBroken,
-                          int32_t forceUnicode);
+// Starts the context for a job: its format and switches, everything else afresh.
+void initConverterContext(ConverterContext& context, const ConversionSwitches& switches);
 
 // Starts the translation of one equation object: every per-object field afresh, the job's options kept, and the
 // document's Greek font settled.
@@ -168,10 +170,12 @@ inline int appendHexByte(ConverterContext& /*context*/, std::string* target, uin
 // The text of the job's format: hexText for Equation Editor 3.x, rtfText for Office Math, nothing otherwise.
 inline std::string_view pickByFormat(const ConverterContext& context, std::string_view hexText,
                                      std::string_view rtfText) {
-    if (context.format == 0)
+    switch (context.format) {
+    case EquationFormat::EquationEditor3:
         return hexText;
-    if (context.format == 1)
+    case EquationFormat::MicrosoftEquation:
         return rtfText;
+    }
     return {};
 }
 
@@ -193,7 +197,7 @@ bool v3DepthAllows(const ConverterContext& context, size_t levels);
 class AddedV3Depth {
 public:
     AddedV3Depth(ConverterContext& context, int32_t levels)
-        : context_(context), levels_(context.format == 0 ? levels : 0) {
+        : context_(context), levels_(context.format == EquationFormat::EquationEditor3 ? levels : 0) {
         context_.addedV3Depth += levels_;
     }
     ~AddedV3Depth() { context_.addedV3Depth -= levels_; }

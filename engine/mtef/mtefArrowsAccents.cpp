@@ -156,7 +156,7 @@ void writeSingleArrow(ConverterContext& context, std::string* output, const Arro
     writeTemplateText(context, output, *arrowChar, "}}}}");
     if (shape.placement != TextBoth)
         return;
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         // The lower text is the limit's lower slot, a line of its own (a line inside a line would read as a line
         // break), set in the size that comes next in the input; the size in force returns after it.
         appendText(context, output, "0000");
@@ -166,7 +166,7 @@ void writeSingleArrow(ConverterContext& context, std::string* output, const Arro
         // The limit template has three slots: the main line, the lower limit and the upper limit. Without the empty
         // upper slot a reader takes the template's END for it and the next record's tag for the END.
         appendText(context, output, "11");
-    } else if (context.format == 1 && output != nullptr && !lower->empty()) {
+    } else if (context.format == EquationFormat::MicrosoftEquation && output != nullptr && !lower->empty()) {
         // The lower text goes under the arrow group as the lower limit, so that no text of the arrow is lost.
         output->insert(groupStart, "{\\mlimLow{\\mlimLowPr }{\\me ");
         *output += "}{\\mlim "sv;
@@ -183,13 +183,13 @@ void writeDoubleArrow(ConverterContext& context, std::string* output, const Arro
     writeTemplateText(context, output, {}, kSingleArrowChars[PointsBothWays].rtf);
     const uint8_t sizeTag = peekSizeTag(context);
     writeTemplateText(context, output, placement.doubleHead, placement.rtf);
-    if (context.format == 0)
+    if (context.format == EquationFormat::EquationEditor3)
         appendHexByte(context, output, sizeTag);
     const ScratchText upper(context);
     const ScratchText lower(context);
     readTemplateSlot(context, *upper);
     readTemplateSlot(context, *lower);
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         appendText(context, output, *lower);
         appendText(context, output, *upper);
     } else {
@@ -200,7 +200,7 @@ void writeDoubleArrow(ConverterContext& context, std::string* output, const Arro
     readTemplateCharacter(context, nullptr, nullptr); // the arrow's characters
     readTemplateCharacter(context, nullptr, nullptr);
     writeTemplateText(context, output, {}, "}}}}");
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         appendHexByte(context, output, closingSizeTag);
         appendText(context, output, kDoubleArrowOperators[shape.form == Harpoons][shape.direction]);
         appendText(context, output, context.sizeRecord.text());
@@ -420,7 +420,7 @@ std::string_view strikeThroughRtf(uint8_t variation) {
 // Version 3 has no box template: the tag byte and nudge that the record head wrote are taken back, and a matrix
 // (box) or the slot's own line (strike-through) stands in the template's place.
 void takeBackTemplateHead(ConverterContext& context, std::string* output, const std::string& nudge) {
-    if (context.format != 0 || output == nullptr)
+    if (context.format != EquationFormat::EquationEditor3 || output == nullptr)
         return;
     const std::string head = (nudge.empty() ? "03" : "83") + nudge;
     if (output->size() >= head.size() && output->compare(output->size() - head.size(), head.size(), head) == 0)
@@ -476,7 +476,7 @@ void translateBarOrArrow(ConverterContext& context, std::string* output, int, st
     writeElementStart(context, output);
     writeTemplateText(context, output, row->v3Selector, row->head);
     const uint8_t variation = readTemplateVariation(context);
-    if (context.format == 0)
+    if (context.format == EquationFormat::EquationEditor3)
         appendHexByte(context, output, variation);
     writeTemplateText(context, output, {}, row->afterVariation[std::min<uint8_t>(variation, 2)]);
     consumeTemplateByte(context);
@@ -534,14 +534,14 @@ void translateBoxTemplate(ConverterContext& context, std::string* output, int ki
         writeTemplateText(context, output, {}, "}{\\me ");
         // Format 0: the slot's objects take the template's place in the line (a line inside a line would read as
         // a line break).
-        if (context.format == 0 && output != nullptr)
+        if (context.format == EquationFormat::EquationEditor3 && output != nullptr)
             appendV3LineObjects(*output, *content);
         else
             appendText(context, output, *content);
         writeTemplateText(context, output, {}, "}}");
     } else {
         const BoxCorner& corner = boxCorner(variation);
-        if (context.format == 0)
+        if (context.format == EquationFormat::EquationEditor3)
             appendText(context, output, (nudge.empty() ? "05" : "85") + nudge);
         writeTemplateText(context, output, {}, "{\\mborderBox{\\mborderBoxPr ");
         writeTemplateText(context, output, corner.v3Layout, corner.hiddenSides);

@@ -229,7 +229,7 @@ SlotFont bindSlot(ConverterContext& context, uint8_t t, RunText& run) {
         result.scriptLetters = style.scriptLetters;
     }
     result.styleText = style.styleText;
-    if (context.format == 1)
+    if (context.format == EquationFormat::MicrosoftEquation)
         run += style.styleText;
     return result;
 }
@@ -310,7 +310,7 @@ void translatePosition8(ConverterContext& context, const CharRecord& record, Run
     const uint8_t high = readMtefValue(context);
     const uint8_t position = readMtefValue(context);
     const uint16_t code = uint16_t(high * 256 + low);
-    const bool officeMath = context.format == 1;
+    const bool officeMath = context.format == EquationFormat::MicrosoftEquation;
     if (record.onFontPath) {
         if (!officeMath) {
             run.addHexByte(position);
@@ -368,7 +368,7 @@ void translatePosition16(ConverterContext& context, const CharRecord& record, Ru
     const uint8_t high = readMtefValue(context);
     const uint8_t positionLow = readMtefValue(context);
     const uint8_t positionHigh = readMtefValue(context);
-    if (context.format == 1) {
+    if (context.format == EquationFormat::MicrosoftEquation) {
         if (high != 0)
             appendEscape(run, uint32_t(high * 256 + low));
         else if (low > 32)
@@ -398,7 +398,7 @@ void translateCharacterCode(ConverterContext& context, const CharRecord& record,
     } else {
         high = readMtefValue(context);
     }
-    if (context.format == 1) {
+    if (context.format == EquationFormat::MicrosoftEquation) {
         if (high != 0)
             appendForm(run, mtcodeForm(uint16_t(high * 256 + low), context.forceUnicode != 0));
         else if (low < 33)
@@ -462,7 +462,7 @@ bool translatePlainCharacter(ConverterContext& context, const CharOptions& optio
         return false;
     char run[sizeof RunHead::text + 4];
     size_t size = 0;
-    if (context.format == 1) {
+    if (context.format == EquationFormat::MicrosoftEquation) {
         if (high != 0 || low < 33 || low >= 127 || low == '\'')
             return false;
         const RunHead& head = kRunHeads.byTypeface[typeface - 128];
@@ -473,7 +473,7 @@ bool translatePlainCharacter(ConverterContext& context, const CharOptions& optio
         run[size++] = char(low);
         run[size++] = '}';
         run[size++] = kElementEnd;
-    } else if (context.format == 0) {
+    } else if (context.format == EquationFormat::EquationEditor3) {
         if (typeface == TypefaceMarker || typeface == TypefaceSpace)
             return false;
         static constexpr char kHex[] = "0123456789abcdef";
@@ -505,7 +505,7 @@ int32_t nextRecordTag(ConverterContext& context) {
 
 int translateChar(ConverterContext& context, std::string* output, bool /*pullNext*/, int32_t /*tag*/) {
     const CharOptions& options = kCharOptionTable.byValue[isMtef5(context)][readRecordOptions(context)];
-    const bool officeMath = context.format == 1;
+    const bool officeMath = context.format == EquationFormat::MicrosoftEquation;
     // The run is written straight into the output. A discarded one is still built in full, embellishments and all,
     // so that the record is read exactly as when it is kept.
     std::string discarded;

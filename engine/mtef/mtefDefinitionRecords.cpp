@@ -80,7 +80,7 @@ int readFontStyleDef(ConverterContext& context, std::string* output, bool pullNe
         context.pendingFont = int32_t(readMtefValue(context)) - 1;
         context.pendingStyle = readMtefValue(context);
     } else {
-        if (context.format == 0)
+        if (context.format == EquationFormat::EquationEditor3)
             appendText(context, output, "08");
         const uint8_t typeface = copyMtefByte(context, output);
         const uint8_t style = copyMtefByte(context, output);
@@ -88,14 +88,14 @@ int readFontStyleDef(ConverterContext& context, std::string* output, bool pullNe
             context.pendingFont = typeface;
             context.pendingStyle = style;
         }
-        readZeroTerminatedBytes(context, context.format == 0 ? output : nullptr);
+        readZeroTerminatedBytes(context, context.format == EquationFormat::EquationEditor3 ? output : nullptr);
     }
     return pullNextRecord(context, output, pullNext);
 }
 
 int readSizeRecord(ConverterContext& context, std::string* output, bool pullNext, int32_t tag) {
     // A record cut short by the end of the data is copied whole or not at all.
-    const bool copy = context.format == 0 && mtefBytesFollow(context, 2);
+    const bool copy = context.format == EquationFormat::EquationEditor3 && mtefBytesFollow(context, 2);
     // The tag alone: option bits of the nibble layout mean nothing to a size record and are not valid in MTEF 3.
     static constexpr char kHex[] = "0123456789abcdef";
     SizeRecordText& record = context.sizeRecord;

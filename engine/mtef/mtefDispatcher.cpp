@@ -57,7 +57,7 @@ private:
 
 uint8_t copyMtefByte(ConverterContext& context, std::string* output) {
     const uint8_t value = readMtefValue(context);
-    if (context.format == 0)
+    if (context.format == EquationFormat::EquationEditor3)
         appendHexByte(context, output, value);
     return value;
 }

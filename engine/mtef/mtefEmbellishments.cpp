@@ -374,7 +374,7 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
     if (!context.embellishingCharacter)
         output = nullptr;
     context.embellishingCharacter = false;
-    const bool officeMath = context.format == 1;
+    const bool officeMath = context.format == EquationFormat::MicrosoftEquation;
     // The character's text is the end of the output, from where its run started.
     const size_t charStart = output != nullptr ? std::min(context.embellishedRunStart, output->size()) : 0;
     const ScratchText charText(context);
@@ -404,7 +404,7 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
     if (officeMath) {
         output->resize(charStart);
         *output += officeMathMarks.text;
-    } else if (context.format == 0) {
+    } else if (context.format == EquationFormat::EquationEditor3) {
         // Each limit template nests the character two object lists deeper (the template's and its main line's), and
         // a list can hold any number of marks: past the depth limit the object stays as it was.
         if (!v3DepthAllows(context, 2 * (v3Marks.lower.size() + v3Marks.upper.size()))) {

@@ -150,7 +150,7 @@ private:
             const V3PlaceDepth depth(context_, place);
             read = next(text);
         }
-        if (!read && place == V3Place::Slot && context_.format == 0)
+        if (!read && place == V3Place::Slot && context_.format == EquationFormat::EquationEditor3)
             text = "11";
         keepV3Place(context_, text, place);
         return read;
@@ -202,7 +202,7 @@ void translateFence(ConverterContext& context, std::string* output, int kind, st
     if (output == nullptr)
         return;
     std::string& out = *output;
-    if (context.format == 1) {
+    if (context.format == EquationFormat::MicrosoftEquation) {
         out += kElementStart;
         out += "{\\md{\\mdPr"sv;
         appendDelimiterProperties(out, shape);
@@ -212,7 +212,7 @@ void translateFence(ConverterContext& context, std::string* output, int kind, st
         out += kElementEnd;
         return;
     }
-    if (context.format != 0)
+    if (context.format != EquationFormat::EquationEditor3)
         return;
     std::string head; // selector, variation and options: six characters, no allocation
     appendHexByte(context, &head, shape.v3Selector);
@@ -286,7 +286,7 @@ void translateBraKet(ConverterContext& context, std::string* output, int, std::s
     if (output == nullptr)
         return;
     std::string& out = *output;
-    if (context.format == 1) {
+    if (context.format == EquationFormat::MicrosoftEquation) {
         out += kElementStart;
         out += "{\\md{\\mdPr"sv;
         out += row.properties;
@@ -302,7 +302,7 @@ void translateBraKet(ConverterContext& context, std::string* output, int, std::s
         }
         out += row.tail;
         out += kElementEnd;
-    } else if (context.format == 0) {
+    } else if (context.format == EquationFormat::EquationEditor3) {
         out += "2d"sv;
         out += row.v3Variation;
         out += "00"sv;

@@ -40,7 +40,7 @@ void writeFraction(ConverterContext& context, std::string* output, const Fractio
     const ScratchText second(context);
     readTemplateSlot(context, *first);
     readTemplateSlot(context, *second);
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         appendText(context, output, *first);
         appendText(context, output, *second);
     } else if (longDivision) {
@@ -76,7 +76,7 @@ void writeScripts(ConverterContext& context, std::string* output, const std::str
     readTemplateSlot(context, *sub);
     readTemplateSlot(context, *sup);
     consumeTemplateByte(context);
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         appendText(context, output, before ? "2c" : "0f");
         appendHexByte(context, output, uint32_t(kind));
         appendText(context, output, "00");
@@ -85,7 +85,7 @@ void writeScripts(ConverterContext& context, std::string* output, const std::str
         appendText(context, output, "00");
         return;
     }
-    if (context.format != 1 || output == nullptr)
+    if (context.format != EquationFormat::MicrosoftEquation || output == nullptr)
         return;
     std::string& out = *output;
     out += kElementStart;
@@ -175,7 +175,7 @@ void translateRadical(ConverterContext& context, std::string* output, int, std::
     const ScratchText degree(context);
     readTemplateSlot(context, *radicand);
     readTemplateSlot(context, *degree);
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         appendText(context, output, *radicand);
         appendText(context, output, *degree);
     } else {
@@ -260,10 +260,10 @@ void translateLimit(ConverterContext& context, std::string* output, int variant,
         appendText(context, output, *main);
         readTemplateSlot(context, *lower);
         readTemplateSlot(context, *upper);
-        if (context.format == 0) {
+        if (context.format == EquationFormat::EquationEditor3) {
             appendText(context, output, *lower);
             appendText(context, output, *upper);
-        } else if (context.format == 1 && output != nullptr) {
+        } else if (context.format == EquationFormat::MicrosoftEquation && output != nullptr) {
             writeLimitTail(*output, limits, false, *lower, *upper);
         }
     } else {
@@ -273,12 +273,12 @@ void translateLimit(ConverterContext& context, std::string* output, int variant,
         readTemplateSlot(context, *lower);
         readTemplateSlot(context, *upper);
         readTemplateCharacterRecord(context, *operatorChar);
-        if (context.format == 0) {
+        if (context.format == EquationFormat::EquationEditor3) {
             appendText(context, output, *operand);
             appendText(context, output, *lower);
             appendText(context, output, *upper);
             appendText(context, output, *operatorChar);
-        } else if (context.format == 1 && output != nullptr) {
+        } else if (context.format == EquationFormat::MicrosoftEquation && output != nullptr) {
             *output += *operatorChar;
             writeLimitTail(*output, limits, variant == IntegralStyle, *lower, *upper);
             writeElementEnd(context, output);

@@ -55,12 +55,12 @@ void writeNarySlots(ConverterContext& context, std::string* output) {
     readTemplateSlot(context, *operand);
     readTemplateSlot(context, *lower);
     readTemplateSlot(context, *upper);
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         appendText(context, output, "00");
         appendText(context, output, *operand);
         appendText(context, output, *lower);
         appendText(context, output, *upper);
-    } else if (context.format == 1 && output != nullptr) {
+    } else if (context.format == EquationFormat::MicrosoftEquation && output != nullptr) {
         std::string& out = *output;
         out += "{\\mctrlPr }}{\\msub "sv;
         out += *lower;
@@ -77,7 +77,7 @@ void copySignRecords(ConverterContext& context, std::string* output, int count) 
     const ScratchText sign(context);
     for (int i = 0; i < count; ++i) {
         readTemplateCharacterRecord(context, *sign);
-        if (context.format == 0)
+        if (context.format == EquationFormat::EquationEditor3)
             appendText(context, output, *sign);
     }
 }
@@ -210,7 +210,7 @@ void translateIntegralV3(ConverterContext& context, std::string* output, int, st
         aboveBelow = true;
     }
     const Limits limits{d.lower, d.upper, aboveBelow};
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         appendText(context, output, v3Selector);
         appendHexByte(context, output, low);
     }

@@ -37,7 +37,7 @@ void writeHex(ConverterContext& context, std::string* output, std::string_view h
 
 // The version 3 tag byte of a LINE, PILE or MATRIX: 0x80 marks a nudge, which follows it.
 void writeTagWithNudge(ConverterContext& context, std::string* output, int32_t tag, const std::string& nudge) {
-    if (context.format != 0)
+    if (context.format != EquationFormat::EquationEditor3)
         return;
     appendHexByte(context, output, uint32_t(nudge.empty() ? tag : 0x80 | tag));
     appendText(context, output, nudge);
@@ -97,7 +97,9 @@ int translateLine(ConverterContext& context, std::string* output, bool /*pullNex
     {
         PreScriptLine preScripts{output, {}, 0};
         // Scripts find their bases only from here on; pre-scripts take the element after them.
-        LineScope line(context, output, context.format == 1 && output != nullptr ? &preScripts : nullptr);
+        LineScope line(context, output,
+                       context.format == EquationFormat::MicrosoftEquation && output != nullptr ? &preScripts
+                                                                                                : nullptr);
         for (;;) {
             const size_t registered = preScripts.registered;
             const size_t recordStart = output != nullptr ? output->size() : 0;
@@ -105,7 +107,7 @@ int translateLine(ConverterContext& context, std::string* output, bool /*pullNex
                 break;
             if (preScripts.registered == registered)
                 settlePreScripts(preScripts);
-            if (context.format == 0 && output != nullptr)
+            if (context.format == EquationFormat::EquationEditor3 && output != nullptr)
                 keepLineOutOfLine(context, *output, recordStart);
         }
     }
@@ -156,7 +158,7 @@ int translateMatrix(ConverterContext& context, std::string* output, bool /*pullN
     writeElementStart(context, output);
     const uint8_t options = readRecordOptions(context);
     const std::string nudge = readNudgeWhenOptionsAreEight(context, options);
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         // The tag byte keeps the options in its high digit. Its nudge bit says whether nudge bytes follow, and they
         // follow only for options of exactly 8: for 9 to 15 (and version 5 options above 15, which have no room in
         // the digit) it stays clear, or a reader would take the next bytes for a nudge.
@@ -198,8 +200,8 @@ int translateMatrix(ConverterContext& context, std::string* output, bool /*pullN
             writeRtf(context, output, "}");
             // A cell that is no record, that ran out of data, or that wrote nothing in MTEF 3 (a record dropped
             // there, such as a colour) leaves the matrix short.
-            const bool emptyV3Cell =
-                context.format == 0 && output != nullptr && v3ObjectRecordAt(*output, cellStart) == std::string::npos;
+            const bool emptyV3Cell = context.format == EquationFormat::EquationEditor3 && output != nullptr &&
+                                     v3ObjectRecordAt(*output, cellStart) == std::string::npos;
             if (cell != RecordDone || context.endOfData || emptyV3Cell || context.abandoned) {
                 context.abandoned = true;
                 return 1;

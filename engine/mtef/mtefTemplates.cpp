@@ -200,7 +200,7 @@ bool v3RecordIsLine(const std::string& hex, size_t start) {
 }
 
 void keepV3Place(ConverterContext& context, std::string& text, V3Place place, size_t start) {
-    if (context.format != 0 || text.size() <= start)
+    if (context.format != EquationFormat::EquationEditor3 || text.size() <= start)
         return;
     const size_t at = v3ObjectRecordAt(text, start);
     // Size and font records alone: a slot still needs its line.
@@ -211,7 +211,9 @@ void keepV3Place(ConverterContext& context, std::string& text, V3Place place, si
 }
 
 V3PlaceDepth::V3PlaceDepth(ConverterContext& context, V3Place place)
-    : added_(context, context.format == 0 && !fitsV3Place(peekObjectTag(context), place) ? 1 : 0) {}
+    : added_(context,
+             context.format == EquationFormat::EquationEditor3 && !fitsV3Place(peekObjectTag(context), place) ? 1 : 0) {
+}
 
 void appendV3LineObjects(std::string& out, const std::string& line) {
     const size_t at = v3ObjectRecordAt(line);
@@ -245,7 +247,7 @@ void writeElementEnd(ConverterContext& context, std::string* output) {
 
 void detachLastElement(ConverterContext& context, std::string& output, std::string& base) {
     base.clear();
-    if (context.format != 1 || output.empty())
+    if (context.format != EquationFormat::MicrosoftEquation || output.empty())
         return;
     const size_t floor = context.lineOutput == &output ? std::min(context.lineStart, output.size()) : 0;
     // The last element's end, then its start by counting nested markers back. A start marker met before any end
@@ -282,7 +284,7 @@ void detachLastElement(ConverterContext& context, std::string& output, std::stri
 
 void awaitPreScriptBase(ConverterContext& context, std::string& output, size_t start, size_t baseAt) {
     PreScriptLine* line = context.preScriptLine;
-    if (context.format != 1 || line == nullptr || line->output != &output)
+    if (context.format != EquationFormat::MicrosoftEquation || line == nullptr || line->output != &output)
         return;
     line->waiting.push_back({start, baseAt, output.size()});
     ++line->registered;
@@ -308,7 +310,7 @@ int translateTemplate(ConverterContext& context, std::string* output, bool /*pul
     std::string nudge;
     if (options == 8)
         readNudge(context, &nudge);
-    if (context.format == 0) {
+    if (context.format == EquationFormat::EquationEditor3) {
         appendHexByte(context, output, nudge.empty() ? 0x03 : 0x83);
         appendText(context, output, nudge);
     }

@@ -12,7 +12,7 @@ const std::string& convertEquationObject(ConverterContext& context, std::string_
     }
     if (!translateEquationNative(context))
         return context.output;
-    if (context.format == 0)
+    if (context.format == EquationFormat::EquationEditor3)
         wrapEquationObject(context.output, context.equationNative, kWrapObjectDataOnly);
     return context.output;
 }

@@ -2,18 +2,14 @@
 // of each job (loadConversionSettings); the engine reads the format and the three switches.
 #pragma once
 
+#include "mtef/conversionSwitches.h"
+#include "mtef/equationFormat.h"
+
 #include <cstdint>
 #include <string>
 
-// Target of a conversion. Wherever the engine tests the format it tests for EquationEditor3 and treats every other
-// value as MicrosoftEquation.
-enum EquationFormat : int32_t {
-    EquationEditor3 = 0,   // Equation Editor 3.x objects holding MTEF version 3
-    MicrosoftEquation = 1, // native Office Math written as RTF
-};
-
 struct ConversionOptions {
-    int32_t eqVersion = MicrosoftEquation; // EquationFormat of the job
+    EquationFormat eqVersion = EquationFormat::MicrosoftEquation; // the format of the job
     int32_t isUniPrime = 1;                // "Force Unicode" (nonzero = on)
     int32_t isOleRestore = 0;              // "Restore broken equations"
     int32_t isEuclid = 0;                  // "Allow MathType fonts"
@@ -38,7 +34,17 @@ void setConversionOptions(const ConversionOptions& options);
 // The options of the current job.
 const ConversionOptions& conversionOptions();
 
-// True when the job writes Equation Editor 3.x objects; every other value of eqVersion means Office Math.
+// The format and the switches of the job, as the converter context takes them.
+inline ConversionSwitches conversionSwitches(const ConversionOptions& options) {
+    ConversionSwitches switches;
+    switches.format = options.eqVersion;
+    switches.forceUnicode = options.isUniPrime;
+    switches.restoreBroken = options.isOleRestore;
+    switches.allowMathTypeFonts = options.isEuclid;
+    return switches;
+}
+
+// True when the job writes Equation Editor 3.x objects, false for Office Math.
 inline bool writesEquationEditor3(const ConversionOptions& options) {
-    return options.eqVersion == EquationEditor3;
+    return options.eqVersion == EquationFormat::EquationEditor3;
 }

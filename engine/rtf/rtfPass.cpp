@@ -76,7 +76,7 @@ bool outputSkipped() {
 }
 
 bool writesEquationEditor3Objects() {
-    return converterContext().format == EquationEditor3;
+    return converterContext().format == EquationFormat::EquationEditor3;
 }
 
 RtfToken& nextPassToken(RtfToken& scratch) {
@@ -242,10 +242,7 @@ ControlOutcome replaceObjectData() {
 
 ControlOutcome handleControl(std::string_view text, bool hasParameter, int32_t parameter) {
     if (!gPass.contextReady) {
-        const ConversionOptions& options = conversionOptions();
-        // Every format value but Equation Editor 3.x means Office Math.
-        const int32_t format = writesEquationEditor3(options) ? EquationEditor3 : MicrosoftEquation;
-        initConverterContext(converterContext(), format, options.isEuclid, options.isOleRestore, options.isUniPrime);
+        initConverterContext(converterContext(), conversionSwitches(conversionOptions()));
         gPass.contextReady = true;
     }
     const ControlWordId id = identifyControlWord(text);

@@ -39,10 +39,10 @@ protected:
 };
 
 TEST_F(ConversionSettings, MachineWideKeysMissing) {
-    options_.eqVersion = 0;
+    options_.eqVersion = EquationFormat::EquationEditor3;
     options_.autoConvertToFlags = 3;
     EXPECT_EQ(load(), ConversionSettingsLoadStatus::MachineSettingsMissing);
-    EXPECT_EQ(options_.eqVersion, 1);
+    EXPECT_EQ(options_.eqVersion, EquationFormat::MicrosoftEquation);
     EXPECT_EQ(options_.autoConvertToFlags, 0);
 
     registry_.setDword(SuiteKey::MachineMain, L"serverMode", 0);
@@ -63,7 +63,7 @@ TEST_F(ConversionSettings, DefaultsWithoutPerUserKeys) {
     writeFileBytes(overrideFile, "eqVersion=0\nisEuclid=1\n");
     registry_.setString(SuiteKey::UserMain, L"wmoptini", overrideFile.wstring());
     ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
-    EXPECT_EQ(options_.eqVersion, 1);
+    EXPECT_EQ(options_.eqVersion, EquationFormat::MicrosoftEquation);
     EXPECT_EQ(options_.isUniPrime, 1);
     EXPECT_EQ(options_.isOleRestore, 0);
     EXPECT_EQ(options_.isEuclid, 0);
@@ -82,7 +82,6 @@ TEST_F(ConversionSettings, PerUserValuesPresentAndAbsent) {
         int32_t ConversionOptions::*field;
         DWORD value;
     } values[] = {
-        {L"eqVersion", &ConversionOptions::eqVersion, 0},
         {L"isUniPrime", &ConversionOptions::isUniPrime, 0},
         {L"isOleRestore", &ConversionOptions::isOleRestore, 1},
         {L"isEuclid", &ConversionOptions::isEuclid, 1},
@@ -90,19 +89,22 @@ TEST_F(ConversionSettings, PerUserValuesPresentAndAbsent) {
         {L"isStatistics", &ConversionOptions::isStatistics, 0},
         {L"isProgressWin", &ConversionOptions::isProgressWin, 0},
     };
+    registry_.setDword(SuiteKey::UserSembrik, L"eqVersion", 0);
     for (const auto& value : values)
         registry_.setDword(SuiteKey::UserSembrik, value.name, value.value);
     ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
+    EXPECT_EQ(options_.eqVersion, EquationFormat::EquationEditor3);
     for (const auto& value : values)
         EXPECT_EQ(options_.*value.field, int32_t(value.value)) << value.name;
 
     // Removed values keep what the previous job read, except the format, which starts at Microsoft Equation.
+    registry_.removeValue(SuiteKey::UserSembrik, L"eqVersion");
     for (const auto& value : values)
         registry_.removeValue(SuiteKey::UserSembrik, value.name);
     ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
+    EXPECT_EQ(options_.eqVersion, EquationFormat::MicrosoftEquation);
     for (const auto& value : values)
-        EXPECT_EQ(options_.*value.field, value.field == &ConversionOptions::eqVersion ? 1 : int32_t(value.value))
-            << value.name;
+        EXPECT_EQ(options_.*value.field, int32_t(value.value)) << value.name;
 }
 
 TEST_F(ConversionSettings, LanguageNames) {
@@ -129,7 +131,7 @@ TEST_F(ConversionSettings, ServerModeOverrideFile) {
     writeFileBytes(overrideFile, "eqVersion=0\nisUniPrime= -0x7\nisEuclid=abc\npathLanguage=german\nother=1\n");
     registry_.setAutoConvertTo(KEY_WOW64_32KEY, L"{00000000-0000-0000-0000-000000000001}");
     ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
-    EXPECT_EQ(options_.eqVersion, 0);
+    EXPECT_EQ(options_.eqVersion, EquationFormat::EquationEditor3);
     EXPECT_EQ(options_.isUniPrime, 0); // "-0x7": the number stops before the x
     EXPECT_EQ(options_.isEuclid, 0);   // no digits give 0
     EXPECT_EQ(options_.isOleRestore, 0);
@@ -140,7 +142,7 @@ TEST_F(ConversionSettings, ServerModeOverrideFile) {
     // Outside server mode the file is ignored.
     registry_.setDword(SuiteKey::MachineMain, L"serverMode", 0);
     ASSERT_EQ(load(), ConversionSettingsLoadStatus::Ok);
-    EXPECT_EQ(options_.eqVersion, 1);
+    EXPECT_EQ(options_.eqVersion, EquationFormat::MicrosoftEquation);
     EXPECT_EQ(options_.isEuclid, 1);
 }
 

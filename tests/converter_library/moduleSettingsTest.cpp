@@ -30,7 +30,7 @@ TEST(ModuleSettings, DefaultsAndDerivedPaths) {
     ASSERT_EQ(loadModuleSettings(settings), ModuleSettingsLoadStatus::Ok);
     EXPECT_EQ(settings.skinName, L"colorful");
     EXPECT_EQ(settings.textScale, 100);
-    EXPECT_EQ(settings.eqVersion, 1);
+    EXPECT_EQ(settings.eqVersion, EquationFormat::MicrosoftEquation);
     EXPECT_EQ(settings.isUniPrime, 1);
     EXPECT_EQ(settings.serverMode, 0);
     EXPECT_EQ(settings.mainFolder, L"C:\\suite\\main\\");
@@ -78,7 +78,7 @@ TEST(ModuleSettings, PerUserValuesAcrossOpenings) {
     ASSERT_EQ(loadModuleSettings(settings), ModuleSettingsLoadStatus::Ok);
     EXPECT_EQ(settings.skinName, L""); // present but empty: the default bitmaps
     EXPECT_EQ(settings.textScale, 125);
-    EXPECT_EQ(settings.eqVersion, 0);
+    EXPECT_EQ(settings.eqVersion, EquationFormat::EquationEditor3);
     EXPECT_EQ(settings.isEuclid, 1);
     EXPECT_EQ(settings.isProgressWin, 0);
     EXPECT_EQ(settings.serverMode, 1);
@@ -88,7 +88,7 @@ TEST(ModuleSettings, PerUserValuesAcrossOpenings) {
     registry.removeKey(SuiteKey::UserSembrik);
     ASSERT_EQ(loadModuleSettings(settings), ModuleSettingsLoadStatus::Ok);
     EXPECT_EQ(settings.textScale, 125); // kept from the first opening
-    EXPECT_EQ(settings.eqVersion, 1);   // back to Microsoft Equation
+    EXPECT_EQ(settings.eqVersion, EquationFormat::MicrosoftEquation); // back to Microsoft Equation
     EXPECT_EQ(settings.isEuclid, 1);
 }
 

@@ -170,10 +170,12 @@ TEST(Characters, ExplicitFontsGiveTheirScriptAndHighByte) {
     };
     EXPECT_EQ(officeMathBody(equation()), "{\\mr\\mscr1\\msty0 A}");
     ConverterContext& context = converterContext();
-    initConverterContext(context, 0, 0, 0, 1);
+    initConverterContext(context, ConversionSwitches{EquationFormat::EquationEditor3});
     (void)convertEquationObject(context, equation().nativeHex(), ObjectBareMtef);
     EXPECT_NE(context.equationNative.find("02014100"), std::string::npos) << context.equationNative;
-    initConverterContext(context, 0, 1, 0, 1);
+    ConversionSwitches mathTypeFonts{EquationFormat::EquationEditor3};
+    mathTypeFonts.allowMathTypeFonts = 1;
+    initConverterContext(context, mathTypeFonts);
     (void)convertEquationObject(context, equation().nativeHex(), ObjectBareMtef);
     EXPECT_NE(context.equationNative.find("020141f7"), std::string::npos) << context.equationNative;
     // The slot's font becomes a FONT record: typeface byte 128 - 1, style 0, the name.
@@ -187,7 +189,7 @@ TEST(Characters, WideFontPositionsFallBackToTheCode) {
     MtefEquation equation =
         mtef5().add(fontDef(0, "Arial")).line({fontStyleDef(1, 0), ch('q', 1).at16(0x1234), ch('r', 1).at16(0x52)});
     ConverterContext& context = converterContext();
-    initConverterContext(context, 0, 0, 0, 1);
+    initConverterContext(context, ConversionSwitches{EquationFormat::EquationEditor3});
     (void)convertEquationObject(context, equation.nativeHex(), ObjectBareMtef);
     EXPECT_NE(context.equationNative.find("0201" "7100" "0201" "52f7"), std::string::npos) << context.equationNative;
     EXPECT_EQ(validateMtef3Stream(context.equationNative), "");

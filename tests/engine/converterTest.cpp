@@ -31,9 +31,12 @@ struct Conversion {
 Conversion convert(const std::string& spacedHex, int allowMathTypeFonts = 0) {
     Conversion result;
     ConverterContext& context = converterContext();
-    initConverterContext(context, 1, allowMathTypeFonts, 0, 1);
+    ConversionSwitches switches;
+    switches.allowMathTypeFonts = allowMathTypeFonts;
+    initConverterContext(context, switches);
     result.officeMath = convertEquationObject(context, bareObject(spacedHex), ObjectBareMtef);
-    initConverterContext(context, 0, allowMathTypeFonts, 0, 1);
+    switches.format = EquationFormat::EquationEditor3;
+    initConverterContext(context, switches);
     const std::string& objdata = convertEquationObject(context, bareObject(spacedHex), ObjectBareMtef);
 #ifdef _WIN32
     EXPECT_TRUE(objdata.empty()); // no Equation Editor 3.x server here to build the object
@@ -176,7 +179,7 @@ TEST(Converter, EuclidExtraComesFirstWhenMathTypeFontsAreAllowed) {
 
 TEST(Converter, FontAndEncodingDefinitions) {
     ConverterContext& context = converterContext();
-    initConverterContext(context, 1, 0, 0, 1);
+    initConverterContext(context, ConversionSwitches{});
     // ENCODING_DEF WinEastEurope (number 5), FONT_DEF Symbol (encoding 0), FONT_DEF "Ab" (encoding 5),
     // FONT_DEF "Cd" (encoding 0), then a pile so that the object converts.
     (void)convertEquationObject(context,
@@ -235,7 +238,7 @@ TEST(Converter, SkipsPreferenceListsOfEveryLength) {
 // Past the end of the data every byte reads as zero: a name cut off there ends with it, and the end stays reached.
 TEST(Converter, FontNameCutOffByTheEndOfTheData) {
     ConverterContext& context = converterContext();
-    initConverterContext(context, 1, 0, 0, 1);
+    initConverterContext(context, ConversionSwitches{});
     EXPECT_EQ(convertEquationObject(context, bareObject("05 01 01 06 00 00 00 11 00 41 62 63"), ObjectBareMtef), "");
     ASSERT_EQ(context.fontCount, 1);
     EXPECT_EQ(context.fonts[0].name, "41626300");
@@ -294,9 +297,9 @@ TEST(Converter, OddAndNonHexTextIsReadSafely) {
 TEST(Converter, TwoJobsKeepTheirOwnFormat) {
     ConverterContext& context = converterContext();
     const std::string object = bareObject("03 01 01 03 0a 04 00 00 01 00 00");
-    initConverterContext(context, 1, 0, 0, 1);
+    initConverterContext(context, ConversionSwitches{});
     EXPECT_EQ(convertEquationObject(context, object, ObjectBareMtef).substr(0, 6), "{\\dn0\\");
-    initConverterContext(context, 0, 0, 0, 1);
+    initConverterContext(context, ConversionSwitches{EquationFormat::EquationEditor3});
     (void)convertEquationObject(context, object, ObjectBareMtef);
     EXPECT_EQ(context.equationNative.substr(56, 10), "030101030a");
 }

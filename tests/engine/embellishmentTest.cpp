@@ -436,7 +436,7 @@ TEST(Embellishments, RealObjectsConvertAndReadBack) {
         const std::string object = fileHex(std::string("mtef-objects/") + c.file);
         ASSERT_FALSE(object.empty()) << c.file;
         ConverterContext& context = converterContext();
-        initConverterContext(context, 0, 0, 0, 1);
+        initConverterContext(context, ConversionSwitches{EquationFormat::EquationEditor3});
         (void)convertEquationObject(context, object, ObjectStorage);
         const std::string first = context.equationNative;
         ASSERT_FALSE(first.empty()) << c.file;
@@ -445,7 +445,7 @@ TEST(Embellishments, RealObjectsConvertAndReadBack) {
             EXPECT_NE(first.find(records), std::string::npos) << c.file << ": " << records;
         EXPECT_EQ(v3Records(v3Stream(first)), v3Records(first)) << c.file;
 
-        initConverterContext(context, 1, 0, 0, 1);
+        initConverterContext(context, ConversionSwitches{});
         const std::string officeMath = convertEquationObject(context, object, ObjectStorage);
         ASSERT_FALSE(officeMath.empty()) << c.file;
         EXPECT_EQ(checkOfficeMathRtf(officeMath), "") << c.file;
@@ -471,14 +471,18 @@ TEST(Embellishments, CutOffAndOddListsStaySound) {
                 testing_support::equationNativeHex(MtefBytes(bytes.begin(), bytes.begin() + length));
             ConverterContext& context = converterContext();
             for (int forceUnicode : {0, 1}) {
-                initConverterContext(context, 1, 0, 0, forceUnicode);
+                ConversionSwitches switches;
+                switches.forceUnicode = forceUnicode;
+                initConverterContext(context, switches);
                 const std::string officeMath = convertEquationObject(context, hex, ObjectBareMtef);
                 if (!officeMath.empty()) {
                     EXPECT_EQ(checkOfficeMathRtf(officeMath), "") << "row " << row << ", length " << length;
                 }
             }
             for (int allowMathTypeFonts : {0, 1}) {
-                initConverterContext(context, 0, allowMathTypeFonts, 0, 1);
+                ConversionSwitches switches{EquationFormat::EquationEditor3};
+                switches.allowMathTypeFonts = allowMathTypeFonts;
+                initConverterContext(context, switches);
                 (void)convertEquationObject(context, hex, ObjectBareMtef);
                 if (!context.equationNative.empty()) {
                     EXPECT_EQ(validateMtef3Stream(context.equationNative), "")

@@ -591,7 +591,7 @@ TEST(EquationObjectWrap, RealObjectsRoundTrip) {
             ++objects;
             // Without MathType fonts: with them, each translation would add another Euclid Extra FONT record too.
             ConverterContext& context = converterContext();
-            initConverterContext(context, 0, 0, 0, 1);
+            initConverterContext(context, ConversionSwitches{EquationFormat::EquationEditor3});
             const std::string built = convertEquationObject(context, hexOf(object.bytes), ObjectStorage);
             const std::string equationNative = context.equationNative;
             ASSERT_FALSE(built.empty()) << name;
@@ -600,7 +600,7 @@ TEST(EquationObjectWrap, RealObjectsRoundTrip) {
             const std::string joined = withoutLineBreaks(built);
             const RecognisedObject object = recogniseEquationObject(joined, true);
             ASSERT_EQ(object.kind, ObjectEquation3) << name;
-            initConverterContext(context, 0, 0, 0, 1);
+            initConverterContext(context, ConversionSwitches{EquationFormat::EquationEditor3});
             EXPECT_FALSE(convertEquationObject(context, object.data, object.kind).empty()) << name;
             EXPECT_EQ(context.equationNative, retranslated(equationNative)) << name;
             EXPECT_EQ(testing_support::validateMtef3Stream(context.equationNative), "") << name;

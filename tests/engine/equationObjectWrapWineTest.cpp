@@ -257,7 +257,9 @@ TEST_F(StandInServer, BuildsEveryRealObject) {
     ASSERT_GT(objects.size(), 30u);
     for (const auto& object : objects) {
         ConverterContext& context = converterContext();
-        initConverterContext(context, 0, 1, 0, 1);
+        ConversionSwitches switches{EquationFormat::EquationEditor3};
+        switches.allowMathTypeFonts = 1;
+        initConverterContext(context, switches);
         const std::string built = convertEquationObject(context, hexOf(object.bytes), ObjectStorage);
         ASSERT_FALSE(context.equationNative.empty()) << object.name;
         EXPECT_FALSE(built.empty()) << object.name;

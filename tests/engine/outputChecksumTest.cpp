@@ -62,7 +62,7 @@ struct JobResult {
 };
 
 // One job as the driver runs it: output opened, options set, the engine job, output closed.
-JobResult runJob(const std::string& document, int32_t format) {
+JobResult runJob(const std::string& document, EquationFormat format) {
     JobResult result;
     JobFolder folder;
     {
@@ -91,7 +91,7 @@ JobResult runJob(const std::string& document, int32_t format) {
 // What the engine wrote, recorded from the engine before any speed work.
 struct ChecksumRow {
     benchdoc::DocumentKind kind;
-    int32_t format;
+    EquationFormat format;
     int converted;     // equations the job reports converted
     uint64_t checksum; // FNV-1a 64 of the whole output file
 };
@@ -108,23 +108,23 @@ constexpr bool kChecksFormat0 = true;
 const ChecksumRow kRows[] = {
     // Recorded again: primes and the reversed prime's grave accent as runs of their own, and the left scripts' base
     // taken from after them (real objects "embellishments" and "equation13").
-    {benchdoc::DocumentKind::RealObjects, MicrosoftEquation, 300, 0x3a36cf85551fbc63ull},
+    {benchdoc::DocumentKind::RealObjects, EquationFormat::MicrosoftEquation, 300, 0x3a36cf85551fbc63ull},
     // Recorded again: the lower text of an arrow with text on both sides as the limit's lower line, with no line
     // around it (real object "arrows").
-    {benchdoc::DocumentKind::RealObjects, EquationEditor3, 212, 0xee0f6095f830e1eaull},
+    {benchdoc::DocumentKind::RealObjects, EquationFormat::EquationEditor3, 212, 0xee0f6095f830e1eaull},
     // Recorded again: the reversed prime's grave accent as a run of its own.
-    {benchdoc::DocumentKind::BuiltEquations, MicrosoftEquation, 300, 0xa32d3c99cd96dbeeull},
-    {benchdoc::DocumentKind::BuiltEquations, EquationEditor3, 234, 0x9277bc53309ccb2aull},
-    {benchdoc::DocumentKind::TextOnly, MicrosoftEquation, 0, 0xff438d40be5a698cull},
-    {benchdoc::DocumentKind::TextOnly, EquationEditor3, 0, 0xff438d40be5a698cull},
-    {benchdoc::DocumentKind::TextAndPictures, MicrosoftEquation, 0, 0xabe005de8741da95ull},
-    {benchdoc::DocumentKind::TextAndPictures, EquationEditor3, 0, 0xabe005de8741da95ull},
+    {benchdoc::DocumentKind::BuiltEquations, EquationFormat::MicrosoftEquation, 300, 0xa32d3c99cd96dbeeull},
+    {benchdoc::DocumentKind::BuiltEquations, EquationFormat::EquationEditor3, 234, 0x9277bc53309ccb2aull},
+    {benchdoc::DocumentKind::TextOnly, EquationFormat::MicrosoftEquation, 0, 0xff438d40be5a698cull},
+    {benchdoc::DocumentKind::TextOnly, EquationFormat::EquationEditor3, 0, 0xff438d40be5a698cull},
+    {benchdoc::DocumentKind::TextAndPictures, EquationFormat::MicrosoftEquation, 0, 0xabe005de8741da95ull},
+    {benchdoc::DocumentKind::TextAndPictures, EquationFormat::EquationEditor3, 0, 0xabe005de8741da95ull},
 };
 
 TEST(OutputChecksum, EveryDocumentAndFormatWritesTheRecordedBytes) {
     for (size_t row = 0; row < std::size(kRows); ++row) {
         const ChecksumRow& expected = kRows[row];
-        if (expected.format == EquationEditor3 && !kChecksFormat0)
+        if (expected.format == EquationFormat::EquationEditor3 && !kChecksFormat0)
             continue;
         std::string document;
         ASSERT_TRUE(benchdoc::makeDocument(expected.kind, kEquationCount, objectsFolder(), document)) << "row " << row;
@@ -143,7 +143,7 @@ TEST(OutputChecksum, EveryDocumentAndFormatWritesTheRecordedBytes) {
 TEST(OutputChecksum, RepeatedJobsWriteTheSameBytes) {
     std::string document;
     ASSERT_TRUE(benchdoc::makeDocument(benchdoc::DocumentKind::RealObjects, 40, objectsFolder(), document));
-    for (int32_t format : {MicrosoftEquation, EquationEditor3}) {
+    for (EquationFormat format : {EquationFormat::MicrosoftEquation, EquationFormat::EquationEditor3}) {
         const JobResult first = runJob(document, format);
         const JobResult second = runJob(document, format);
         ASSERT_TRUE(first.ok && second.ok) << "format " << int(format);

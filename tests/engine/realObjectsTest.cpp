@@ -24,12 +24,14 @@ TEST(RealObjects, ConvertSoundlyInBothFormats) {
             const std::string hex = hexOf(object.bytes);
             ++objects;
             ConverterContext& context = converterContext();
-            initConverterContext(context, 1, 0, 0, 1);
+            initConverterContext(context, ConversionSwitches{});
             const std::string officeMath = convertEquationObject(context, hex, ObjectStorage);
             if (!officeMath.empty()) {
                 EXPECT_EQ(testing_support::checkOfficeMathRtf(officeMath), "") << name;
             }
-            initConverterContext(context, 0, 1, 0, 1);
+            ConversionSwitches equationEditor3{EquationFormat::EquationEditor3};
+            equationEditor3.allowMathTypeFonts = 1;
+            initConverterContext(context, equationEditor3);
             (void)convertEquationObject(context, hex, ObjectStorage);
             const std::string equationNative = context.equationNative;
             if (!equationNative.empty()) {

@@ -125,8 +125,8 @@ TEST(RtfPass, CopiesDocumentsInBothFormats) {
         for (size_t row = 0; row < std::size(kCopyCases); ++row) {
             const PassCase& c = kCopyCases[row];
             EngineJob job = runEngineJob(c.input, options);
-            EXPECT_EQ(job.output, c.expected) << "row " << row << ": " << c.name << " (format " << options.eqVersion
-                                              << ")";
+            EXPECT_EQ(job.output, c.expected)
+                << "row " << row << ": " << c.name << " (format " << int(options.eqVersion) << ")";
             EXPECT_EQ(job.converted, 0) << "row " << row;
         }
     }
@@ -300,7 +300,7 @@ TEST(RtfPass, CopyLaneWritesWhatTheTokenPathWrites) {
             const EngineJob tokens = runEngineJob(doc, options);
             setRtfCopyLaneEnabled(true);
             const EngineJob lane = runEngineJob(doc, options);
-            ASSERT_EQ(lane.output, tokens.output) << "round " << round << ", format " << options.eqVersion;
+            ASSERT_EQ(lane.output, tokens.output) << "round " << round << ", format " << int(options.eqVersion);
             EXPECT_EQ(lane.status, tokens.status) << "round " << round;
             EXPECT_EQ(lane.converted, tokens.converted) << "round " << round;
             EXPECT_EQ(lane.jobStatus, RtfJobStatus::Ok) << "round " << round;

@@ -151,7 +151,7 @@ TEST(Templates, PreScriptsTakeTheElementAfterThem) {
 // line of its own) gets an empty base: that text is no element.
 TEST(Templates, ScriptsTakeNoBaseFromAnOpenElement) {
     ConverterContext& context = converterContext();
-    initConverterContext(context, 1, 0, 0, 1);
+    initConverterContext(context, ConversionSwitches{});
     const std::string open = "\x01{\\mlimUpp{\\mlimUppPr }{\\me ";
     const std::string run = "\x01{\\mr x}\x02";
     struct Case {

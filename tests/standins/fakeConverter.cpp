@@ -11,13 +11,12 @@ ConverterContext& converterContext() {
     return gContext;
 }
 
-void initConverterContext(ConverterContext& context, int32_t format, int32_t allowMathTypeFonts, int32_t restoreBroken,
-                          int32_t forceUnicode) {
+void initConverterContext(ConverterContext& context, const ConversionSwitches& switches) {
     context = ConverterContext{};
-    context.format = format;
-    context.allowMathTypeFonts = allowMathTypeFonts;
-    context.restoreBroken = restoreBroken;
-    context.forceUnicode = forceUnicode;
+    context.format = switches.format;
+    context.allowMathTypeFonts = switches.allowMathTypeFonts;
+    context.restoreBroken = switches.restoreBroken;
+    context.forceUnicode = switches.forceUnicode;
 }
 
 // The result names the kind and the first eight characters of the data handed over, and the format.
@@ -25,9 +24,9 @@ const std::string& convertEquationObject(ConverterContext& context, std::string_
     context.output.clear();
     if (hex.find("c0ffee") == std::string_view::npos)
         return context.output;
-    context.output = context.format == 0 ? "eq3:" : "{\\mmath ";
+    context.output = context.format == EquationFormat::EquationEditor3 ? "eq3:" : "{\\mmath ";
     context.output += std::to_string(int(kind)) + ":" + std::string(hex.substr(0, 8));
-    if (context.format != 0)
+    if (context.format != EquationFormat::EquationEditor3)
         context.output += "}";
     return context.output;
 }

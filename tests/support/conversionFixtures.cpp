@@ -10,9 +10,19 @@
 
 namespace testing_support {
 
+namespace {
+ConversionSwitches fixtureSwitches(EquationFormat format, FixtureOptions options) {
+    ConversionSwitches switches;
+    switches.format = format;
+    switches.forceUnicode = options.forceUnicode;
+    switches.allowMathTypeFonts = options.allowMathTypeFonts;
+    return switches;
+}
+} // namespace
+
 std::string convertedOfficeMath(const std::string& nativeHex, FixtureOptions options) {
     ConverterContext& context = converterContext();
-    initConverterContext(context, 1, options.allowMathTypeFonts, 0, options.forceUnicode);
+    initConverterContext(context, fixtureSwitches(EquationFormat::MicrosoftEquation, options));
     const std::string result = convertEquationObject(context, nativeHex, ObjectBareMtef);
     if (!result.empty()) {
         EXPECT_EQ(checkOfficeMathRtf(result), "");
@@ -22,7 +32,7 @@ std::string convertedOfficeMath(const std::string& nativeHex, FixtureOptions opt
 
 std::string convertedEquationNative(const std::string& nativeHex, FixtureOptions options) {
     ConverterContext& context = converterContext();
-    initConverterContext(context, 0, options.allowMathTypeFonts, 0, options.forceUnicode);
+    initConverterContext(context, fixtureSwitches(EquationFormat::EquationEditor3, options));
     (void)convertEquationObject(context, nativeHex, ObjectBareMtef);
     if (!context.equationNative.empty()) {
         EXPECT_EQ(validateMtef3Stream(context.equationNative), "");

@@ -137,7 +137,7 @@ EngineJob runEngineJob(const std::string& document, const ConversionOptions& opt
 
 ConversionOptions equationEditor3Options() {
     ConversionOptions options;
-    options.eqVersion = EquationEditor3;
+    options.eqVersion = EquationFormat::EquationEditor3;
     return options;
 }
 

@@ -136,9 +136,9 @@ bool checksumOfFile(const fs::path& path, uint64_t& checksum) {
 }
 
 // --job=FORMAT INPUT OUTPUT: one engine job as the driver runs it; prints its seconds and converted equations.
-int runJob(int format, const fs::path& input, const fs::path& output) {
+int runJob(EquationFormat format, const fs::path& input, const fs::path& output) {
     ConversionOptions options;
-    options.eqVersion = format == 0 ? EquationEditor3 : MicrosoftEquation;
+    options.eqVersion = format;
     const auto start = Clock::now();
     if (!openOutputRtfFile(output))
         return 1;
@@ -203,17 +203,18 @@ Measurement measureShellCopy(const fs::path& source, const fs::path& target, int
 }
 
 // The engine job in a fresh process of this program; it deletes its input, so each round gets a new copy.
-Measurement measureJob(const fs::path& source, const fs::path& folder, int format, int rounds) {
+Measurement measureJob(const fs::path& source, const fs::path& folder, EquationFormat format, int rounds) {
     Measurement best;
+    const std::string formatNumber = std::to_string(equationFormatValue(format));
     const fs::path input = folder / "engineBench-job-input.rtf";
-    const fs::path output = folder / ("engineBench-job-output" + std::to_string(format) + ".rtf");
+    const fs::path output = folder / ("engineBench-job-output" + formatNumber + ".rtf");
     for (int round = 0; round < rounds; ++round) {
         std::error_code error;
         if (!fs::copy_file(source, input, fs::copy_options::overwrite_existing, error))
             return best;
         removeOutput(output);
         const ChildRun run =
-            runChild({ownProgram().string(), "--job=" + std::to_string(format), input.string(), output.string()});
+            runChild({ownProgram().string(), "--job=" + formatNumber, input.string(), output.string()});
         double seconds = 0;
         int converted = -1;
         if (!run.ok || std::sscanf(run.output.c_str(), "%lf %d", &seconds, &converted) != 2)
@@ -226,12 +227,14 @@ Measurement measureJob(const fs::path& source, const fs::path& folder, int forma
 }
 
 // The command-line driver as a user runs it, wall clock from fork to exit.
-Measurement measureDriver(const BenchOptions& options, const fs::path& source, int format) {
+Measurement measureDriver(const BenchOptions& options, const fs::path& source, EquationFormat format) {
     Measurement best;
-    const fs::path output = options.folder / ("engineBench-driver-output" + std::to_string(format) + ".rtf");
+    const fs::path output =
+        options.folder / ("engineBench-driver-output" + std::to_string(equationFormatValue(format)) + ".rtf");
     for (int round = 0; round < options.rounds; ++round) {
         removeOutput(output);
-        const ChildRun run = runChild({options.driver.string(), format == 0 ? "--format=eq3" : "--format=math",
+        const ChildRun run = runChild({options.driver.string(),
+                                       format == EquationFormat::EquationEditor3 ? "--format=eq3" : "--format=math",
                                        source.string(), output.string()});
         if (!run.ok)
             return best;
@@ -308,6 +311,8 @@ constexpr benchdoc::DocumentKind kKinds[] = {benchdoc::DocumentKind::RealObjects
                                              benchdoc::DocumentKind::TextAndPictures};
 
 constexpr const char* kRuns[] = {"cp", "copy", "copy 1MiB", "job fmt1", "job fmt0", "driver f1", "driver f0"};
+// The formats in the order of their runs.
+constexpr EquationFormat kFormats[] = {EquationFormat::MicrosoftEquation, EquationFormat::EquationEditor3};
 
 bool isCopy(const char* how) {
     return std::strncmp(how, "copy", 4) == 0 || std::strcmp(how, "cp") == 0;
@@ -411,14 +416,14 @@ void benchDocument(const BenchOptions& options, benchdoc::DocumentKind kind, int
     printRow(rows.back());
     rows.push_back({kind, equations, megabytes, kRuns[2], measureCopy(copyChunked, source, copied, options.rounds)});
     printRow(rows.back());
-    for (int format : {1, 0}) {
-        rows.push_back({kind, equations, megabytes, kRuns[format == 1 ? 3 : 4],
+    for (EquationFormat format : kFormats) {
+        rows.push_back({kind, equations, megabytes, kRuns[format == EquationFormat::MicrosoftEquation ? 3 : 4],
                         measureJob(source, options.folder, format, options.rounds)});
         printRow(rows.back());
     }
-    for (int format : {1, 0}) {
-        rows.push_back(
-            {kind, equations, megabytes, kRuns[format == 1 ? 5 : 6], measureDriver(options, source, format)});
+    for (EquationFormat format : kFormats) {
+        rows.push_back({kind, equations, megabytes, kRuns[format == EquationFormat::MicrosoftEquation ? 5 : 6],
+                        measureDriver(options, source, format)});
         printRow(rows.back());
     }
     checkAgreement(rows, first);
@@ -494,7 +499,7 @@ int writeDocument(const std::string& request, const fs::path& objects) {
 
 int run(int argc, char** argv) {
     if (argc == 4 && std::strncmp(argv[1], "--job=", 6) == 0)
-        return runJob(std::atoi(argv[1] + 6), argv[2], argv[3]);
+        return runJob(equationFormatFromValue(std::atoi(argv[1] + 6)), argv[2], argv[3]);
     if (argc == 2 && std::strncmp(argv[1], "--write=", 8) == 0)
         return writeDocument(argv[1] + 8, VELTRIM_BENCH_OBJECTS);
     BenchOptions options;

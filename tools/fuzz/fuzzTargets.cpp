@@ -75,9 +75,14 @@ int fuzzConvertEquation(const uint8_t* data, size_t size) {
     if (size < 1)
         return 0;
     const uint8_t switches = data[0];
-    const int format = (switches >> 2) & 1;
+    const EquationFormat format = equationFormatFromValue((switches >> 2) & 1);
+    ConversionSwitches job;
+    job.format = format;
+    job.allowMathTypeFonts = (switches >> 3) & 1;
+    job.restoreBroken = (switches >> 4) & 1;
+    job.forceUnicode = (switches >> 5) & 1;
     ConverterContext& context = converterContext();
-    initConverterContext(context, format, (switches >> 3) & 1, (switches >> 4) & 1, (switches >> 5) & 1);
+    initConverterContext(context, job);
     std::string hex;
     EquationObjectKind kind = ObjectBareMtef;
     if (switches & 0x40) {
@@ -89,13 +94,13 @@ int fuzzConvertEquation(const uint8_t* data, size_t size) {
     }
     appendHexText(hex, data + 1, size - 1);
     const std::string& result = convertEquationObject(context, hex, kind);
-    if (format == 1 && !result.empty()) {
+    if (format == EquationFormat::MicrosoftEquation && !result.empty()) {
         const std::string problem = testing_support::checkOfficeMathRtf(result);
         if (!problem.empty())
             std::fprintf(stderr, "%s in:\n%s\n", problem.c_str(), result.c_str());
         check(problem.empty(), "Office Math output passes the checker");
     }
-    if (format == 0 && !context.equationNative.empty()) {
+    if (format == EquationFormat::EquationEditor3 && !context.equationNative.empty()) {
         const std::string problem = testing_support::validateMtef3Stream(context.equationNative);
         if (!problem.empty())
             std::fprintf(stderr, "%s in:\n%s\n", problem.c_str(), context.equationNative.c_str());
@@ -134,7 +139,7 @@ int fuzzRtfPass(const uint8_t* data, size_t size) {
         return 0;
     static const PassFiles files;
     ConversionOptions options;
-    options.eqVersion = data[0] & 1;
+    options.eqVersion = equationFormatFromValue(data[0] & 1);
     setConversionOptions(options);
     const PassRun fast = runPass(files, data + 1, size - 1, true);
     check(fast.job.status != RtfJobStatus::StoppedEarly, "the pass reads every document to its end");

@@ -58,9 +58,9 @@ bool parseArguments(const std::vector<fs::path>& arguments, DriverOptions& optio
             continue;
         }
         if (text == "--format=math")
-            options.conversion.eqVersion = MicrosoftEquation;
+            options.conversion.eqVersion = EquationFormat::MicrosoftEquation;
         else if (text == "--format=eq3")
-            options.conversion.eqVersion = EquationEditor3;
+            options.conversion.eqVersion = EquationFormat::EquationEditor3;
         else if (text == "--progress")
             options.progress = true;
         else if (!parseSwitch(text, "--force-unicode", options.conversion.isUniPrime) &&
