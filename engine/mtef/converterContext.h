@@ -140,6 +140,7 @@ inline int appendText(ConverterContext& /*context*/, std::string* target, std::s
         target->append(value.data(), value.size());
     return 0;
 }
+// The fixed texts of the records (literals), as opposed to texts composed or read.
 inline int appendLiteral(ConverterContext& context, std::string* target, const char* text, bool clearFirst = false) {
     if (text == nullptr)
         return 1;

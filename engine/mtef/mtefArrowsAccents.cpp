@@ -159,13 +159,13 @@ void writeSingleArrow(ConverterContext& context, std::string* output, const Arro
     if (context.format == 0) {
         // The lower text is the limit's lower slot, a line of its own (a line inside a line would read as a line
         // break), set in the size that comes next in the input; the size in force returns after it.
-        appendText(context, output, "0000");
+        appendLiteral(context, output, "0000");
         appendHexByte(context, output, sizeTag);
         appendText(context, output, lower->empty() ? std::string_view("11") : std::string_view(*lower));
         appendText(context, output, context.sizeRecord.text());
         // The limit template has three slots: the main line, the lower limit and the upper limit. Without the empty
         // upper slot a reader takes the template's END for it and the next record's tag for the END.
-        appendText(context, output, "11");
+        appendLiteral(context, output, "11");
     } else if (context.format == 1 && output != nullptr && !lower->empty()) {
         // The lower text goes under the arrow group as the lower limit, so that no text of the arrow is lost.
         output->insert(groupStart, "{\\mlimLow{\\mlimLowPr }{\\me ");
@@ -204,7 +204,7 @@ void writeDoubleArrow(ConverterContext& context, std::string* output, const Arro
         appendHexByte(context, output, closingSizeTag);
         appendText(context, output, kDoubleArrowOperators[shape.form == Harpoons][shape.direction]);
         appendText(context, output, context.sizeRecord.text());
-        appendText(context, output, "00");
+        appendLiteral(context, output, "00");
     }
 }
 

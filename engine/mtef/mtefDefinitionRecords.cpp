@@ -81,7 +81,7 @@ int readFontStyleDef(ConverterContext& context, std::string* output, bool pullNe
         context.pendingStyle = readMtefValue(context);
     } else {
         if (context.format == 0)
-            appendText(context, output, "08");
+            appendLiteral(context, output, "08");
         const uint8_t typeface = copyMtefByte(context, output);
         const uint8_t style = copyMtefByte(context, output);
         if (typeface < 128) {

@@ -77,12 +77,12 @@ void writeScripts(ConverterContext& context, std::string* output, const std::str
     readTemplateSlot(context, *sup);
     consumeTemplateByte(context);
     if (context.format == 0) {
-        appendText(context, output, before ? "2c" : "0f");
+        appendLiteral(context, output, before ? "2c" : "0f");
         appendHexByte(context, output, uint32_t(kind));
-        appendText(context, output, "00");
+        appendLiteral(context, output, "00");
         appendText(context, output, *sub);
         appendText(context, output, *sup);
-        appendText(context, output, "00");
+        appendLiteral(context, output, "00");
         return;
     }
     if (context.format != 1 || output == nullptr)

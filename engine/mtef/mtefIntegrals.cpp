@@ -56,7 +56,7 @@ void writeNarySlots(ConverterContext& context, std::string* output) {
     readTemplateSlot(context, *lower);
     readTemplateSlot(context, *upper);
     if (context.format == 0) {
-        appendText(context, output, "00");
+        appendLiteral(context, output, "00");
         appendText(context, output, *operand);
         appendText(context, output, *lower);
         appendText(context, output, *upper);

@@ -13,8 +13,8 @@ RtfJobResult runRtfJob(const std::filesystem::path& source) {
         return result;
     }
     RtfPassResult pass;
-    do
-        pass = processToken();
+    do // one group at a time: a stray "}" closes one and the next goes on
+        pass = processGroup();
     while (pass.step != RtfPassStep::InputEnded);
     result.offset = pass.offset;
     result.converted = convertedEquationCount();

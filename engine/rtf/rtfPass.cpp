@@ -240,7 +240,9 @@ ControlOutcome replaceObjectData() {
     return ControlOutcome::Done;
 }
 
-ControlOutcome handleControl(std::string_view text, bool hasParameter, int32_t parameter) {
+// Acts on one control word or symbol: writes it (with its parameter when `hasParameter`), copies \bin data, notes the
+// font table and replaces \objdata.
+ControlOutcome handleControlWord(std::string_view text, bool hasParameter, int32_t parameter) {
     if (!gPass.contextReady) {
         const ConversionOptions& options = conversionOptions();
         // Every format value but Equation Editor 3.x means Office Math.
@@ -350,7 +352,7 @@ bool startToken(std::vector<Frame>& frames, int& result) {
     case TokenControl:
     case TokenControlParam:
         result = 1;
-        if (handleControl(token.text, token.kind == TokenControlParam, token.parameter) ==
+        if (handleControlWord(token.text, token.kind == TokenControlParam, token.parameter) ==
             ControlOutcome::ObjectConverted)
             return !followWithResultGroup(scratch, frames);
         return true;
@@ -439,15 +441,6 @@ RtfPassResult processGroup() {
         if (result.step != RtfPassStep::TokenDone)
             return result;
     }
-}
-
-void handleControlWord(std::string_view text, bool hasParameter, int32_t parameter) {
-    if (handleControl(text, hasParameter, parameter) != ControlOutcome::ObjectConverted)
-        return;
-    RtfToken scratch;
-    std::vector<Frame> frames;
-    if (followWithResultGroup(scratch, frames))
-        runPass(frames);
 }
 
 void resetRtfPass() {
