@@ -173,7 +173,6 @@ void initConverterContext(ConverterContext& context, int32_t format, int32_t all
     context.allowMathTypeFonts = allowMathTypeFonts;
     context.restoreBroken = restoreBroken;
     context.forceUnicode = forceUnicode;
-    context.v3HeaderTemplate = std::string(kV3HeaderTemplate);
 }
 
 bool translateEquationNative(ConverterContext& context) {

@@ -75,7 +75,6 @@ struct ConverterContext {
     int64_t readIndex = -1;         // index in `source` of the byte last read; -1 before the first
     uint8_t currentByte = 0;        // the byte last read; 0 once the data is exhausted
     std::string output;             // the replacement of the current object; empty when it was not converted
-    std::string v3HeaderTemplate;   // fixed start of an Equation Editor 3.x "Equation Native" stream (cbObject missing)
     bool topLevelOpen = false;      // set before the top-level records; cleared by the first LINE or PILE
     bool endOfData = false;         // a read found no more data
     SizeRecordText sizeRecord;      // the last size record read
