@@ -213,7 +213,7 @@ TEST(EquationObjectWrapWine, WithoutAServerObjectsStayAsTheyWere) {
     ScopedComApartment apartment;
     ASSERT_TRUE(apartment.entered());
     std::string output = "left over";
-    EXPECT_EQ(wrapEquationObject(output, kTemplateNativeHex, kWrapObjectDataOnly), 2);
+    EXPECT_EQ(wrapEquationObject(output, kTemplateNativeHex), 2);
     EXPECT_EQ(output, "");
 
     const auto objects = realObjects();
@@ -267,7 +267,7 @@ std::string unwrapBuilt(const std::string& built) {
 TEST_F(StandInServer, BuildsTheTemplatesEquation) {
     ASSERT_TRUE(apartment_.entered());
     std::string output;
-    ASSERT_EQ(wrapEquationObject(output, kTemplateNativeHex, kWrapObjectDataOnly), 0);
+    ASSERT_EQ(wrapEquationObject(output, kTemplateNativeHex), 0);
     EXPECT_EQ(output.substr(0, 62), kOle1ObjectHeaderHex);
     EXPECT_EQ(unwrapBuilt(output), kTemplateNativeHex);
 }

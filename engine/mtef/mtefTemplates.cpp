@@ -232,7 +232,7 @@ void appendV3LineObjects(std::string& out, const std::string& line) {
 }
 
 void writeTemplateText(ConverterContext& context, std::string* output, std::string_view hex, std::string_view rtf) {
-    appendText(context, output, pickByFormat(context, hex, rtf));
+    appendText(output, pickByFormat(context, hex, rtf));
 }
 
 void writeElementStart(ConverterContext& context, std::string* output) {
@@ -309,8 +309,8 @@ int translateTemplate(ConverterContext& context, std::string* output, bool /*pul
     if (options == 8)
         readNudge(context, &nudge);
     if (context.format == 0) {
-        appendHexByte(context, output, nudge.empty() ? 0x03 : 0x83);
-        appendText(context, output, nudge);
+        appendHexByte(output, nudge.empty() ? 0x03 : 0x83);
+        appendText(output, nudge);
     }
     const SelectorRow* row = findSelector(isMtef5(context), readMtefValue(context));
     if (row == nullptr || row->translator == nullptr) {

@@ -13,6 +13,6 @@ const std::string& convertEquationObject(ConverterContext& context, std::string_
     if (!translateEquationNative(context))
         return context.output;
     if (context.format == 0)
-        wrapEquationObject(context.output, context.equationNative, kWrapObjectDataOnly);
+        wrapEquationObject(context.output, context.equationNative);
     return context.output;
 }

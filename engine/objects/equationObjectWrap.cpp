@@ -104,9 +104,9 @@ void composeEquationObjectData(std::string& output, const uint8_t* compoundFile,
         output += kLineBreak;
 }
 
-int wrapEquationObject(std::string& output, std::string_view equationNativeHex, int mode) {
+int wrapEquationObject(std::string& output, std::string_view equationNativeHex) {
     output.clear();
-    if (equationNativeHex.size() < 2 || mode != kWrapObjectDataOnly)
+    if (equationNativeHex.size() < 2)
         return 2;
     std::vector<uint8_t> equationNative(equationNativeHex.size() / 2);
     decodeHexText(equationNativeHex, equationNative.data());

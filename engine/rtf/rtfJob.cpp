@@ -7,7 +7,7 @@
 RtfJobResult runRtfJob(const std::filesystem::path& source) {
     RtfJobResult result;
     setConvertedEquationCount(0);
-    result.load = loadSourceRtf(source, 1);
+    result.load = loadSourceRtf(source);
     if (result.load != SourceLoadStatus::Ok) {
         result.status = RtfJobStatus::LoadFailed;
         return result;

@@ -50,7 +50,7 @@ void reportProgress() {
 }
 } // namespace
 
-SourceLoadStatus loadSourceRtf(const std::filesystem::path& path, int /*mode*/) {
+SourceLoadStatus loadSourceRtf(const std::filesystem::path& path) {
     gSource.endReached = false;
     gSource.image.release();
     gSource.length = 0;

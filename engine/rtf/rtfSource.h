@@ -21,8 +21,8 @@ enum class [[nodiscard]] SourceLoadStatus{
 };
 
 // Starts a job: resets the source, the tokeniser and the RTF pass, then reads the file whole and deletes it (a failed
-// deletion is ignored). `mode` is accepted for the callers' sake and has no effect.
-SourceLoadStatus loadSourceRtf(const std::filesystem::path& path, int mode);
+// deletion is ignored).
+SourceLoadStatus loadSourceRtf(const std::filesystem::path& path);
 
 // The next source byte, 0 at the end (and for ever after). `mode` has no effect.
 uint8_t nextSourceByte(int mode);
