@@ -57,7 +57,7 @@ enum class Frame : uint8_t {
 
 // What handling a control word leaves to do.
 enum class ControlOutcome {
-    Done,
+    Done,            // nothing left
     ObjectConverted, // an object was written converted: its result group comes next
 };
 
@@ -198,8 +198,6 @@ void writeControlWord(std::string_view text, bool hasParameter, int32_t paramete
     write({piece, length});
 }
 
-// \objdata with output on: the object's hex text up to the brace that closes its group, recognised by class name and
-// converted, or copied as read (line ends removed).
 // The object's data has come: the held class name is rewritten when the object was converted to Equation.3, and the
 // output is released either way.
 void endClassNameHold(bool convertedToEquation3) {
@@ -209,6 +207,8 @@ void endClassNameHold(bool convertedToEquation3) {
     gPass.className = ClassNameState::None;
 }
 
+// \objdata with output on: the object's hex text up to the brace that closes its group, recognised by class name and
+// converted, or copied as read (line ends removed).
 ControlOutcome replaceObjectData() {
     RtfToken data;
     readRtfToken("}", data);
@@ -241,7 +241,7 @@ ControlOutcome replaceObjectData() {
 }
 
 // Acts on one control word or symbol: writes it (with its parameter when `hasParameter`), copies \bin data, notes the
-// font table and replaces \objdata.
+// font table and replaces \objdata, and says whether that wrote an object converted.
 ControlOutcome handleControlWord(std::string_view text, bool hasParameter, int32_t parameter) {
     if (!gPass.contextReady) {
         const ConversionOptions& options = conversionOptions();
