@@ -518,7 +518,7 @@ TEST(EquationObjectWrap, RefusesEmptyInput) {
     const std::string rows[] = {"", "0"}; // no byte of a stream
     for (size_t row = 0; row < std::size(rows); ++row) {
         std::string output = "left over";
-        EXPECT_EQ(wrapEquationObject(output, rows[row]), 2) << "row " << row;
+        EXPECT_EQ(wrapEquationObject(output, rows[row]), WrapStatus::Failed) << "row " << row;
         EXPECT_EQ(output, "") << "row " << row;
     }
 }
@@ -545,7 +545,7 @@ std::string withoutLineBreaks(const std::string& text) {
 // Wraps `native` and reads the object back: its native data is a compound file of class Equation.3 holding it.
 void expectWrapsAndReadsBack(const Bytes& native, const std::string& where) {
     std::string output;
-    ASSERT_EQ(wrapEquationObject(output, hexOfBytes(native)), 0) << where;
+    ASSERT_EQ(wrapEquationObject(output, hexOfBytes(native)), WrapStatus::Ok) << where;
     const std::vector<std::string> lines = linesOf(output);
     ASSERT_GE(lines.size(), 5u) << where;
     const Bytes frame = bytesOfHex(lines[0]);
@@ -560,7 +560,7 @@ void expectWrapsAndReadsBack(const Bytes& native, const std::string& where) {
     const std::string joined = withoutLineBreaks(output);
     const RecognisedObject object = recogniseEquationObject(joined, true);
     ASSERT_EQ(object.kind, ObjectEquation3) << where;
-    ASSERT_EQ(unwrapEquationObject(unwrapped, object.data, object.kind, 0), 0) << where;
+    ASSERT_EQ(unwrapEquationObject(unwrapped, object.data, object.kind, 0), UnwrapStatus::Ok) << where;
     EXPECT_EQ(unwrapped, hexOfBytes(native)) << where;
 }
 

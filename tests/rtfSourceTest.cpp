@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -172,5 +173,18 @@ TEST_F(SourceTest, SourcesOfTwoGigabytesAreRefused) {
     fs::resize_file(path, uintmax_t(kMaxSourceRtfBytes) + 1, error);
     ASSERT_FALSE(error);
     EXPECT_EQ(loadSourceRtf(path), SourceLoadStatus::TooLarge);
+}
+
+// Every load status has a text of its own, which the driver shows.
+TEST(SourceLoadStatusText, EveryStatusHasItsOwnText) {
+    const SourceLoadStatus statuses[] = {SourceLoadStatus::Ok, SourceLoadStatus::OpenFailed, SourceLoadStatus::TooLarge,
+                                         SourceLoadStatus::ReadFailed, SourceLoadStatus::NoMemory};
+    std::vector<std::string> seen;
+    for (size_t row = 0; row < std::size(statuses); ++row) {
+        const std::string text = sourceLoadStatusText(statuses[row]);
+        EXPECT_NE(text, "unknown status") << "row " << row;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), text), 0) << "row " << row << ": " << text;
+        seen.push_back(text);
+    }
 }
 } // namespace

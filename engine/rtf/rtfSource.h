@@ -20,6 +20,9 @@ enum class [[nodiscard]] SourceLoadStatus{
     NoMemory,   // no memory for the file's bytes; the source is empty and the file is left in place
 };
 
+// A short English description of a status, for messages.
+const char* sourceLoadStatusText(SourceLoadStatus status);
+
 // Starts a job: resets the source, the tokeniser and the RTF pass, then reads the file whole and deletes it (a failed
 // deletion is ignored).
 SourceLoadStatus loadSourceRtf(const std::filesystem::path& path);

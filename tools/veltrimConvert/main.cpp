@@ -151,10 +151,7 @@ int convert(const DriverOptions& options) {
         closeOutputRtfFile();
         fs::remove(handOver, error);
         fs::remove(options.output, error);
-        const char* reason = job.load == SourceLoadStatus::TooLarge   ? "the input file is too large"
-                             : job.load == SourceLoadStatus::NoMemory ? "not enough memory for the input file"
-                                                                      : "cannot read the input file";
-        return fail(reason, options.input);
+        return fail(sourceLoadStatusText(job.load), options.input);
     }
     if (!closeOutputRtfFile())
         return fail("writing the output file failed", options.output);
