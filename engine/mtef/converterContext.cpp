@@ -133,8 +133,8 @@ void appendFontRecords(ConverterContext& context, std::string& records) {
         if (font == nullptr || font->name.empty())
             continue;
         records += "08";
-        appendHexByte(context, &records, uint32_t(128 - slot));
-        appendHexByte(context, &records, uint32_t(typeface.style) & 0xff);
+        appendHexByte(&records, uint32_t(128 - slot));
+        appendHexByte(&records, uint32_t(typeface.style) & 0xff);
         records += font->name;
     }
 }
@@ -156,8 +156,8 @@ void assembleEquationNative(ConverterContext& context) {
         return;
     }
     std::string low;
-    appendHexByte(context, &low, uint32_t(cbObject % 256));
-    appendHexByte(context, &low, uint32_t(cbObject / 256));
+    appendHexByte(&low, uint32_t(cbObject % 256));
+    appendHexByte(&low, uint32_t(cbObject / 256));
     stream.replace(kCbObjectOffset, low.size(), low);
 }
 } // namespace
@@ -172,7 +172,6 @@ void initConverterContext(ConverterContext& context, const ConversionSwitches& s
     context.allowMathTypeFonts = switches.allowMathTypeFonts;
     context.restoreBroken = switches.restoreBroken;
     context.forceUnicode = switches.forceUnicode;
-    context.v3HeaderTemplate = std::string(kV3HeaderTemplate);
 }
 
 bool translateEquationNative(ConverterContext& context) {
@@ -223,7 +222,7 @@ void skipNudge(ConverterContext& context, std::string* target) {
     readNudge(context, target);
 }
 
-int readZeroTerminatedBytes(ConverterContext& context, std::string* target) {
+void readZeroTerminatedBytes(ConverterContext& context, std::string* target) {
     // The bytes up to the zero are found and copied in one go; the reading state ends as if they had been read one
     // by one. Past the data every byte reads as zero, so the data's end ends the text too, with one zero appended.
     const int64_t first = context.readIndex + 1;
@@ -231,7 +230,7 @@ int readZeroTerminatedBytes(ConverterContext& context, std::string* target) {
         readMtefByte(context); // fails: the end of the data reads as zero
         if (target != nullptr)
             *target += "00";
-        return 0;
+        return;
     }
     const uint8_t* const begin = context.source.data() + first;
     const size_t left = context.sourceSize - size_t(first);
@@ -246,5 +245,4 @@ int readZeroTerminatedBytes(ConverterContext& context, std::string* target) {
         if (target != nullptr)
             *target += "00";
     }
-    return 0;
 }

@@ -78,7 +78,6 @@ struct ConverterContext {
     int64_t readIndex = -1;         // index in `source` of the byte last read; -1 before the first
     uint8_t currentByte = 0;        // the byte last read; 0 once the data is exhausted
     std::string output;             // the replacement of the current object; empty when it was not converted
-    std::string v3HeaderTemplate;   // fixed start of an Equation Editor 3.x "Equation Native" stream (cbObject missing)
     bool topLevelOpen = false;      // set before the top-level records; cleared by the first LINE or PILE
     bool endOfData = false;         // a read found no more data
     SizeRecordText sizeRecord;      // the last size record read
@@ -130,41 +129,38 @@ void beginEquationObject(ConverterContext& context);
 // nothing came out, and the object is to stay as it was.
 bool translateEquationNative(ConverterContext& context);
 
-// Writers: with `clearFirst` the target is emptied first. A null target makes the call do nothing and return 1;
-// otherwise they return 0. They are inline: every record writes its text through them, piece by piece.
-inline int appendText(ConverterContext& /*context*/, std::string* target, std::string_view value,
-                      bool clearFirst = false) {
+// Writers: with `clearFirst` the target is emptied first; a null target makes the call do nothing (handlers pass
+// one when a record is read and discarded). They are inline: every record writes its text through them, piece by
+// piece.
+inline void appendText(std::string* target, std::string_view value, bool clearFirst = false) {
     if (target == nullptr)
-        return 1;
+        return;
     if (clearFirst)
         target->clear();
     if (!value.empty()) // half the texts offered are empty in the job's format (pickByFormat)
         target->append(value.data(), value.size());
-    return 0;
 }
-inline int appendLiteral(ConverterContext& context, std::string* target, const char* text, bool clearFirst = false) {
-    if (text == nullptr)
-        return 1;
-    return appendText(context, target, text, clearFirst);
+// The fixed texts of the records (literals), as opposed to texts composed or read. A null text writes nothing.
+inline void appendLiteral(std::string* target, const char* text, bool clearFirst = false) {
+    if (text != nullptr)
+        appendText(target, text, clearFirst);
 }
-inline int appendChar(ConverterContext& /*context*/, std::string* target, char value, bool clearFirst = false) {
+inline void appendChar(std::string* target, char value, bool clearFirst = false) {
     if (target == nullptr)
-        return 1;
+        return;
     if (clearFirst)
         target->clear();
     target->push_back(value);
-    return 0;
 }
 // Appends "%0.2x" of a byte value (callers pass 0-255).
-inline int appendHexByte(ConverterContext& /*context*/, std::string* target, uint32_t value, bool clearFirst = false) {
+inline void appendHexByte(std::string* target, uint32_t value, bool clearFirst = false) {
     if (target == nullptr)
-        return 1;
+        return;
     if (clearFirst)
         target->clear();
     static constexpr char kHex[] = "0123456789abcdef";
     target->push_back(kHex[(value >> 4) & 15]);
     target->push_back(kHex[value & 15]);
-    return 0;
 }
 
 // The text of the job's format: hexText for Equation Editor 3.x, rtfText for Office Math, nothing otherwise.
@@ -185,8 +181,8 @@ void readNudge(ConverterContext& context, std::string* target);
 void skipNudge(ConverterContext& context, std::string* target);
 
 // Reads bytes up to and including the first zero byte (the end of the data reads as zero) and appends their hex to
-// the target, when given. Returns 0.
-int readZeroTerminatedBytes(ConverterContext& context, std::string* target);
+// the target, when given.
+void readZeroTerminatedBytes(ConverterContext& context, std::string* target);
 
 // Format 0: whether `levels` more object lists around the record being translated keep the output within
 // kMaxRecordDepth.

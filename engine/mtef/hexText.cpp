@@ -50,10 +50,6 @@ constexpr std::array<char, 512> makeHexPairs() {
 constexpr std::array<char, 512> kHexPairs = makeHexPairs();
 } // namespace
 
-int hexDigitValue(char c) {
-    return kDigitValues[uint8_t(c)];
-}
-
 uint8_t hexPairValue(char high, char low) {
     const int h = kDigitValues[uint8_t(high)];
     if (h < 0)

@@ -7,9 +7,6 @@
 #include <string>
 #include <string_view>
 
-// The value of one hex digit, or -1 for any other character.
-int hexDigitValue(char c);
-
 // The value of a byte written as two characters. Like the C library's base-16 conversion, the number ends at the
 // first character that is not a hex digit: "a?" is 10 and "?a" is 0. Never fails.
 uint8_t hexPairValue(char high, char low);

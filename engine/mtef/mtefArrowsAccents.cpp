@@ -152,20 +152,20 @@ void writeSingleArrow(ConverterContext& context, std::string* output, const Arro
     }
     readTemplateSlot(context, *lower);
     readTemplateCharacter(context, &*arrowChar, &*arrowChar);
-    appendText(context, output, shape.placement == TextBelow ? *lower : *upper);
+    appendText(output, shape.placement == TextBelow ? *lower : *upper);
     writeTemplateText(context, output, *arrowChar, "}}}}");
     if (shape.placement != TextBoth)
         return;
     if (context.format == EquationFormat::EquationEditor3) {
         // The lower text is the limit's lower slot, a line of its own (a line inside a line would read as a line
         // break), set in the size that comes next in the input; the size in force returns after it.
-        appendText(context, output, "0000");
-        appendHexByte(context, output, sizeTag);
-        appendText(context, output, lower->empty() ? std::string_view("11") : std::string_view(*lower));
-        appendText(context, output, context.sizeRecord.text());
+        appendLiteral(output, "0000");
+        appendHexByte(output, sizeTag);
+        appendText(output, lower->empty() ? std::string_view("11") : std::string_view(*lower));
+        appendText(output, context.sizeRecord.text());
         // The limit template has three slots: the main line, the lower limit and the upper limit. Without the empty
         // upper slot a reader takes the template's END for it and the next record's tag for the END.
-        appendText(context, output, "11");
+        appendLiteral(output, "11");
     } else if (context.format == EquationFormat::MicrosoftEquation && output != nullptr && !lower->empty()) {
         // The lower text goes under the arrow group as the lower limit, so that no text of the arrow is lost.
         output->insert(groupStart, "{\\mlimLow{\\mlimLowPr }{\\me ");
@@ -184,16 +184,16 @@ void writeDoubleArrow(ConverterContext& context, std::string* output, const Arro
     const uint8_t sizeTag = peekSizeTag(context);
     writeTemplateText(context, output, placement.doubleHead, placement.rtf);
     if (context.format == EquationFormat::EquationEditor3)
-        appendHexByte(context, output, sizeTag);
+        appendHexByte(output, sizeTag);
     const ScratchText upper(context);
     const ScratchText lower(context);
     readTemplateSlot(context, *upper);
     readTemplateSlot(context, *lower);
     if (context.format == EquationFormat::EquationEditor3) {
-        appendText(context, output, *lower);
-        appendText(context, output, *upper);
+        appendText(output, *lower);
+        appendText(output, *upper);
     } else {
-        appendText(context, output, pickByFormat(context, {}, shape.placement == TextBelow ? *lower : *upper));
+        appendText(output, pickByFormat(context, {}, shape.placement == TextBelow ? *lower : *upper));
     }
     const uint8_t next = peekMtefValue(context);
     const uint8_t closingSizeTag = next == TagFull || next == TagSym ? uint8_t(TagSym) : uint8_t(TagSubSym);
@@ -201,10 +201,10 @@ void writeDoubleArrow(ConverterContext& context, std::string* output, const Arro
     readTemplateCharacter(context, nullptr, nullptr);
     writeTemplateText(context, output, {}, "}}}}");
     if (context.format == EquationFormat::EquationEditor3) {
-        appendHexByte(context, output, closingSizeTag);
-        appendText(context, output, kDoubleArrowOperators[shape.form == Harpoons][shape.direction]);
-        appendText(context, output, context.sizeRecord.text());
-        appendText(context, output, "00");
+        appendHexByte(output, closingSizeTag);
+        appendText(output, kDoubleArrowOperators[shape.form == Harpoons][shape.direction]);
+        appendText(output, context.sizeRecord.text());
+        appendLiteral(output, "00");
     }
 }
 
@@ -270,7 +270,7 @@ void writeVectorArrow(ConverterContext& context, std::string* output, uint8_t bi
     consumeTemplateByte(context);
     const ScratchText slot(context);
     readTemplateSlot(context, *slot);
-    appendText(context, output, *slot);
+    appendText(output, *slot);
     readTemplateCharacter(context, nullptr, nullptr); // the arrow
     writeTemplateText(context, output, {}, "}}");
 }
@@ -280,7 +280,7 @@ void writeLimitAccent(ConverterContext& context, std::string* output, const Limi
     consumeTemplateByte(context);
     const ScratchText slot(context);
     readTemplateSlot(context, *slot);
-    appendText(context, output, *slot);
+    appendText(output, *slot);
     readTemplateCharacter(context, nullptr, nullptr);
     writeTemplateText(context, output, texts.v3Tail, "}}");
 }
@@ -299,10 +299,10 @@ void writeHorizontalBrace(ConverterContext& context, std::string* output, bool a
     consumeTemplateByte(context);
     const ScratchText slot(context);
     readTemplateSlot(context, *slot);
-    appendText(context, output, *slot);
+    appendText(output, *slot);
     writeTemplateText(context, output, {}, kBraceLabel);
     readTemplateSlot(context, *slot);
-    appendText(context, output, *slot);
+    appendText(output, *slot);
     writeTemplateText(context, output, {}, "}}");
     writeBraceCharacter(context, output, above);
 }
@@ -477,13 +477,13 @@ void translateBarOrArrow(ConverterContext& context, std::string* output, int, st
     writeTemplateText(context, output, row->v3Selector, row->head);
     const uint8_t variation = readTemplateVariation(context);
     if (context.format == EquationFormat::EquationEditor3)
-        appendHexByte(context, output, variation);
+        appendHexByte(output, variation);
     writeTemplateText(context, output, {}, row->afterVariation[std::min<uint8_t>(variation, 2)]);
     consumeTemplateByte(context);
     writeTemplateText(context, output, "00", {});
     const ScratchText text(context);
     readTemplateSlot(context, *text);
-    appendText(context, output, *text);
+    appendText(output, *text);
     if (row->kind == BarKind::ArrowWithText) {
         text->clear();
         readTemplateCharacter(context, &*text, &*text);
@@ -491,7 +491,7 @@ void translateBarOrArrow(ConverterContext& context, std::string* output, int, st
     } else if (row->kind == BarKind::Brace) {
         writeTemplateText(context, output, {}, kBraceLabel);
         readTemplateSlot(context, *text);
-        appendText(context, output, *text);
+        appendText(output, *text);
         text->clear();
         readTemplateCharacter(context, &*text, &*text);
         writeTemplateText(context, output, *text, {});
@@ -510,7 +510,7 @@ void translateDefaultAccent(ConverterContext& context, std::string* output, int,
     writeTemplateText(context, output, "270000", "{\\macc{\\maccPr }{\\me ");
     const ScratchText slot(context);
     readTemplateSlot(context, *slot);
-    appendText(context, output, *slot);
+    appendText(output, *slot);
     consumeTemplateByte(context);
     // The version 3 form of the version 5 arc (see kLimitAccents), with the END of the limit template.
     writeTemplateText(context, output, "11018280e88b0aee0000", "}}");
@@ -537,17 +537,17 @@ void translateBoxTemplate(ConverterContext& context, std::string* output, int ki
         if (context.format == EquationFormat::EquationEditor3 && output != nullptr)
             appendV3LineObjects(*output, *content);
         else
-            appendText(context, output, *content);
+            appendText(output, *content);
         writeTemplateText(context, output, {}, "}}");
     } else {
         const BoxCorner& corner = boxCorner(variation);
         if (context.format == EquationFormat::EquationEditor3)
-            appendText(context, output, (nudge.empty() ? "05" : "85") + nudge);
+            appendText(output, (nudge.empty() ? "05" : "85") + nudge);
         writeTemplateText(context, output, {}, "{\\mborderBox{\\mborderBoxPr ");
         writeTemplateText(context, output, corner.v3Layout, corner.hiddenSides);
         writeTemplateText(context, output, {}, "}{\\me ");
         // Format 0: the slot's line is the matrix's one cell.
-        appendText(context, output, pickByFormat(context, content->empty() ? "11" : *content, *content));
+        appendText(output, pickByFormat(context, content->empty() ? "11" : *content, *content));
         writeTemplateText(context, output, "00", "}}");
     }
     writeElementEnd(context, output);

@@ -81,7 +81,7 @@ int readFontStyleDef(ConverterContext& context, std::string* output, bool pullNe
         context.pendingStyle = readMtefValue(context);
     } else {
         if (context.format == EquationFormat::EquationEditor3)
-            appendText(context, output, "08");
+            appendLiteral(output, "08");
         const uint8_t typeface = copyMtefByte(context, output);
         const uint8_t style = copyMtefByte(context, output);
         if (typeface < 128) {
@@ -113,7 +113,7 @@ int readSizeRecord(ConverterContext& context, std::string* output, bool pullNext
             add(readMtefValue(context));
     }
     if (copy)
-        appendText(context, output, record.text());
+        appendText(output, record.text());
     return pullNextRecord(context, output, pullNext);
 }
 

@@ -58,7 +58,7 @@ private:
 uint8_t copyMtefByte(ConverterContext& context, std::string* output) {
     const uint8_t value = readMtefValue(context);
     if (context.format == EquationFormat::EquationEditor3)
-        appendHexByte(context, output, value);
+        appendHexByte(output, value);
     return value;
 }
 

@@ -260,23 +260,23 @@ struct V3Marks {
 };
 
 // An EMBELL record as version 3 writes it: tag (with the nudge option), nudge, kind, and its own END.
-void appendV3Embell(ConverterContext& context, std::string& out, const std::string& nudge, uint8_t kind) {
+void appendV3Embell(std::string& out, const std::string& nudge, uint8_t kind) {
     out += nudge.empty() ? "06" : "86";
     out += nudge;
-    appendHexByte(context, &out, kind);
+    appendHexByte(&out, kind);
     out += "00"sv;
 }
 
-void applyV3(ConverterContext& context, V3Marks& marks, const EmbellRow& row, uint8_t kind, std::string& nudge) {
+void applyV3(V3Marks& marks, const EmbellRow& row, uint8_t kind, std::string& nudge) {
     switch (row.v3) {
     case V::MidBar:
         if (!marks.midBarDone)
-            appendV3Embell(context, marks.strikes, nudge, kind);
+            appendV3Embell(marks.strikes, nudge, kind);
         marks.midBarDone = true;
         return;
     case V::Strike:
         if (!marks.strikeDone)
-            appendV3Embell(context, marks.strikes, nudge, kKindSlash);
+            appendV3Embell(marks.strikes, nudge, kKindSlash);
         marks.strikeDone = true;
         return;
     case V::FourDots:
@@ -287,13 +287,13 @@ void applyV3(ConverterContext& context, V3Marks& marks, const EmbellRow& row, ui
         marks.lower.push_back({&row, std::move(nudge)});
         return;
     case V::Prime:
-        appendV3Embell(context, marks.primes, nudge, kind);
+        appendV3Embell(marks.primes, nudge, kind);
         return;
     case V::Copied:
         if (marks.fourDotsSeen)
             marks.upper.push_back({&row, std::move(nudge)});
         else
-            appendV3Embell(context, marks.copied, nudge, kind);
+            appendV3Embell(marks.copied, nudge, kind);
         return;
     }
 }
@@ -396,7 +396,7 @@ int translateEmbellishment(ConverterContext& context, std::string* output, bool 
         if (officeMath)
             applyOfficeMath(context, officeMathMarks, row);
         else
-            applyV3(context, v3Marks, row, kind, nudge);
+            applyV3(v3Marks, row, kind, nudge);
     } while (anotherEmbellishmentFollows(context));
 
     if (output == nullptr)

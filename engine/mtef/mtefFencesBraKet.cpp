@@ -215,9 +215,9 @@ void translateFence(ConverterContext& context, std::string* output, int kind, st
     if (context.format != EquationFormat::EquationEditor3)
         return;
     std::string head; // selector, variation and options: six characters, no allocation
-    appendHexByte(context, &head, shape.v3Selector);
-    appendHexByte(context, &head, shape.sides);
-    appendHexByte(context, &head, templateOptions);
+    appendHexByte(&head, shape.v3Selector);
+    appendHexByte(&head, shape.sides);
+    appendHexByte(&head, templateOptions);
     out += head;
     if (kind != WhiteSquareBrackets) {
         out += *main;

@@ -41,8 +41,8 @@ void writeFraction(ConverterContext& context, std::string* output, const Fractio
     readTemplateSlot(context, *first);
     readTemplateSlot(context, *second);
     if (context.format == EquationFormat::EquationEditor3) {
-        appendText(context, output, *first);
-        appendText(context, output, *second);
+        appendText(output, *first);
+        appendText(output, *second);
     } else if (longDivision) {
         // A long division's first slot is the divisor, under the bracket: Office Math takes the numerator first.
         // The bracket before the divisor is a run of its own (Office Math has text only inside runs), upright as
@@ -77,12 +77,12 @@ void writeScripts(ConverterContext& context, std::string* output, const std::str
     readTemplateSlot(context, *sup);
     consumeTemplateByte(context);
     if (context.format == EquationFormat::EquationEditor3) {
-        appendText(context, output, before ? "2c" : "0f");
-        appendHexByte(context, output, uint32_t(kind));
-        appendText(context, output, "00");
-        appendText(context, output, *sub);
-        appendText(context, output, *sup);
-        appendText(context, output, "00");
+        appendLiteral(output, before ? "2c" : "0f");
+        appendHexByte(output, uint32_t(kind));
+        appendLiteral(output, "00");
+        appendText(output, *sub);
+        appendText(output, *sup);
+        appendLiteral(output, "00");
         return;
     }
     if (context.format != EquationFormat::MicrosoftEquation || output == nullptr)
@@ -176,8 +176,8 @@ void translateRadical(ConverterContext& context, std::string* output, int, std::
     readTemplateSlot(context, *radicand);
     readTemplateSlot(context, *degree);
     if (context.format == EquationFormat::EquationEditor3) {
-        appendText(context, output, *radicand);
-        appendText(context, output, *degree);
+        appendText(output, *radicand);
+        appendText(output, *degree);
     } else {
         writeTemplateText(context, output, {}, "{\\mdeg ");
         writeTemplateText(context, output, {}, *degree);
@@ -257,12 +257,12 @@ void translateLimit(ConverterContext& context, std::string* output, int variant,
         // slot, so that a slot which is not a line can never reach back into the line's output.
         const ScratchText main(context);
         readTemplateSlot(context, *main);
-        appendText(context, output, *main);
+        appendText(output, *main);
         readTemplateSlot(context, *lower);
         readTemplateSlot(context, *upper);
         if (context.format == EquationFormat::EquationEditor3) {
-            appendText(context, output, *lower);
-            appendText(context, output, *upper);
+            appendText(output, *lower);
+            appendText(output, *upper);
         } else if (context.format == EquationFormat::MicrosoftEquation && output != nullptr) {
             writeLimitTail(*output, limits, false, *lower, *upper);
         }
@@ -274,10 +274,10 @@ void translateLimit(ConverterContext& context, std::string* output, int variant,
         readTemplateSlot(context, *upper);
         readTemplateCharacterRecord(context, *operatorChar);
         if (context.format == EquationFormat::EquationEditor3) {
-            appendText(context, output, *operand);
-            appendText(context, output, *lower);
-            appendText(context, output, *upper);
-            appendText(context, output, *operatorChar);
+            appendText(output, *operand);
+            appendText(output, *lower);
+            appendText(output, *upper);
+            appendText(output, *operatorChar);
         } else if (context.format == EquationFormat::MicrosoftEquation && output != nullptr) {
             *output += *operatorChar;
             writeLimitTail(*output, limits, variant == IntegralStyle, *lower, *upper);

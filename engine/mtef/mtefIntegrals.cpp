@@ -56,10 +56,10 @@ void writeNarySlots(ConverterContext& context, std::string* output) {
     readTemplateSlot(context, *lower);
     readTemplateSlot(context, *upper);
     if (context.format == EquationFormat::EquationEditor3) {
-        appendText(context, output, "00");
-        appendText(context, output, *operand);
-        appendText(context, output, *lower);
-        appendText(context, output, *upper);
+        appendLiteral(output, "00");
+        appendText(output, *operand);
+        appendText(output, *lower);
+        appendText(output, *upper);
     } else if (context.format == EquationFormat::MicrosoftEquation && output != nullptr) {
         std::string& out = *output;
         out += "{\\mctrlPr }}{\\msub "sv;
@@ -78,7 +78,7 @@ void copySignRecords(ConverterContext& context, std::string* output, int count) 
     for (int i = 0; i < count; ++i) {
         readTemplateCharacterRecord(context, *sign);
         if (context.format == EquationFormat::EquationEditor3)
-            appendText(context, output, *sign);
+            appendText(output, *sign);
     }
 }
 
@@ -211,8 +211,8 @@ void translateIntegralV3(ConverterContext& context, std::string* output, int, st
     }
     const Limits limits{d.lower, d.upper, aboveBelow};
     if (context.format == EquationFormat::EquationEditor3) {
-        appendText(context, output, v3Selector);
-        appendHexByte(context, output, low);
+        appendText(output, v3Selector);
+        appendHexByte(output, low);
     }
     writeElementStart(context, output);
     writeTemplateText(context, output, {}, kNaryHead);

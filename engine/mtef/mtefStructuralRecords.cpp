@@ -28,19 +28,19 @@ const char* justification(uint8_t value) {
 }
 
 void writeRtf(ConverterContext& context, std::string* output, std::string_view rtf) {
-    appendText(context, output, pickByFormat(context, {}, rtf));
+    appendText(output, pickByFormat(context, {}, rtf));
 }
 
 void writeHex(ConverterContext& context, std::string* output, std::string_view hex) {
-    appendText(context, output, pickByFormat(context, hex, {}));
+    appendText(output, pickByFormat(context, hex, {}));
 }
 
 // The version 3 tag byte of a LINE, PILE or MATRIX: 0x80 marks a nudge, which follows it.
 void writeTagWithNudge(ConverterContext& context, std::string* output, int32_t tag, const std::string& nudge) {
     if (context.format != EquationFormat::EquationEditor3)
         return;
-    appendHexByte(context, output, uint32_t(nudge.empty() ? tag : 0x80 | tag));
-    appendText(context, output, nudge);
+    appendHexByte(output, uint32_t(nudge.empty() ? tag : 0x80 | tag));
+    appendText(output, nudge);
 }
 
 // A nudge follows records whose options are exactly 8 (MATRIX, TMPL, EMBELL).
@@ -143,7 +143,7 @@ int translatePile(ConverterContext& context, std::string* output, bool /*pullNex
         if (row == EndRecord || context.abandoned)
             break;
     }
-    appendText(context, output, pickByFormat(context, "00", "}"));
+    appendText(output, pickByFormat(context, "00", "}"));
     writeElementEnd(context, output);
     return 0;
 }
@@ -163,8 +163,8 @@ int translateMatrix(ConverterContext& context, std::string* output, bool /*pullN
         // follow only for options of exactly 8: for 9 to 15 (and version 5 options above 15, which have no room in
         // the digit) it stays clear, or a reader would take the next bytes for a nudge.
         const uint32_t digit = nudge.empty() ? options & 7u : 8u;
-        appendHexByte(context, output, digit * 16 + TagMatrix);
-        appendText(context, output, nudge);
+        appendHexByte(output, digit * 16 + TagMatrix);
+        appendText(output, nudge);
     }
     writeRtf(context, output, kMatrixHead);
     copyMtefByte(context, output); // vertical alignment
@@ -213,7 +213,7 @@ int translateMatrix(ConverterContext& context, std::string* output, bool /*pullN
         writeRtf(context, output, "}");
     }
     dispatchMtefRecord(context, nullptr, TagEnd);
-    appendText(context, output, pickByFormat(context, "00", "}"));
+    appendText(output, pickByFormat(context, "00", "}"));
     writeElementEnd(context, output);
     return 0;
 }

@@ -234,7 +234,7 @@ void appendV3LineObjects(std::string& out, const std::string& line) {
 }
 
 void writeTemplateText(ConverterContext& context, std::string* output, std::string_view hex, std::string_view rtf) {
-    appendText(context, output, pickByFormat(context, hex, rtf));
+    appendText(output, pickByFormat(context, hex, rtf));
 }
 
 void writeElementStart(ConverterContext& context, std::string* output) {
@@ -311,8 +311,8 @@ int translateTemplate(ConverterContext& context, std::string* output, bool /*pul
     if (options == 8)
         readNudge(context, &nudge);
     if (context.format == EquationFormat::EquationEditor3) {
-        appendHexByte(context, output, nudge.empty() ? 0x03 : 0x83);
-        appendText(context, output, nudge);
+        appendHexByte(output, nudge.empty() ? 0x03 : 0x83);
+        appendText(output, nudge);
     }
     const SelectorRow* row = findSelector(isMtef5(context), readMtefValue(context));
     if (row == nullptr || row->translator == nullptr) {

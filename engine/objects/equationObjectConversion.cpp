@@ -6,13 +6,13 @@
 
 const std::string& convertEquationObject(ConverterContext& context, std::string_view hex, EquationObjectKind kind) {
     beginEquationObject(context);
-    if (unwrapEquationObject(context.sourceHex, hex, kind, context.restoreBroken) != 0) {
+    if (unwrapEquationObject(context.sourceHex, hex, kind, context.restoreBroken) != UnwrapStatus::Ok) {
         context.sourceHex.clear();
         return context.output;
     }
     if (!translateEquationNative(context))
         return context.output;
     if (context.format == EquationFormat::EquationEditor3)
-        wrapEquationObject(context.output, context.equationNative, kWrapObjectDataOnly);
+        (void)wrapEquationObject(context.output, context.equationNative); // empty on failure: left unconverted
     return context.output;
 }

@@ -25,28 +25,28 @@ bool looksLikeMtefHeader(std::string_view hex) {
 }
 } // namespace
 
-int unwrapEquationObject(std::string& output, std::string_view input, int kind, int restoreBroken) {
+UnwrapStatus unwrapEquationObject(std::string& output, std::string_view input, int kind, int restoreBroken) {
     output.clear();
     if (input.empty())
-        return 0;
+        return UnwrapStatus::Ok;
     if (kind == ObjectBareMtef) {
         output.assign(input.data(), input.size());
-        return 0;
+        return UnwrapStatus::Ok;
     }
     switch (readEquationNativeStream(input, output)) {
     case StreamReadStatus::Ok:
-        return 0;
+        return UnwrapStatus::Ok;
     case StreamReadStatus::Failed:
         output.clear();
-        return 1;
+        return UnwrapStatus::Failed;
     case StreamReadStatus::NotStorage:
         output.clear();
         if (restoreBroken && input.size() > 10 && looksLikeMtefHeader(input)) {
             output.assign(kZeroedHeaderHex, '0');
             output.append(input.data(), input.size());
-            return 0;
+            return UnwrapStatus::Ok;
         }
-        return 1;
+        return UnwrapStatus::Failed;
     }
-    return 1;
+    return UnwrapStatus::Failed;
 }

@@ -4,11 +4,16 @@
 #include <string>
 #include <string_view>
 
+// How unwrapping an object went.
+enum class [[nodiscard]] UnwrapStatus{
+    Ok = 0,     // the stream is in the output (which may be empty)
+    Failed = 1, // the native data holds no readable stream; the output is empty
+};
+
 // Puts the hex text of the object's "Equation Native" stream into `output` (emptied first). `input` is the object's
 // native data as hex (for bare MTEF, from 56 hex characters before the MTEF). With `restoreBroken`, native data that
-// should have been a compound file but is bare MTEF gets a zeroed header. Returns 0 when done (the output may be
-// empty), 1 on failure.
-int unwrapEquationObject(std::string& output, std::string_view input, int kind, int restoreBroken);
+// should have been a compound file but is bare MTEF gets a zeroed header.
+UnwrapStatus unwrapEquationObject(std::string& output, std::string_view input, int kind, int restoreBroken);
 
 // How reading the stream out of a compound file went.
 enum class [[nodiscard]] StreamReadStatus{

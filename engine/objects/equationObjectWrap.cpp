@@ -104,10 +104,10 @@ void composeEquationObjectData(std::string& output, const uint8_t* compoundFile,
         output += kLineBreak;
 }
 
-int wrapEquationObject(std::string& output, std::string_view equationNativeHex, int mode) {
+WrapStatus wrapEquationObject(std::string& output, std::string_view equationNativeHex) {
     output.clear();
-    if (equationNativeHex.size() < 2 || mode != kWrapObjectDataOnly)
-        return 2;
+    if (equationNativeHex.size() < 2)
+        return WrapStatus::Failed;
     std::vector<uint8_t> equationNative(equationNativeHex.size() / 2);
     decodeHexText(equationNativeHex, equationNative.data());
     std::vector<uint8_t> compoundFile;
@@ -115,13 +115,13 @@ int wrapEquationObject(std::string& output, std::string_view equationNativeHex, 
     case EquationServerStatus::Ok:
         break;
     case EquationServerStatus::StorageFailed:
-        return 1;
+        return WrapStatus::StorageFailed;
     case EquationServerStatus::ServerFailed:
-        return 2;
+        return WrapStatus::Failed;
     }
     if (compoundFile.empty() || uint32_t(compoundFile.size()) != compoundFile.size() ||
         !holdsEquationObject(compoundFile, equationNative))
-        return 2;
+        return WrapStatus::Failed;
     composeEquationObjectData(output, compoundFile.data(), uint32_t(compoundFile.size()));
-    return 0;
+    return WrapStatus::Ok;
 }

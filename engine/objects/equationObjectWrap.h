@@ -8,17 +8,19 @@
 #include <string_view>
 #include <vector>
 
-// The one mode the system uses: the result is the new \objdata contents alone.
-constexpr int kWrapObjectDataOnly = -3;
-
 // Bytes of the compound file, and of the metafile, to a line of hex text.
 constexpr size_t kObjectDataLineBytes = 126;
 
-// Turns an "Equation Native" stream (hex) into the \objdata text of an Equation.3 object. Returns 0 when done, 1 when
-// the in-memory storage could not be prepared, 2 for empty input, another mode, or a failed server step (which
-// includes a server that wrote no "Equation Native" equal to the input, or a root storage of another class); the
-// output is empty on every failure, and the object then stays unconverted.
-int wrapEquationObject(std::string& output, std::string_view equationNativeHex, int mode);
+// How building an object went. The output is empty on every failure, and the object then stays unconverted.
+enum class [[nodiscard]] WrapStatus{
+    Ok = 0,            // the \objdata text is in the output
+    StorageFailed = 1, // the in-memory storage could not be prepared
+    Failed = 2,        // empty input, or the server step failed (which includes a server that wrote no "Equation
+                       // Native" equal to the input, or a root storage of another class)
+};
+
+// Turns an "Equation Native" stream (hex) into the \objdata text of an Equation.3 object.
+WrapStatus wrapEquationObject(std::string& output, std::string_view equationNativeHex);
 
 // The \objdata text around a compound file (replacing `output`): the OLE1 object header and the file's size, the file
 // in lines of kObjectDataLineBytes, then the placeholder presentation. Lines end in CR LF.

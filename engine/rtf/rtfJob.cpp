@@ -7,14 +7,14 @@
 RtfJobResult runRtfJob(const std::filesystem::path& source) {
     RtfJobResult result;
     setConvertedEquationCount(0);
-    result.load = loadSourceRtf(source, 1);
+    result.load = loadSourceRtf(source);
     if (result.load != SourceLoadStatus::Ok) {
         result.status = RtfJobStatus::LoadFailed;
         return result;
     }
     RtfPassResult pass;
-    do
-        pass = processToken();
+    do // one group at a time: a stray "}" closes one and the next goes on
+        pass = processGroup();
     while (pass.step != RtfPassStep::InputEnded);
     result.offset = pass.offset;
     result.converted = convertedEquationCount();

@@ -57,7 +57,7 @@ enum class Frame : uint8_t {
 
 // What handling a control word leaves to do.
 enum class ControlOutcome {
-    Done,
+    Done,            // nothing left
     ObjectConverted, // an object was written converted: its result group comes next
 };
 
@@ -198,8 +198,6 @@ void writeControlWord(std::string_view text, bool hasParameter, int32_t paramete
     write({piece, length});
 }
 
-// \objdata with output on: the object's hex text up to the brace that closes its group, recognised by class name and
-// converted, or copied as read (line ends removed).
 // The object's data has come: the held class name is rewritten when the object was converted to Equation.3, and the
 // output is released either way.
 void endClassNameHold(bool convertedToEquation3) {
@@ -209,6 +207,8 @@ void endClassNameHold(bool convertedToEquation3) {
     gPass.className = ClassNameState::None;
 }
 
+// \objdata with output on: the object's hex text up to the brace that closes its group, recognised by class name and
+// converted, or copied as read (line ends removed).
 ControlOutcome replaceObjectData() {
     RtfToken data;
     readRtfToken("}", data);
@@ -240,7 +240,9 @@ ControlOutcome replaceObjectData() {
     return ControlOutcome::Done;
 }
 
-ControlOutcome handleControl(std::string_view text, bool hasParameter, int32_t parameter) {
+// Acts on one control word or symbol: writes it (with its parameter when `hasParameter`), copies \bin data, notes the
+// font table and replaces \objdata, and says whether that wrote an object converted.
+ControlOutcome handleControlWord(std::string_view text, bool hasParameter, int32_t parameter) {
     if (!gPass.contextReady) {
         initConverterContext(converterContext(), conversionSwitches(conversionOptions()));
         gPass.contextReady = true;
@@ -347,7 +349,7 @@ bool startToken(std::vector<Frame>& frames, int& result) {
     case TokenControl:
     case TokenControlParam:
         result = 1;
-        if (handleControl(token.text, token.kind == TokenControlParam, token.parameter) ==
+        if (handleControlWord(token.text, token.kind == TokenControlParam, token.parameter) ==
             ControlOutcome::ObjectConverted)
             return !followWithResultGroup(scratch, frames);
         return true;
@@ -436,15 +438,6 @@ RtfPassResult processGroup() {
         if (result.step != RtfPassStep::TokenDone)
             return result;
     }
-}
-
-void handleControlWord(std::string_view text, bool hasParameter, int32_t parameter) {
-    if (handleControl(text, hasParameter, parameter) != ControlOutcome::ObjectConverted)
-        return;
-    RtfToken scratch;
-    std::vector<Frame> frames;
-    if (followWithResultGroup(scratch, frames))
-        runPass(frames);
 }
 
 void resetRtfPass() {

@@ -34,10 +34,6 @@ RtfPassResult processToken();
 // Calls processToken until it returns something other than TokenDone, and returns that.
 RtfPassResult processGroup();
 
-// Acts on one control word or symbol: writes it (with its parameter when `hasParameter`), copies \bin data, notes the
-// font table and replaces \objdata.
-void handleControlWord(std::string_view text, bool hasParameter, int32_t parameter);
-
 // Starts the pass state afresh for a job (the source loader calls it).
 void resetRtfPass();
 

@@ -50,7 +50,23 @@ void reportProgress() {
 }
 } // namespace
 
-SourceLoadStatus loadSourceRtf(const std::filesystem::path& path, int /*mode*/) {
+const char* sourceLoadStatusText(SourceLoadStatus status) {
+    switch (status) {
+    case SourceLoadStatus::Ok:
+        return "ok";
+    case SourceLoadStatus::OpenFailed:
+        return "cannot open the input file";
+    case SourceLoadStatus::TooLarge:
+        return "the input file is too large";
+    case SourceLoadStatus::ReadFailed:
+        return "cannot read the input file";
+    case SourceLoadStatus::NoMemory:
+        return "not enough memory for the input file";
+    }
+    return "unknown status";
+}
+
+SourceLoadStatus loadSourceRtf(const std::filesystem::path& path) {
     gSource.endReached = false;
     gSource.image.release();
     gSource.length = 0;

@@ -20,9 +20,12 @@ enum class [[nodiscard]] SourceLoadStatus{
     NoMemory,   // no memory for the file's bytes; the source is empty and the file is left in place
 };
 
+// A short English description of a status, for messages.
+const char* sourceLoadStatusText(SourceLoadStatus status);
+
 // Starts a job: resets the source, the tokeniser and the RTF pass, then reads the file whole and deletes it (a failed
-// deletion is ignored). `mode` is accepted for the callers' sake and has no effect.
-SourceLoadStatus loadSourceRtf(const std::filesystem::path& path, int mode);
+// deletion is ignored).
+SourceLoadStatus loadSourceRtf(const std::filesystem::path& path);
 
 // The next source byte, 0 at the end (and for ever after). `mode` has no effect.
 uint8_t nextSourceByte(int mode);

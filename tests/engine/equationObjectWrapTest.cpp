@@ -515,17 +515,11 @@ TEST(EquationObjectCheck, AcceptsOnlyTheEquationHandedIn) {
     }
 }
 
-TEST(EquationObjectWrap, RefusesEmptyInputAndOtherModes) {
-    const std::string native = hexOfBytes(Bytes(kEquationTemplateStreams[kEquationNativeStreamIndex].data,
-                                                kEquationTemplateStreams[kEquationNativeStreamIndex].data + 41));
-    struct Row {
-        std::string hex;
-        int mode;
-    };
-    const Row rows[] = {{"", kWrapObjectDataOnly}, {"0", kWrapObjectDataOnly}, {native, 0}, {native, -2}};
+TEST(EquationObjectWrap, RefusesEmptyInput) {
+    const std::string rows[] = {"", "0"}; // no byte of a stream
     for (size_t row = 0; row < std::size(rows); ++row) {
         std::string output = "left over";
-        EXPECT_EQ(wrapEquationObject(output, rows[row].hex, rows[row].mode), 2) << "row " << row;
+        EXPECT_EQ(wrapEquationObject(output, rows[row]), WrapStatus::Failed) << "row " << row;
         EXPECT_EQ(output, "") << "row " << row;
     }
 }
@@ -542,7 +536,7 @@ Bytes bytesOfHex(std::string_view hex) {
 // Wraps `native` and reads the object back: its native data is a compound file of class Equation.3 holding it.
 void expectWrapsAndReadsBack(const Bytes& native, const std::string& where) {
     std::string output;
-    ASSERT_EQ(wrapEquationObject(output, hexOfBytes(native), kWrapObjectDataOnly), 0) << where;
+    ASSERT_EQ(wrapEquationObject(output, hexOfBytes(native)), WrapStatus::Ok) << where;
     const std::vector<std::string> lines = linesOf(output);
     ASSERT_GE(lines.size(), 5u) << where;
     const Bytes frame = bytesOfHex(lines[0]);
@@ -557,7 +551,7 @@ void expectWrapsAndReadsBack(const Bytes& native, const std::string& where) {
     const std::string joined = withoutLineBreaks(output);
     const RecognisedObject object = recogniseEquationObject(joined, true);
     ASSERT_EQ(object.kind, ObjectEquation3) << where;
-    ASSERT_EQ(unwrapEquationObject(unwrapped, object.data, object.kind, 0), 0) << where;
+    ASSERT_EQ(unwrapEquationObject(unwrapped, object.data, object.kind, 0), UnwrapStatus::Ok) << where;
     EXPECT_EQ(unwrapped, hexOfBytes(native)) << where;
 }
 

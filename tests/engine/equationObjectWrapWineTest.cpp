@@ -196,7 +196,7 @@ TEST(EquationObjectWrapWine, WithoutAServerObjectsStayAsTheyWere) {
     ScopedComApartment apartment;
     ASSERT_TRUE(apartment.entered());
     std::string output = "left over";
-    EXPECT_EQ(wrapEquationObject(output, kTemplateNativeHex, kWrapObjectDataOnly), 2);
+    EXPECT_EQ(wrapEquationObject(output, kTemplateNativeHex), WrapStatus::Failed);
     EXPECT_EQ(output, "");
 
     const auto objects = realObjects();
@@ -238,7 +238,8 @@ std::string unwrapBuilt(const std::string& built) {
     const std::string joined = testing_support::withoutLineBreaks(built);
     const RecognisedObject object = recogniseEquationObject(joined, true);
     std::string unwrapped;
-    if (object.kind != ObjectEquation3 || unwrapEquationObject(unwrapped, object.data, object.kind, 0) != 0)
+    if (object.kind != ObjectEquation3 ||
+        unwrapEquationObject(unwrapped, object.data, object.kind, 0) != UnwrapStatus::Ok)
         return "<not an Equation.3 object>";
     return unwrapped;
 }
@@ -246,7 +247,7 @@ std::string unwrapBuilt(const std::string& built) {
 TEST_F(StandInServer, BuildsTheTemplatesEquation) {
     ASSERT_TRUE(apartment_.entered());
     std::string output;
-    ASSERT_EQ(wrapEquationObject(output, kTemplateNativeHex, kWrapObjectDataOnly), 0);
+    ASSERT_EQ(wrapEquationObject(output, kTemplateNativeHex), WrapStatus::Ok);
     EXPECT_EQ(output.substr(0, 62), kOle1ObjectHeaderHex);
     EXPECT_EQ(unwrapBuilt(output), kTemplateNativeHex);
 }

@@ -21,7 +21,7 @@ namespace {
 [[noreturn]] void convertWhileTheInputIsEmptied(const fs::path& original, const fs::path& handOver,
                                                 const fs::path& output) {
     armInputGuard(output, 1);
-    if (loadSourceRtf(handOver, 1) != SourceLoadStatus::Ok)
+    if (loadSourceRtf(handOver) != SourceLoadStatus::Ok)
         std::_Exit(3);
     fs::resize_file(original, 0);
     while (nextSourceByte(0) != 0 || !sourceRtfEnded()) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -101,12 +102,12 @@ TEST_F(SourceTest, LoadingDeletesTheFileAndStartsAfresh) {
     TempFolder folder;
     const fs::path path = folder.file("job.rtf");
     writeFileBytes(path, "{x}");
-    ASSERT_EQ(loadSourceRtf(path, 1), SourceLoadStatus::Ok);
+    ASSERT_EQ(loadSourceRtf(path), SourceLoadStatus::Ok);
     EXPECT_FALSE(fs::exists(path));
     EXPECT_EQ(nextSourceByte(0), '{');
 
     writeFileBytes(path, "yz");
-    ASSERT_EQ(loadSourceRtf(path, 1), SourceLoadStatus::Ok);
+    ASSERT_EQ(loadSourceRtf(path), SourceLoadStatus::Ok);
     EXPECT_EQ(nextSourceByte(0), 'y');
 }
 
@@ -143,14 +144,14 @@ TEST_F(SourceTest, AFolderIsNoDocument) {
     TempFolder folder;
     const fs::path path = folder.file("folder.rtf");
     fs::create_directory(path);
-    EXPECT_NE(loadSourceRtf(path, 1), SourceLoadStatus::Ok);
+    EXPECT_NE(loadSourceRtf(path), SourceLoadStatus::Ok);
     EXPECT_TRUE(fs::is_directory(path));
     EXPECT_EQ(nextSourceByte(0), 0);
 }
 
 TEST_F(SourceTest, MissingFileGivesAnEmptySource) {
     TempFolder folder;
-    EXPECT_EQ(loadSourceRtf(folder.file("missing.rtf"), 1), SourceLoadStatus::OpenFailed);
+    EXPECT_EQ(loadSourceRtf(folder.file("missing.rtf")), SourceLoadStatus::OpenFailed);
     EXPECT_EQ(nextSourceByte(0), 0);
     EXPECT_EQ(sourceRtfLength(), 0);
 }
@@ -165,12 +166,25 @@ TEST_F(SourceTest, SourcesOfTwoGigabytesAreRefused) {
     fs::resize_file(path, uintmax_t(1) << 31, error);
     if (error)
         GTEST_SKIP() << "cannot make a sparse file here: " << error.message();
-    EXPECT_EQ(loadSourceRtf(path, 1), SourceLoadStatus::TooLarge);
+    EXPECT_EQ(loadSourceRtf(path), SourceLoadStatus::TooLarge);
     EXPECT_TRUE(fs::exists(path));
     EXPECT_EQ(nextSourceByte(0), 0);
 
     fs::resize_file(path, uintmax_t(kMaxSourceRtfBytes) + 1, error);
     ASSERT_FALSE(error);
-    EXPECT_EQ(loadSourceRtf(path, 1), SourceLoadStatus::TooLarge);
+    EXPECT_EQ(loadSourceRtf(path), SourceLoadStatus::TooLarge);
+}
+
+// Every load status has a text of its own, which the driver shows.
+TEST(SourceLoadStatusText, EveryStatusHasItsOwnText) {
+    const SourceLoadStatus statuses[] = {SourceLoadStatus::Ok, SourceLoadStatus::OpenFailed, SourceLoadStatus::TooLarge,
+                                         SourceLoadStatus::ReadFailed, SourceLoadStatus::NoMemory};
+    std::vector<std::string> seen;
+    for (size_t row = 0; row < std::size(statuses); ++row) {
+        const std::string text = sourceLoadStatusText(statuses[row]);
+        EXPECT_NE(text, "unknown status") << "row " << row;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), text), 0) << "row " << row << ": " << text;
+        seen.push_back(text);
+    }
 }
 } // namespace

@@ -43,7 +43,7 @@ TEST(Unwrap, RealObjectsGiveTheirEquationNativeStream) {
         const std::string file = readFileBytes(testDataPath(std::string("mtef-objects/") + object.file));
         ASSERT_FALSE(file.empty()) << object.file;
         std::string stream;
-        ASSERT_EQ(unwrapEquationObject(stream, hexOf(file), ObjectStorage, 0), 0) << object.file;
+        ASSERT_EQ(unwrapEquationObject(stream, hexOf(file), ObjectStorage, 0), UnwrapStatus::Ok) << object.file;
         EXPECT_EQ(stream.size() / 2, object.streamBytes) << object.file;
         EXPECT_EQ(fingerprint(stream), object.fingerprint) << object.file;
         EXPECT_EQ(stream.substr(0, 4), "1c00") << object.file;
@@ -70,7 +70,7 @@ struct UnwrapCase {
     std::string input;
     int kind;
     int restore;
-    int expectedResult;
+    UnwrapStatus expectedResult;
     std::string expectedOutput;
 };
 
@@ -80,23 +80,25 @@ TEST(Unwrap, KindsFailuresAndTheRestorePath) {
     const std::string mtef4 = "0401010300"
                               "0a0100";
     const UnwrapCase cases[] = {
-        {"empty input", "", ObjectStorage, 1, 0, ""},
-        {"bare MTEF passes through", std::string(56, '0') + mtef3, ObjectBareMtef, 0, 0, std::string(56, '0') + mtef3},
-        {"bare MTEF passes through whatever it holds", "zz", ObjectBareMtef, 1, 0, "zz"},
-        {"bare MTEF in a storage class without restore", mtef3, ObjectStorage, 0, 1, ""},
-        {"bare MTEF in a storage class with restore", mtef3, ObjectStorage, 1, 0, std::string(56, '0') + mtef3},
-        {"Equation.3 restored too", mtef3, ObjectEquation3, 1, 0, std::string(56, '0') + mtef3},
-        {"version 4 is not restored", mtef4, ObjectStorage, 1, 1, ""},
-        {"too short to restore", "0301010300", ObjectStorage, 1, 1, ""},
+        {"empty input", "", ObjectStorage, 1, UnwrapStatus::Ok, ""},
+        {"bare MTEF passes through", std::string(56, '0') + mtef3, ObjectBareMtef, 0, UnwrapStatus::Ok,
+         std::string(56, '0') + mtef3},
+        {"bare MTEF passes through whatever it holds", "zz", ObjectBareMtef, 1, UnwrapStatus::Ok, "zz"},
+        {"bare MTEF in a storage class without restore", mtef3, ObjectStorage, 0, UnwrapStatus::Failed, ""},
+        {"bare MTEF in a storage class with restore", mtef3, ObjectStorage, 1, UnwrapStatus::Ok,
+         std::string(56, '0') + mtef3},
+        {"Equation.3 restored too", mtef3, ObjectEquation3, 1, UnwrapStatus::Ok, std::string(56, '0') + mtef3},
+        {"version 4 is not restored", mtef4, ObjectStorage, 1, UnwrapStatus::Failed, ""},
+        {"too short to restore", "0301010300", ObjectStorage, 1, UnwrapStatus::Failed, ""},
         {"upper nibble of the product version must be 0",
          "0301011300"
          "0a",
-         ObjectStorage, 1, 1, ""},
-        {"missing stream", hexOf(patchedObject(true, false)), ObjectStorage, 1, 1, ""},
-        {"empty stream", hexOf(patchedObject(false, true)), ObjectStorage, 0, 0, ""},
-        {"odd length", hexOf(readFileBytes(testDataPath("mtef-objects/mathtype3/frac.bin"))) + "a", ObjectStorage, 0, 0,
-         "<any>"},
-        {"not hex", std::string(200, 'x'), ObjectStorage, 1, 1, ""},
+         ObjectStorage, 1, UnwrapStatus::Failed, ""},
+        {"missing stream", hexOf(patchedObject(true, false)), ObjectStorage, 1, UnwrapStatus::Failed, ""},
+        {"empty stream", hexOf(patchedObject(false, true)), ObjectStorage, 0, UnwrapStatus::Ok, ""},
+        {"odd length", hexOf(readFileBytes(testDataPath("mtef-objects/mathtype3/frac.bin"))) + "a", ObjectStorage, 0,
+         UnwrapStatus::Ok, "<any>"},
+        {"not hex", std::string(200, 'x'), ObjectStorage, 1, UnwrapStatus::Failed, ""},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         const UnwrapCase& c = cases[row];

@@ -112,7 +112,7 @@ void loadSourceText(const std::string& bytes) {
     static TempFolder folder;
     const fs::path path = folder.file("source.rtf");
     writeFileBytes(path, bytes);
-    ASSERT_EQ(loadSourceRtf(path, 1), SourceLoadStatus::Ok);
+    ASSERT_EQ(loadSourceRtf(path), SourceLoadStatus::Ok);
 }
 
 EngineJob runEngineJob(const std::string& document, const ConversionOptions& options) {

@@ -1,6 +1,6 @@
 // veltrimConvert: converts the equations of one RTF file into another with the engine, from the command line.
-// The engine deletes the file it loads, so it is handed a second name of the input in the temporary folder (a hard
-// link, or a copy where there can be none): the user's input is never changed.
+// The engine deletes the file it loads, so it is handed a hard link of the input where one can be made, else a
+// temporary copy: the user's input is never changed.
 #include "inputGuard.h"
 #include "rtf/conversionOptions.h"
 #include "rtf/rtfJob.h"
@@ -83,9 +83,9 @@ void printProgress(const wchar_t* text) {
     std::fprintf(stderr, "\r%ls", text);
 }
 
-// The file the engine loads (and deletes): a second name of the input where the file system allows one and the output
-// is another file, so that no byte is copied; otherwise a copy, since opening an output that is the input empties
-// it. The engine only reads the file it loads, so the input itself is never changed either way.
+// Makes the file the engine loads (and deletes): a hard link of the input, so that no byte is copied, unless the file
+// system makes none or the output is the input (opening the output empties it, and so the link); then a copy. The
+// engine only reads the file it loads, so the input itself is never changed either way.
 bool handOverInput(const fs::path& input, const fs::path& output, const fs::path& handOver) {
     std::error_code error;
     const bool outputIsInput = fs::exists(output, error) && fs::equivalent(input, output, error);
@@ -98,7 +98,7 @@ bool handOverInput(const fs::path& input, const fs::path& output, const fs::path
     return fs::copy_file(input, handOver, fs::copy_options::overwrite_existing, error);
 }
 
-// A name in the temporary folder that no other run uses.
+// A name that no file has yet in the temporary folder (the current folder where there is none).
 fs::path handOverName() {
     std::error_code error;
     fs::path folder = fs::temp_directory_path(error);
@@ -151,10 +151,7 @@ int convert(const DriverOptions& options) {
         closeOutputRtfFile();
         fs::remove(handOver, error);
         fs::remove(options.output, error);
-        const char* reason = job.load == SourceLoadStatus::TooLarge   ? "the input file is too large"
-                             : job.load == SourceLoadStatus::NoMemory ? "not enough memory for the input file"
-                                                                      : "cannot read the input file";
-        return fail(reason, options.input);
+        return fail(sourceLoadStatusText(job.load), options.input);
     }
     if (!closeOutputRtfFile())
         return fail("writing the output file failed", options.output);
