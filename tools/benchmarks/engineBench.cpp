@@ -392,7 +392,8 @@ void checkAgreement(const std::vector<Row>& rows, size_t first) {
     }
 }
 
-void benchDocument(const BenchOptions& options, benchdoc::DocumentKind kind, int equations, std::vector<Row>& rows) {
+// False when the document could not be made or written: its rows are missing, so no target may be judged.
+bool benchDocument(const BenchOptions& options, benchdoc::DocumentKind kind, int equations, std::vector<Row>& rows) {
     const fs::path source = options.folder / "engineBench-document.rtf";
     double megabytes = 0;
     {
@@ -400,12 +401,12 @@ void benchDocument(const BenchOptions& options, benchdoc::DocumentKind kind, int
         if (!benchdoc::makeDocument(kind, equations, options.objects, document)) {
             std::printf("%s: cannot read the objects in %s\n", benchdoc::documentKindName(kind),
                         options.objects.string().c_str());
-            return;
+            return false;
         }
         megabytes = double(document.size()) / (1 << 20);
         if (!writeWhole(source, document)) {
             std::printf("cannot write %s\n", source.string().c_str());
-            return;
+            return false;
         }
     } // the document leaves this process's memory before any job runs
     const size_t first = rows.size();
@@ -427,6 +428,7 @@ void benchDocument(const BenchOptions& options, benchdoc::DocumentKind kind, int
         printRow(rows.back());
     }
     checkAgreement(rows, first);
+    return true;
 }
 
 bool parseCounts(const std::string& text, std::vector<int>& counts) {
@@ -513,12 +515,17 @@ int run(int argc, char** argv) {
                 options.driver.string().c_str());
     printHeading();
     std::vector<Row> rows;
+    bool complete = true;
     for (benchdoc::DocumentKind kind : kKinds) {
         for (int count : options.counts)
-            benchDocument(options, kind, count, rows);
+            complete = benchDocument(options, kind, count, rows) && complete;
     }
-    const bool linear = printGrowth(rows, options);
-    printTargets(rows, options, linear);
+    if (complete) {
+        const bool linear = printGrowth(rows, options);
+        printTargets(rows, options, linear);
+    } else {
+        std::printf("\nnot every document was measured: no targets judged\n");
+    }
     if (!options.keep) {
         std::error_code error;
         for (const char* name : {"engineBench-document.rtf", "engineBench-copy.rtf", "engineBench-job-input.rtf",
@@ -530,7 +537,7 @@ int run(int argc, char** argv) {
         if (!row.measured.ok)
             return 1;
     }
-    return 0;
+    return complete ? 0 : 1;
 }
 } // namespace
 
