@@ -303,7 +303,8 @@ TEST_F(EquationServer, CallbackPostsCloseAndAlwaysContinues) {
         const standin::WindowClass& entry = standin::kWindowClasses[row];
         HWND window = FindWindowW(entry.name, nullptr);
         ASSERT_NE(window, nullptr) << "row " << row << " " << narrowText(entry.name);
-        EXPECT_EQ(postCloseToEquationWindow(window, LPARAM(row)), TRUE) << "row " << row << " " << narrowText(entry.name);
+        EXPECT_EQ(postCloseToEquationWindow(window, LPARAM(row)), TRUE)
+            << "row " << row << " " << narrowText(entry.name);
     }
     // Windows whose class cannot be read, and one of this process: the enumeration goes on all the same.
     HWND gone = nullptr;

@@ -87,7 +87,7 @@ TEST(ModuleSettings, PerUserValuesAcrossOpenings) {
     registry.removeValue(SuiteKey::UserSembrik, L"eqVersion");
     registry.removeKey(SuiteKey::UserSembrik);
     ASSERT_EQ(loadModuleSettings(settings), ModuleSettingsLoadStatus::Ok);
-    EXPECT_EQ(settings.textScale, 125); // kept from the first opening
+    EXPECT_EQ(settings.textScale, 125);                               // kept from the first opening
     EXPECT_EQ(settings.eqVersion, EquationFormat::MicrosoftEquation); // back to Microsoft Equation
     EXPECT_EQ(settings.isEuclid, 1);
 }

@@ -192,8 +192,8 @@ TEST_F(WordAutomation, EveryStepWithTheCallsWordSaw) {
         const char* target;      // file name in the test's folder
         bool documentExists;
         WordStepResult expected;
-        const char* calls;       // tokens of kCalls in log order, separated by blanks
-        const char* exit;               // the stand-in's last line; "" when it was ended, null when never started
+        const char* calls; // tokens of kCalls in log order, separated by blanks
+        const char* exit;  // the stand-in's last line; "" when it was ended, null when never started
     } cases[] = {
         // clang-format off
         {"saved as RTF", Registration::StandIn, L"", "out.rtf", true, WordStepResult::Ok,
@@ -288,8 +288,8 @@ TEST_F(WordAutomation, EveryStepWithTheCallsWordSaw) {
             const LoggedCall& call = kCalls.at(token);
             expected.push_back(call.first);
             if (call.invoke != nullptr) {
-                expected.push_back(replaced(replaced(call.invoke, "{document}", narrowText(document.wstring())), "{target}",
-                                            narrowText(target.wstring())));
+                expected.push_back(replaced(replaced(call.invoke, "{document}", narrowText(document.wstring())),
+                                            "{target}", narrowText(target.wstring())));
             }
         }
         if (*entry.exit != '\0')

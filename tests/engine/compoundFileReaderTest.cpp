@@ -3,9 +3,9 @@
 // broken on purpose), which must end with a clean status and never read outside the buffer. Every read is made twice,
 // from the bytes and from their hex text, and both must agree; hex text with upper case and stray characters must
 // read as its decoded bytes do.
+#include "objects/compoundFileReader.h"
 #include "compoundFileBuilder.h"
 #include "mtef/hexText.h"
-#include "objects/compoundFileReader.h"
 #include "realObjects.h"
 #include "testFiles.h"
 

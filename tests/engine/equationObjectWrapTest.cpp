@@ -2,6 +2,7 @@
 // placeholder picture checked against their formats, the compound file writer read back by the engine's reader, the
 // check of what the server step wrote, and (natively, where the engine writes the object itself) every real object
 // converted to an Equation.3 object and read back to the same MTEF.
+#include "objects/equationObjectWrap.h"
 #include "compoundFileBuilder.h"
 #include "mtef/converterContext.h"
 #include "mtef/hexText.h"
@@ -11,7 +12,6 @@
 #include "objects/equationObjectConversion.h"
 #include "objects/equationObjectTemplate.h"
 #include "objects/equationObjectUnwrap.h"
-#include "objects/equationObjectWrap.h"
 #include "realObjects.h"
 #include "testFiles.h"
 

@@ -181,8 +181,8 @@ using testing_support::realObjects;
 std::string documentOf(const std::vector<RealObject>& objects) {
     std::string document = "{\\rtf1 ";
     for (const auto& object : objects)
-        document += "{\\object\\objemb{\\*\\objclass Equation.DSMT4}{\\*\\objdata " +
-                    mathTypeObjectData(object.bytes) + "}{\\result {\\pict 01}}} ";
+        document += "{\\object\\objemb{\\*\\objclass Equation.DSMT4}{\\*\\objdata " + mathTypeObjectData(object.bytes) +
+                    "}{\\result {\\pict 01}}} ";
     return document + "}";
 }
 

@@ -1,8 +1,8 @@
 // The font character maps of MTEF versions 2 and 4, checked against the printed font tables (the first and last
 // cells of each row, the gaps, the rows left out), and the code page 1252 conversion of one byte. The Windows build
 // also checks the conversion against the system's own.
-#include "mtef/codePage1252.h"
 #include "mtef/fontCharacterMaps.h"
+#include "mtef/codePage1252.h"
 
 #include <gtest/gtest.h>
 

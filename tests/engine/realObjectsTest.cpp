@@ -1,10 +1,10 @@
 // Every real MathType and Equation Editor object converts in both formats, into sound Office Math and a well-formed
 // MTEF version 3 stream.
+#include "realObjects.h"
 #include "mtef/converterContext.h"
 #include "mtefV3Validator.h"
 #include "objects/equationObjectConversion.h"
 #include "officeMathChecker.h"
-#include "realObjects.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +40,6 @@ TEST(RealObjects, ConvertSoundlyInBothFormats) {
 
             EXPECT_FALSE(officeMath.empty()) << name << " did not convert to Office Math";
             EXPECT_FALSE(equationNative.empty()) << name << " did not convert to MTEF 3";
-
         }
     }
     EXPECT_GT(objects, 30);

@@ -1,9 +1,9 @@
 // The RTF rewriting pass: copying, control word rewrites, \bin, the font table notes, \oleclsid, object
 // recognition and replacement (with the stand-in converter of standins/fakeConverter.cpp), progress and robustness.
+#include "rtf/rtfPass.h"
 #include "mtef/documentFonts.h"
 #include "objects/equationObjectKind.h"
 #include "ole1Objects.h"
-#include "rtf/rtfPass.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>
@@ -56,8 +56,9 @@ TEST(EquationObjectRecognition, ClassNames) {
         {"Msxml2 name running to the end", ole1Hex("Msxml2.SAXXMLReader", "").substr(0, 62) + std::string(40, '4'),
          true, ObjectNotEquation, ""},
         {"other class", ole1Hex("Paint.Picture", kNative), true, ObjectNotEquation, ""},
-        {"upper-case hex", ole1Hex("Equation.DSMT4", kNative).substr(0, 24) + "4571756174696F6E2E44534D543400" +
-                               ole1Hex("Equation.DSMT4", kNative).substr(54),
+        {"upper-case hex",
+         ole1Hex("Equation.DSMT4", kNative).substr(0, 24) + "4571756174696F6E2E44534D543400" +
+             ole1Hex("Equation.DSMT4", kNative).substr(54),
          true, ObjectNotEquation, ""},
         {"blank before the class name", " " + ole1Hex("Equation.DSMT4", kNative), true, ObjectNotEquation, ""},
         {"DSMT4 without data", ole1Hex("Equation.DSMT4", ""), true, ObjectNotEquation, ""},
@@ -82,7 +83,8 @@ struct PassCase {
 // Documents without converted objects: the same in both formats.
 const PassCase kCopyCases[] = {
     {"plain group", "{\\rtf1 hello}", "{\\rtf1 hello}"},
-    {"delimiters become blanks, line ends go", "{\\rtf1\\ansi\r\nText\tmore\\par;}", "{\\rtf1 \\ansi Text more\\par ;}"},
+    {"delimiters become blanks, line ends go", "{\\rtf1\\ansi\r\nText\tmore\\par;}",
+     "{\\rtf1 \\ansi Text more\\par ;}"},
     {"control symbols take no blank", "{\\*\\~\\_\\-\\:\\|\\{\\}\\\\x}", "{\\*\\~\\_\\-\\:\\|\\{\\}\\\\x}"},
     {"backslash line end is a symbol with a blank", "{a\\\r\nb}", "{a\\\n b}"},
     {"hex escapes in lowercase", "{\\'E9\\'e9\\'7}", "{\\'e9\\'e9\\'07}"},
@@ -111,11 +113,10 @@ const PassCase kCopyCases[] = {
     {"document not starting with a group", "text{a}", "text{a}"},
     {"stray closing brace after the document", "{a}}b", "{a}}b"},
     {"line ends after the document", "{a}\r\n", "{a}"},
-    {"unrecognised object copied without line ends",
-     "{\\*\\objdata 0105\r\n0000 02\t00}{\\result x}}", "{\\*\\objdata 01050000 02 00}{\\result x}}"},
+    {"unrecognised object copied without line ends", "{\\*\\objdata 0105\r\n0000 02\t00}{\\result x}}",
+     "{\\*\\objdata 01050000 02 00}{\\result x}}"},
     {"object data cut off by the end", "{\\*\\objdata 0105\r\n00", "{\\*\\objdata 0105\n00"},
-    {"Equation.3 is copied for the other format (here: no marker)",
-     objectGroup(ole1Hex("Equation.3", "0011")),
+    {"Equation.3 is copied for the other format (here: no marker)", objectGroup(ole1Hex("Equation.3", "0011")),
      "{\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*\\objdata " + ole1Hex("Equation.3", "0011") +
          "}{\\result {\\pict 0102}}}"},
 };
@@ -139,8 +140,8 @@ const PassCase kOfficeMathCases[] = {
      "{\\rtf1 {\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*{\\mmath 5:c0ffee00}}}}"},
     {"Equation.3 converted for Office Math", "{" + objectGroup(ole1Hex("Equation.3", kNative)) + "}",
      "{{\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*{\\mmath 3:c0ffee00}}}}"},
-    {"object data with line ends", "{{\\*\\objdata " + kObject.substr(0, 40) + "\r\n" + kObject.substr(40) +
-                                       "}{\\result x}}",
+    {"object data with line ends",
+     "{{\\*\\objdata " + kObject.substr(0, 40) + "\r\n" + kObject.substr(40) + "}{\\result x}}",
      "{{\\*{\\mmath 5:c0ffee00}}}"},
     {"dropped result group hides everything in it",
      "{{\\*\\objdata " + kObject + "}{\\result {\\fonttbl{\\f7 X Greek;}}{\\*\\objdata " + kObject +
@@ -153,8 +154,7 @@ const PassCase kOfficeMathCases[] = {
     {"two objects", "{" + objectGroup(kObject) + objectGroup(kObject) + "}",
      "{{\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*{\\mmath 5:c0ffee00}}}"
      "{\\object \\objemb {\\*\\objclass Equation.DSMT4}{\\*{\\mmath 5:c0ffee00}}}}"},
-    {"bare MTEF", "{{\\*\\objdata " + ole1Hex("Equation", kNative) + "}}",
-     "{{\\*{\\mmath 4:00000009}}}"},
+    {"bare MTEF", "{{\\*\\objdata " + ole1Hex("Equation", kNative) + "}}", "{{\\*{\\mmath 4:00000009}}}"},
 };
 
 TEST(RtfPass, ReplacesObjectsWithOfficeMath) {
@@ -221,13 +221,13 @@ TEST(RtfPass, NotesGreekFontsOfTheFontTable) {
          "\\f382", ""},
         {"Greek without Math", "{\\rtf1{\\fonttbl{\\f1 Arial;}{\\f40\\fcharset161 Times New Roman Greek;}}}", "",
          "\\f40"},
-        {"last Greek font wins, first Cambria", "{{\\fonttbl{\\f5 A Greek;}{\\f6 Cambria Math Greek;}{\\f7 B Greek;}"
-                                                "{\\f8 Cambria Math Greek;}}}",
+        {"last Greek font wins, first Cambria",
+         "{{\\fonttbl{\\f5 A Greek;}{\\f6 Cambria Math Greek;}{\\f7 B Greek;}"
+         "{\\f8 Cambria Math Greek;}}}",
          "\\f6", "\\f7"},
         {"font 0 never noted", "{{\\fonttbl{\\f0 Cambria Math Greek;}{\\f0 Times Greek;}}}", "", ""},
         {"flat font table", "{{\\fonttbl\\f0 A;\\f5 Symbol Greek;}}", "", "\\f5"},
-        {"body text and fonts change nothing", "{{\\fonttbl{\\f9 Sans;}}\\f40 Greek text Cambria Math Greek;}", "",
-         ""},
+        {"body text and fonts change nothing", "{{\\fonttbl{\\f9 Sans;}}\\f40 Greek text Cambria Math Greek;}", "", ""},
         {"font number from outside the table is forgotten", "{\\f12{\\fonttbl Cambria Math Greek;}}", "", ""},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
@@ -244,8 +244,8 @@ TEST(RtfPass, TwoJobsInOneProcessKeepTheirOwnState) {
     EXPECT_EQ(first.converted, 1);
     EXPECT_NE(first.output.find("{\\mmath"), std::string::npos);
 
-    EngineJob second = runEngineJob("{{\\fonttbl{\\f41 Cambria Math Greek;}}" + objectGroup(kObject) + "}",
-                                    equationEditor3Options());
+    EngineJob second =
+        runEngineJob("{{\\fonttbl{\\f41 Cambria Math Greek;}}" + objectGroup(kObject) + "}", equationEditor3Options());
     EXPECT_EQ(greekFont(), "");
     EXPECT_EQ(cambriaMathGreekFont(), "\\f41");
     EXPECT_EQ(second.converted, 1);
@@ -280,13 +280,60 @@ TEST(RtfPass, DeepNestingIsCopied) {
 // kind of token (and of sizes that put progress steps and the lane's chunks everywhere), in both formats, each run
 // with the lane on and off.
 TEST(RtfPass, CopyLaneWritesWhatTheTokenPathWrites) {
-    const std::string pieces[] = {
-        "text ", "more", "\t", "\r\n", "\r", "\n", "{", "}", "{\\b ", "\\i", "\\i0 ", "\\fs24", "\\fs024 ", "\\li-5",
-        "\\li-0", "\\u-", "\\u-?", "\\u8203?", "\\u-3\r\n", "\\par\r\n", "\\par\r\r", "\\par\n\r", "\\'e9", "\\'E",
-        "\\'zz", "\\'", "\\\r\n", "\\\n", "\\~", "\\*", "\\{", "\\}", "\\\\", "\\|", "\\%", "\\f40 ", "\\f", "\\fonttbl",
-        "{\\fonttbl{\\f1\\fcharset161 Greek;}}", "\\bin3 {}x", "\\bin", zeroed("a@b"), "\\@", "\\abcdefghijklmnopqrstuvwxyzabcdefghij",
-        "\\fs99999999999 ", "\\fs123456789 ", "{\\*\\objclass Equation.DSMT4}", "\\oleclsid ", "{\\*\\oleclsid \\'7bx\\'7d}",
-        objectGroup(kObject), "{\\*\\objdata 0105}", "{\\result {\\pict 0102\r\n0304}}", "\\objdata", "\\objclass"};
+    const std::string pieces[] = {"text ",
+                                  "more",
+                                  "\t",
+                                  "\r\n",
+                                  "\r",
+                                  "\n",
+                                  "{",
+                                  "}",
+                                  "{\\b ",
+                                  "\\i",
+                                  "\\i0 ",
+                                  "\\fs24",
+                                  "\\fs024 ",
+                                  "\\li-5",
+                                  "\\li-0",
+                                  "\\u-",
+                                  "\\u-?",
+                                  "\\u8203?",
+                                  "\\u-3\r\n",
+                                  "\\par\r\n",
+                                  "\\par\r\r",
+                                  "\\par\n\r",
+                                  "\\'e9",
+                                  "\\'E",
+                                  "\\'zz",
+                                  "\\'",
+                                  "\\\r\n",
+                                  "\\\n",
+                                  "\\~",
+                                  "\\*",
+                                  "\\{",
+                                  "\\}",
+                                  "\\\\",
+                                  "\\|",
+                                  "\\%",
+                                  "\\f40 ",
+                                  "\\f",
+                                  "\\fonttbl",
+                                  "{\\fonttbl{\\f1\\fcharset161 Greek;}}",
+                                  "\\bin3 {}x",
+                                  "\\bin",
+                                  zeroed("a@b"),
+                                  "\\@",
+                                  "\\abcdefghijklmnopqrstuvwxyzabcdefghij",
+                                  "\\fs99999999999 ",
+                                  "\\fs123456789 ",
+                                  "{\\*\\objclass Equation.DSMT4}",
+                                  "\\oleclsid ",
+                                  "{\\*\\oleclsid \\'7bx\\'7d}",
+                                  objectGroup(kObject),
+                                  "{\\*\\objdata 0105}",
+                                  "{\\result {\\pict 0102\r\n0304}}",
+                                  "\\objdata",
+                                  "\\objclass"};
     std::mt19937 random(11);
     for (int round = 0; round < 120; ++round) {
         std::string doc = "{\\rtf1 ";
@@ -311,7 +358,7 @@ TEST(RtfPass, CopyLaneWritesWhatTheTokenPathWrites) {
 // Truncated and bit-flipped documents never crash; every run ends with a result.
 TEST(RtfPass, MalformedDocumentsEndCleanly) {
     const std::string base = "{\\rtf1{\\fonttbl{\\f40 Greek;}}" + objectGroup(kObject) +
-                              "{\\*\\oleclsid \\'7bx\\'7d}\\bin3 abc\\'e9\\u-5?" + objectGroup(kObject) + "}";
+                             "{\\*\\oleclsid \\'7bx\\'7d}\\bin3 abc\\'e9\\u-5?" + objectGroup(kObject) + "}";
     std::mt19937 random(7);
     for (size_t cut = 0; cut <= base.size(); cut += 3) {
         EngineJob job = runEngineJob(base.substr(0, cut));

@@ -1,6 +1,6 @@
 // The RTF lexer: token sequences for ordinary and stop-mode reads, and its small text helpers.
-#include "rtf/rtfSource.h"
 #include "rtf/rtfTokenizer.h"
+#include "rtf/rtfSource.h"
 #include "testFiles.h"
 
 #include <gtest/gtest.h>

@@ -12,8 +12,8 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <iterator>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -30,8 +30,8 @@ void recordStatus(const wchar_t* text) {
 
 TempFolder::TempFolder() {
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = fs::temp_directory_path() /
-            ("veltrim-test-" + std::to_string(stamp) + "-" + std::to_string(gFolderCounter++));
+    path_ =
+        fs::temp_directory_path() / ("veltrim-test-" + std::to_string(stamp) + "-" + std::to_string(gFolderCounter++));
     fs::create_directories(path_);
 }
 

@@ -49,9 +49,9 @@ void loadSourceText(const std::string& bytes);
 
 // What one engine job over a document gave.
 struct EngineJob {
-    std::string output;               // the output RTF
-    int converted = 0;                // convertedEquationCount
-    std::vector<std::wstring> status; // status line texts, in order
+    std::string output;                                  // the output RTF
+    int converted = 0;                                   // convertedEquationCount
+    std::vector<std::wstring> status;                    // status line texts, in order
     RtfJobStatus jobStatus = RtfJobStatus::StoppedEarly; // what the engine job returned
     int64_t offset = 0;                                  // bytes of the document read when it ended
 };
