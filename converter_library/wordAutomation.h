@@ -11,7 +11,7 @@
 // How a saveAsWithWord call ended: Ok, or the number of the first step that failed (the later ones were not tried).
 // A step fails when Word does not know the name, when the call returns a failure, or when it outlives the call limit
 // (see setWordCallLimit).
-enum class [[nodiscard]] WordStepResult : int32_t {
+enum class [[nodiscard]] WordStepResult : int32_t{
     Ok = 0,               // every step succeeded: the document was saved
     ClassLookup = 1,      // CLSIDFromProgID("Word.Application"): Word is not installed
     ApplicationStart = 2, // CoCreateInstance of that class as a local server, asking for IDispatch

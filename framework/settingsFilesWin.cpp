@@ -21,7 +21,9 @@ bool isDigitChar(wchar_t unit) {
     return hasCharType(unit, C1_DIGIT);
 }
 
-std::wstring trimSpaces(const std::wstring& text) { return trimmedBy(text, isSpaceChar); }
+std::wstring trimSpaces(const std::wstring& text) {
+    return trimmedBy(text, isSpaceChar);
+}
 
 int32_t loadKeyValueFile(KeyValueMap& map, const std::wstring& path) {
     map.clear();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks of the builds that need no running: the house rule that only scopedWin.h closes Windows handles and takes
-# windows down, the engine's layers (no include reaches up a layer), and that the Windows binaries of both
-# architectures are what they claim to be.
+# windows down, the engine's layers (no include reaches up a layer), that the Windows binaries of both
+# architectures are what they claim to be, and the format of the product and test code.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 status=0
@@ -100,5 +100,20 @@ check_exports() { # file, expected objdump format
 }
 for dll in "$top"/build/x64/converter_library/VeltrimSbk64.dll; do check_exports "$dll" pei-x86-64; done
 for dll in "$top"/build/x86/converter_library/VeltrimSbk.dll; do check_exports "$dll" pei-i386; done
+# Product and test code as the house style's .clang-format lays it out (clang-format 14, as Debian 12 has it). The
+# glyph table is the generator's output, written by tools/skinArtwork/makeGlyphTable.sh and never edited by hand.
+format=$(command -v clang-format-14 || command -v clang-format || true)
+if [ -z "$format" ]; then
+    echo "check-static: clang-format is not installed (tools/install-deps.sh installs it)"
+    status=1
+else
+    while IFS= read -r file; do
+        if ! "$format" --dry-run -Werror "$top/$file" >/dev/null 2>&1; then
+            echo "check-static: $file is not formatted (clang-format -i $file)"
+            status=1
+        fi
+    done < <(cd "$top" && git ls-files '*.cpp' '*.h' | grep -vx 'tools/skinArtwork/glyphTables.h')
+fi
+
 [ $status -eq 0 ] && echo "check-static: ok"
 exit $status

@@ -5,13 +5,13 @@
 # with Python for the test that reads the engine's output with an independent reader (Python also writes the Word
 # start-up template), tesseract for the test that reads the artwork's texts back, and Node.js with npm for the
 # second reader, the word processor's own reading of Office Math (the npm packages of tools/interop, pinned by its
-# package-lock.json), and clang 14 with its runtime for the libFuzzer build of the fuzz targets.
+# package-lock.json), clang 14 with its runtime for the libFuzzer build of the fuzz targets, and clang-format 14 for the format check.
 set -euo pipefail
 packages=(cmake ninja-build g++ googletest
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 xvfb xauth fonts-wine imagemagick
           python3 libreoffice-writer libreoffice-math tesseract-ocr tesseract-ocr-eng
-          clang-14 libclang-rt-14-dev)
+          clang-14 libclang-rt-14-dev clang-format-14)
 # Debian's nodejs and npm, unless a node with its npm is installed already (another distribution of Node.js ships
 # npm inside its nodejs package, which Debian's npm would conflict with).
 command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 
-enum class [[nodiscard]] RtfJobStatus {
+enum class [[nodiscard]] RtfJobStatus{
     Ok = 0,       // the document was read to its end and written
     LoadFailed,   // the source could not be loaded: `load` says why; nothing was written
     StoppedEarly, // the pass ended before the end of the document, at `offset`: the output is incomplete

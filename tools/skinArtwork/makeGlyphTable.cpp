@@ -56,8 +56,13 @@ bool printFace(FT_Library library, const char* name, const char* file, int pixel
         }
         const FT_GlyphSlot slot = face->glyph;
         const FT_Bitmap& bitmap = slot->bitmap;
-        Glyph glyph{c, slot->bitmap_left, slot->bitmap_top, int(bitmap.width), int(bitmap.rows),
-                    int((slot->advance.x + 32) >> 6), coverage.size()};
+        Glyph glyph{c,
+                    slot->bitmap_left,
+                    slot->bitmap_top,
+                    int(bitmap.width),
+                    int(bitmap.rows),
+                    int((slot->advance.x + 32) >> 6),
+                    coverage.size()};
         // The fields of GlyphImage are narrow: a glyph that does not fit them is refused, never cut.
         if (glyph.left < -128 || glyph.left > 127 || glyph.top < -128 || glyph.top > 127 || glyph.width > 255 ||
             glyph.height > 255 || glyph.advance < 0 || glyph.advance > 255 ||
@@ -102,7 +107,8 @@ bool printFace(FT_Library library, const char* name, const char* file, int pixel
     if (kerning.empty())
         std::printf("                                %sCoverage, nullptr, 0};\n", name);
     else
-        std::printf("                                %sCoverage, %sKerning, std::size(%sKerning)};\n", name, name, name);
+        std::printf("                                %sCoverage, %sKerning, std::size(%sKerning)};\n", name, name,
+                    name);
     FT_Done_Face(face);
     return true;
 }
