@@ -26,221 +26,69 @@ std::vector<TemplateCase> templateCases() {
     const auto x = [] { return ch('x', kVariableFace); };
     const auto two = [] { return ch('2', kNumberFace); };
     const auto three = [] { return ch('3', kNumberFace); };
+    // Each record's hex stands as one group of literals, as the records are read; the formatter would give every
+    // literal a line of its own.
+    // clang-format off
     return {
-        {"superscript takes the x before it", mtef5().line({x(), tmpl(28, 0, {nullLine(), line({two()})})}),
-         "{\\msSup{\\msSupPr}{\\me " + kX + "}{\\msup " + k2 + "}}",
-         kXHex +
-             "03"
-             "0f0000"
-             "11"
-             "01" +
-             k2Hex +
-             "00"
-             "00"},
+        {"superscript takes the x before it",
+         mtef5().line({x(), tmpl(28, 0, {nullLine(), line({two()})})}),
+         "{\\msSup{\\msSupPr}{\\me " + kX + "}{\\msup " + k2 + "}}", kXHex + "03" "0f0000" "11" "01" + k2Hex + "00" "00"},
         {"superscript first in its line gets a blank base", mtef5().line({tmpl(28, 0, {nullLine(), line({two()})})}),
-         "{\\msSup{\\msSupPr}{\\me  }{\\msup " + k2 + "}}",
-         "03"
-         "0f0000"
-         "11"
-         "01" +
-             k2Hex +
-             "00"
-             "00"},
+         "{\\msSup{\\msSupPr}{\\me  }{\\msup " + k2 + "}}", "03" "0f0000" "11" "01" + k2Hex + "00" "00"},
         {"subscript and superscript", mtef5().line({x(), tmpl(29, 0, {line({two()}), line({three()})})}),
          "{\\msSubSup{\\msSubSupPr}{\\me " + kX + "}{\\msub " + k2 + "}{\\msup " + k3 + "}}",
-         kXHex +
-             "03"
-             "0f0200"
-             "01" +
-             k2Hex +
-             "00"
-             "01" +
-             k3Hex +
-             "00"
-             "00"},
+         kXHex + "03" "0f0200" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
         {"pre-superscript keeps x in front", mtef5().line({x(), tmpl(28, 1, {nullLine(), line({two()})})}),
-         kX + "{\\msPre{\\msPrePr}{\\msub  }{\\msup " + k2 + "}{\\me  }}",
-         kXHex +
-             "03"
-             "2c0000"
-             "11"
-             "01" +
-             k2Hex +
-             "00"
-             "00"},
+         kX + "{\\msPre{\\msPrePr}{\\msub  }{\\msup " + k2 + "}{\\me  }}", kXHex + "03" "2c0000" "11" "01" + k2Hex + "00" "00"},
         {"version 3 scripts, subscript by variation", mtef3().line({x(), tmpl(15, 1, {line({two()}), nullLine()})}),
-         "{\\msSub{\\msSubPr}{\\me " + kX + "}{\\msub " + k2 + "}}",
-         kXHex +
-             "03"
-             "0f0100"
-             "01" +
-             k2Hex +
-             "00"
-             "11"
-             "00"},
+         "{\\msSub{\\msSubPr}{\\me " + kX + "}{\\msub " + k2 + "}}", kXHex + "03" "0f0100" "01" + k2Hex + "00" "11" "00"},
         {"fraction", mtef5().line({tmpl(11, 0, {line({two()}), line({three()})})}),
-         "{\\mf{\\mfPr{\\mtype }}{\\mnum " + k2 + "}{\\mden " + k3 + "}}",
-         "03"
-         "0e0000"
-         "01" +
-             k2Hex +
-             "00"
-             "01" +
-             k3Hex +
-             "00"
-             "00"},
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum " + k2 + "}{\\mden " + k3 + "}}", "03" "0e0000" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
         {"fraction variation 3 is skewed", mtef5().line({tmpl(11, 3, {line({two()}), line({three()})})}),
-         "{\\mf{\\mfPr{\\mtype skw}}{\\mnum " + k2 + "}{\\mden " + k3 + "}}",
-         "03"
-         "290200"
-         "01" +
-             k2Hex +
-             "00"
-             "01" +
-             k3Hex +
-             "00"
-             "00"},
+         "{\\mf{\\mfPr{\\mtype skw}}{\\mnum " + k2 + "}{\\mden " + k3 + "}}", "03" "290200" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
         {"fraction variation 6 is linear", mtef5().line({tmpl(11, 6, {nullLine(), nullLine()})}),
-         "{\\mf{\\mfPr{\\mtype lin}}{\\mnum }{\\mden }}",
-         "03"
-         "290100"
-         "11"
-         "11"
-         "00"},
+         "{\\mf{\\mfPr{\\mtype lin}}{\\mnum }{\\mden }}", "03" "290100" "11" "11" "00"},
         {"fraction variation 9 falls back to a plain fraction", mtef5().line({tmpl(11, 9, {nullLine(), nullLine()})}),
-         "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}",
-         "03"
-         "0e0000"
-         "11"
-         "11"
-         "00"},
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}", "03" "0e0000" "11" "11" "00"},
         {"long division", mtef5().line({tmpl(26, 0, {line({two()}), line({three()})})}),
          "{\\mf{\\mfPr{\\mtype }}{\\mnum  " + k3 + "}{\\mden {\\mr\\mscr0\\msty0 )}" + k2 + "}}",
-         "03"
-         "280100"
-         "01" +
-             k2Hex +
-             "00"
-             "01" +
-             k3Hex +
-             "00"
-             "00"},
+         "03" "280100" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
         {"version 3 long division, empty divisor", mtef3().line({tmpl(40, 0, {nullLine(), line({three()})})}),
          "{\\mf{\\mfPr{\\mtype }}{\\mnum  " + k3 + "}{\\mden {\\mr\\mscr0\\msty0 )}}}",
-         "03"
-         "280000"
-         "11"
-         "01" +
-             k3Hex +
-             "00"
-             "00"},
+         "03" "280000" "11" "01" + k3Hex + "00" "00"},
         {"version 3 selector 14 is the fraction", mtef3().line({tmpl(14, 0, {nullLine(), nullLine()})}),
-         "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}",
-         "03"
-         "0e0000"
-         "11"
-         "11"
-         "00"},
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}", "03" "0e0000" "11" "11" "00"},
         {"version 3 slash fraction", mtef3().line({tmpl(41, 1, {nullLine(), nullLine()})}),
-         "{\\mf{\\mfPr{\\mtype lin}}{\\mnum }{\\mden }}",
-         "03"
-         "290100"
-         "11"
-         "11"
-         "00"},
+         "{\\mf{\\mfPr{\\mtype lin}}{\\mnum }{\\mden }}", "03" "290100" "11" "11" "00"},
         {"square root hides its degree", mtef5().line({tmpl(10, 0, {line({two()}), nullLine()})}),
-         "{\\mrad{\\mradPr {\\mdegHide on}}{\\mdeg }{\\me " + k2 + "}}",
-         "03"
-         "0d0000"
-         "01" +
-             k2Hex +
-             "00"
-             "11"
-             "00"},
+         "{\\mrad{\\mradPr {\\mdegHide on}}{\\mdeg }{\\me " + k2 + "}}", "03" "0d0000" "01" + k2Hex + "00" "11" "00"},
         {"root with index", mtef5().line({tmpl(10, 1, {line({two()}), line({three()})})}),
-         "{\\mrad{\\mradPr }{\\mdeg " + k3 + "}{\\me " + k2 + "}}",
-         "03"
-         "0d0100"
-         "01" +
-             k2Hex +
-             "00"
-             "01" +
-             k3Hex +
-             "00"
-             "00"},
+         "{\\mrad{\\mradPr }{\\mdeg " + k3 + "}{\\me " + k2 + "}}", "03" "0d0100" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
         {"version 3 limit, variation 0: upper only",
          mtef3().line({tmpl(39, 0, {line({x()}), nullLine(), line({two()})})}),
          "{\\mlimUpp{\\mlimUppPr }{\\me " + kX + "}{\\mlim " + k2 + "}}",
-         "03"
-         "270000"
-         "01" +
-             kXHex +
-             "00"
-             "11"
-             "01" +
-             k2Hex +
-             "00"
-             "00"},
+         "03" "270000" "01" + kXHex + "00" "11" "01" + k2Hex + "00" "00"},
         {"version 5 limit with both limits",
          mtef5().line({tmpl(23, 0x30, {line({x()}), line({two()}), line({three()})})}),
          "{\\mlimUpp{\\mlimUppPr }{\\me {\\mlimLow{\\mlimLowPr }{\\me " + kX + "}{\\mlim " + k2 + "}}}{\\mlim " + k3 +
              "}}",
-         "03"
-         "270200"
-         "01" +
-             kXHex +
-             "00"
-             "01" +
-             k2Hex +
-             "00"
-             "01" +
-             k3Hex +
-             "00"
-             "00"},
+         "03" "270200" "01" + kXHex + "00" "01" + k2Hex + "00" "01" + k3Hex + "00" "00"},
         {"sum-style operator keeps its operand after it",
          mtef5().line({tmpl(22, 0x10, {line({x()}), line({two()}), nullLine(), ch(0x2211, kSymbolFace)})}),
          "{\\mlimLow{\\mlimLowPr }{\\me {\\mr\\mscr0\\msty2\\i {\\uc1\\u8721\\'3f}}}{\\mlim " + k2 + "}}" + kX,
-         "03"
-         "2b0100"
-         "01" +
-             kXHex +
-             "00"
-             "01" +
-             k2Hex +
-             "00"
-             "11"
-             "02861122"
-             "00"},
+         "03" "2b0100" "01" + kXHex + "00" "01" + k2Hex + "00" "11" "02861122" "00"},
         {"integral-style operator",
          mtef5().line({tmpl(21, 0x30, {line({x()}), line({two()}), line({three()}), ch(0x222B, kSymbolFace)})}),
-         "{\\msSubSup{\\msSubSupPr }{\\me {\\mr\\mscr0\\msty2\\i {\\uc1\\u8747\\'3f}}}{\\msub " + k2 + "}{\\msup " +
-             k3 + "}}" + kX,
-         "03"
-         "2a0200"
-         "01" +
-             kXHex +
-             "00"
-             "01" +
-             k2Hex +
-             "00"
-             "01" +
-             k3Hex +
-             "00"
-             "02862b22"
-             "00"},
+         "{\\msSubSup{\\msSubSupPr }{\\me {\\mr\\mscr0\\msty2\\i {\\uc1\\u8747\\'3f}}}{\\msub " + k2 + "}{\\msup " + k3 +
+             "}}" + kX,
+         "03" "2a0200" "01" + kXHex + "00" "01" + k2Hex + "00" "01" + k3Hex + "00" "02862b22" "00"},
         {"template with nudge", mtef5().line({tmpl(11, 0, {nullLine(), nullLine()}).nudged(1, 1)}),
-         "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}",
-         "83"
-         "8181"
-         "0e0000"
-         "11"
-         "11"
-         "00"},
-        {"unknown selector leaves the object", mtef5().line({tmpl(38, 0, {nullLine()})}), "<unconverted>",
-         "<unconverted>"},
+         "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}", "83" "8181" "0e0000" "11" "11" "00"},
+        {"unknown selector leaves the object", mtef5().line({tmpl(38, 0, {nullLine()})}), "<unconverted>", "<unconverted>"},
         {"version 3 selector 10 is a fence, not a radical", mtef3().line({tmpl(10, 0, {nullLine()})}),
          "{\\md{\\mdPr{\\mbegChr ]}{\\mendChr [}}{\\me }}", "030a00001100"},
     };
+    // clang-format on
 }
 
 TEST(Templates, TranslateInBothFormats) {
@@ -336,41 +184,17 @@ TEST(Templates, ScriptsTakeNoBaseFromAnOpenElement) {
 TEST(Templates, ScriptsAsSlotsTakeNoBaseFromTheirTemplate) {
     const auto script = [] { return tmpl(15, 0, {nullLine(), line({ch('2', kNumberFace)})}); };
     const auto brace = [] { return tmpl(27, 0, {line({ch('3', kNumberFace)}), nullLine()}); };
+    // Each record's hex stands as one group of literals, as the records are read; the formatter would give every
+    // literal a line of its own.
+    // clang-format off
     const TemplateCase cases[] = {
         {"version 3 limit whose main slot is a script", mtef3().line({tmpl(39, 2, {script(), nullLine(), nullLine()})}),
          "{\\mlimUpp{\\mlimUppPr }{\\me {\\mlimLow{\\mlimLowPr }{\\me {\\msSup{\\msSupPr}{\\me  }{\\msup " + k2 +
              "}}}{\\mlim }}}{\\mlim }}",
-         "03"
-         "270200"
-         "01"
-         "03"
-         "0f0000"
-         "11"
-         "01" +
-             k2Hex +
-             "00"
-             "00"
-             "00"
-             "11"
-             "11"
-             "00"},
-        {"version 5 limit whose main slot is a subscript",
-         mtef5().line({tmpl(23, 0x20, {brace(), nullLine(), nullLine()})}),
+         "03" "270200" "01" "03" "0f0000" "11" "01" + k2Hex + "00" "00" "00" "11" "11" "00"},
+        {"version 5 limit whose main slot is a subscript", mtef5().line({tmpl(23, 0x20, {brace(), nullLine(), nullLine()})}),
          "{\\mlimUpp{\\mlimUppPr }{\\me {\\msSub{\\msSubPr}{\\me  }{\\msub " + k3 + "}}}{\\mlim }}",
-         "03"
-         "270000"
-         "01"
-         "03"
-         "0f0100"
-         "01" +
-             k3Hex +
-             "00"
-             "11"
-             "00"
-             "00"
-             "11"
-             "11"
-             "00"},
+         "03" "270000" "01" "03" "0f0100" "01" + k3Hex + "00" "11" "00" "00" "11" "11" "00"},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         const TemplateCase& c = cases[row];
@@ -385,16 +209,13 @@ TEST(Templates, ScriptsAsSlotsTakeNoBaseFromTheirTemplate) {
 TEST(Templates, Version3SlotsAndCellsAreLines) {
     const auto x = [] { return ch('x', kVariableFace); };
     const auto rows = [&] { return pile(1, 1, {line({x()}), line({ch('y', kVariableFace)})}); };
-    const std::string pileHex = "04"
-                                "0101" +
-                                kXLine + "01" + kYHex +
-                                "00"
-                                "00";
+    const std::string pileHex = "04" "0101" + kXLine + "01" + kYHex + "00" "00";
     struct Case {
         const char* name;
         MtefEquation equation;
         std::string v3;
     };
+    // clang-format on
     // clang-format off
     const Case cases[] = {
         {"case distinction: a pile in a brace", mtef5().line({tmpl(2, 0x01, {rows(), ch('{', kSymbolFace)})}),
