@@ -24,15 +24,7 @@
 #include <vector>
 
 namespace {
-using testing_support::answerMessageBoxes;
-using testing_support::clearShownMessageBoxes;
-using testing_support::readFileBytes;
-using testing_support::setMessageBoxAnswer;
-using testing_support::shownMessageBoxes;
-using testing_support::SuiteKey;
-using testing_support::SuiteRegistry;
-using testing_support::TempFolder;
-using testing_support::writeFileBytes;
+using namespace testing_support;
 namespace fs = std::filesystem;
 
 std::vector<std::wstring> gStatus; // status texts of the job

@@ -10,10 +10,7 @@
 #include <filesystem>
 
 namespace {
-using testing_support::SuiteKey;
-using testing_support::SuiteRegistry;
-using testing_support::TempFolder;
-using testing_support::writeFileBytes;
+using namespace testing_support;
 namespace fs = std::filesystem;
 
 constexpr wchar_t kEnglishFormat[] = L"Equation format: %s [%s];\r\n(%s) Force Unicode;\r\n(%s) Restore broken "

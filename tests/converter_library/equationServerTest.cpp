@@ -21,9 +21,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using testing_support::fileLines;
-using testing_support::narrowText;
-using testing_support::readFileBytes;
+using namespace testing_support;
 
 namespace {
 constexpr wchar_t kClassKey[] = L"SOFTWARE\\Classes\\CLSID\\{0002CE02-0000-0000-C000-000000000046}";

@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-using testing_support::SuiteKey;
-using testing_support::SuiteRegistry;
+using namespace testing_support;
 
 TEST(ModuleSettings, MissingInstallation) {
     constexpr ModuleSettingsLoadStatus kMissing = ModuleSettingsLoadStatus::MachineSettingsMissing;

@@ -32,7 +32,7 @@
 #include <vector>
 
 using namespace sembrik_test;
-using testing_support::SuiteKey;
+using namespace testing_support;
 
 namespace {
 using SetTaskBody = void (*)(RawModeTaskBody);
@@ -74,8 +74,6 @@ POINT pointOf(int32_t id) {
 
 // Message boxes the seamed library showed: its own copy of the hook reaches the recorder through the seam, and the
 // window's thread records them.
-using testing_support::ShownMessageBox;
-using testing_support::shownMessageBoxes;
 
 // Only the product page counts: the maker's host and the page's path "/miravet/".
 std::atomic<int32_t> gLinkOpens{0};

@@ -20,10 +20,7 @@
 #include <vector>
 
 namespace {
-using testing_support::answerMessageBoxes;
-using testing_support::clearShownMessageBoxes;
-using testing_support::setMessageBoxAnswer;
-using testing_support::shownMessageBoxes;
+using namespace testing_support;
 
 constexpr wchar_t kClassName[] = L"VLTPROGRESSWIN";
 constexpr wchar_t kTitle[] = L"Veltrim Sorvanta";

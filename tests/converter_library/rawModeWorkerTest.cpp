@@ -54,12 +54,7 @@
 
 namespace {
 namespace fs = std::filesystem;
-using testing_support::narrowText;
-using testing_support::readFileBytes;
-using testing_support::SuiteKey;
-using testing_support::SuiteRegistry;
-using testing_support::TempFolder;
-using testing_support::writeFileBytes;
+using namespace testing_support;
 
 constexpr wchar_t kOpenTitle[] = L"Select Word Document";
 constexpr wchar_t kSaveTitle[] = L"Save Word Document with Converted Equations";

@@ -26,11 +26,7 @@
 
 namespace {
 namespace fs = std::filesystem;
-using testing_support::fileLines;
-using testing_support::narrowText;
-using testing_support::readFileBytes;
-using testing_support::TempFolder;
-using testing_support::writeFileBytes;
+using namespace testing_support;
 
 constexpr wchar_t kProgIdKey[] = L"Software\\Classes\\Word.Application";
 const std::wstring kClassKey = std::wstring(L"Software\\Classes\\CLSID\\") + word_stand_in::kClassText;

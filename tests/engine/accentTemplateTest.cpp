@@ -14,12 +14,7 @@
 
 using namespace testing_support::mtef;
 using namespace testing_support::glyphs;
-using testing_support::checkOfficeMathRtf;
-using testing_support::equationNativeHex;
-using testing_support::MtefBytes;
-using testing_support::officeMathBody;
-using testing_support::v3Line;
-using testing_support::validateMtef3Stream;
+using namespace testing_support;
 
 namespace {
 const std::string kOfficeMathHead = "{\\dn0\\mmath{\\*\\moMathPara {\\*\\moMath ";

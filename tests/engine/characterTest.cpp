@@ -14,9 +14,7 @@
 #include <string>
 
 using namespace testing_support::mtef;
-using testing_support::officeMathBody;
-using testing_support::v3Line;
-using testing_support::validateMtef3Stream;
+using namespace testing_support;
 
 namespace {
 // The Office Math body of a one-line equation: what stands between the math wrapping.

@@ -17,7 +17,7 @@ void PrintTo(CompoundFileStatus status, std::ostream* out) {
     *out << compoundFileStatusText(status);
 }
 
-using testing_support::readFileBytes;
+using namespace testing_support;
 
 namespace {
 constexpr DWORD kCreateMode = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;

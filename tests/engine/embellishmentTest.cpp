@@ -16,16 +16,10 @@
 #include <vector>
 
 using namespace testing_support::mtef;
-using testing_support::checkOfficeMathRtf;
-using testing_support::MtefBytes;
-using testing_support::toHex;
-using testing_support::validateMtef3Stream;
+using namespace testing_support;
 
 namespace {
 using Options = testing_support::FixtureOptions;
-
-using testing_support::officeMathBody;
-using testing_support::v3LineRecords;
 
 // The "Equation Native" stream of the format 0 conversion; "" when the object stayed unconverted.
 std::string v3Stream(const std::string& nativeHex, Options options = {}) {

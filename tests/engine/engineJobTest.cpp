@@ -8,10 +8,7 @@
 
 #include <string>
 
-using testing_support::equationEditor3Options;
-using testing_support::readFileBytes;
-using testing_support::runEngineJob;
-using testing_support::testDataPath;
+using namespace testing_support;
 
 namespace {
 // The \objdata hex of an OLE1 object of a class around native data.

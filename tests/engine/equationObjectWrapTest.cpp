@@ -26,16 +26,10 @@ void PrintTo(CompoundFileStatus status, std::ostream* out) {
     *out << compoundFileStatusText(status);
 }
 
-using testing_support::hexOf;
-using testing_support::RealObject;
-using testing_support::realObjectsIn;
-using testing_support::withoutLineBreaks;
+using namespace testing_support;
 
 namespace {
 using Bytes = std::vector<uint8_t>;
-
-using testing_support::hexOfBytes;
-using testing_support::patternBytes;
 
 uint32_t le32(const Bytes& bytes, size_t offset) {
     return uint32_t(bytes.at(offset)) | uint32_t(bytes.at(offset + 1)) << 8 | uint32_t(bytes.at(offset + 2)) << 16 |

@@ -24,11 +24,7 @@
 #include <string>
 #include <vector>
 
-using testing_support::equationEditor3Options;
-using testing_support::hexOf;
-using testing_support::readFileBytes;
-using testing_support::runEngineJob;
-using testing_support::testDataPath;
+using namespace testing_support;
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -38,9 +34,6 @@ constexpr wchar_t kClassKey[] = L"SOFTWARE\\Classes\\CLSID\\{0002CE02-0000-0000-
 constexpr wchar_t kInprocServerKey[] =
     L"SOFTWARE\\Classes\\CLSID\\{0002CE02-0000-0000-C000-000000000046}\\InprocServer32";
 constexpr DWORD kReadMode = STGM_READ | STGM_SHARE_EXCLUSIVE;
-
-using testing_support::hexOfBytes;
-using testing_support::patternBytes;
 
 // A compound file as ole32 sees it: its streams by name, and its root class.
 struct Ole32View {
@@ -174,9 +167,6 @@ void removeStandInRegistration() {
 std::string mathTypeObjectData(const std::string& file) {
     return testing_support::ole1ObjectHex("Equation.DSMT4", file);
 }
-
-using testing_support::RealObject;
-using testing_support::realObjects;
 
 std::string documentOf(const std::vector<RealObject>& objects) {
     std::string document = "{\\rtf1 ";

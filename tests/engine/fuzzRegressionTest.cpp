@@ -8,8 +8,7 @@
 #include <filesystem>
 #include <string>
 
-using testing_support::readFileBytes;
-using testing_support::testDataPath;
+using namespace testing_support;
 
 namespace {
 int replay(const std::string& folder, int (*target)(const uint8_t*, size_t)) {

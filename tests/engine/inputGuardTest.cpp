@@ -12,8 +12,7 @@
 #include <string>
 
 namespace fs = std::filesystem;
-using testing_support::TempFolder;
-using testing_support::writeFileBytes;
+using namespace testing_support;
 
 namespace {
 // As the driver runs it: the engine loads (and deletes) a second name of the user's file, which is then emptied

@@ -9,8 +9,7 @@
 
 using namespace testing_support::mtef;
 using namespace testing_support::glyphs;
-using testing_support::officeMathBody;
-using testing_support::v3Line;
+using namespace testing_support;
 
 namespace {
 std::string nary(const std::string& character, const std::string& switches, const std::string& main,

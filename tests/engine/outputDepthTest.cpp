@@ -12,8 +12,7 @@
 #include <string>
 
 using namespace testing_support::mtef;
-using testing_support::convertedEquationNative;
-using testing_support::convertedOfficeMath;
+using namespace testing_support;
 
 namespace {
 MtefRecord x() {

@@ -11,9 +11,7 @@
 
 #include <string>
 
-using testing_support::hexOf;
-using testing_support::RealObject;
-using testing_support::realObjectsIn;
+using namespace testing_support;
 
 namespace {
 TEST(RealObjects, ConvertSoundlyInBothFormats) {

@@ -19,8 +19,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using testing_support::readFileBytes;
-using testing_support::TempFolder;
+using namespace testing_support;
 
 namespace {
 constexpr size_t kMiB = size_t(1) << 20;

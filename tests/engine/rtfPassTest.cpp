@@ -11,13 +11,7 @@
 #include <random>
 #include <string>
 
-using testing_support::EngineJob;
-using testing_support::equationEditor3Options;
-using testing_support::hexOf;
-using testing_support::readFileBytes;
-using testing_support::runEngineJob;
-using testing_support::testDataPath;
-using testing_support::zeroed;
+using namespace testing_support;
 
 namespace {
 

@@ -11,9 +11,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using testing_support::loadSourceText;
-using testing_support::TempFolder;
-using testing_support::writeFileBytes;
+using namespace testing_support;
 
 namespace {
 std::vector<std::wstring> gStatus;

@@ -7,8 +7,7 @@
 
 #include <string>
 
-using testing_support::loadSourceText;
-using testing_support::zeroed;
+using namespace testing_support;
 
 namespace {
 

@@ -11,8 +11,7 @@
 
 using namespace testing_support::mtef;
 using namespace testing_support::glyphs;
-using testing_support::officeMathBody;
-using testing_support::v3Line;
+using namespace testing_support;
 
 namespace {
 struct TemplateCase {

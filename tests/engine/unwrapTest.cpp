@@ -11,9 +11,7 @@
 #include <string>
 #include <vector>
 
-using testing_support::hexOf;
-using testing_support::readFileBytes;
-using testing_support::testDataPath;
+using namespace testing_support;
 
 namespace {
 // FNV-1a over the hex text: a short fingerprint of a stream for the table below.

@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-using testing_support::TempFolder;
-using testing_support::writeFileBytes;
+using namespace testing_support;
 
 TEST(KeyValueFile, LinesEncodingsAndMissingFile) {
     TempFolder folder;

@@ -9,9 +9,7 @@
 #include <map>
 
 namespace {
-using testing_support::readFileBytes;
-using testing_support::TempFolder;
-using testing_support::writeFileBytes;
+using namespace testing_support;
 
 std::wstring readEverything(const std::wstring& path, int32_t selector, uint64_t bufferBytes, uint32_t& status) {
     TextFileReader reader(path, selector, bufferBytes);

@@ -17,11 +17,7 @@
 #include <vector>
 
 namespace {
-using testing_support::answerMessageBoxes;
-using testing_support::clearShownMessageBoxes;
-using testing_support::shownMessageBoxes;
-using testing_support::SuiteKey;
-using testing_support::SuiteRegistry;
+using namespace testing_support;
 
 // The view in which the stand-in deleter refuses (0: none); the deletions it was asked for.
 REGSAM gRefusedView = 0;

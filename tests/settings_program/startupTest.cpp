@@ -26,12 +26,7 @@
 #include <vector>
 
 namespace {
-using testing_support::answerMessageBoxes;
-using testing_support::clearShownMessageBoxes;
-using testing_support::OptionsInstallation;
-using testing_support::shownMessageBoxes;
-using testing_support::SuiteKey;
-using testing_support::SuiteRegistry;
+using namespace testing_support;
 
 constexpr wchar_t kTitle[] = L"Veltrim Sorvanta";
 constexpr auto kWindowLimit = std::chrono::seconds(60);

@@ -21,15 +21,7 @@
 namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-using testing_support::answerMessageBoxes;
-using testing_support::clearShownMessageBoxes;
-using testing_support::readFileBytes;
-using testing_support::setMessageBoxAnswer;
-using testing_support::shownMessageBoxes;
-using testing_support::SuiteKey;
-using testing_support::SuiteRegistry;
-using testing_support::TempFolder;
-using testing_support::writeFileBytes;
+using namespace testing_support;
 
 constexpr wchar_t kOfficePath[] = L"SOFTWARE\\Microsoft\\Office";
 constexpr wchar_t kNone[] = L"<none>";
