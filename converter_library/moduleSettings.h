@@ -10,20 +10,21 @@
 #include <string>
 
 struct ModuleSettings {
-    EquationFormat eqVersion = EquationFormat::MicrosoftEquation; // the equation format
-    int32_t isUniPrime = 1;                                       // "Force Unicode"
-    int32_t isOleRestore = 0;                                     // "Restore broken equations"
-    int32_t isEuclid = 0;                                         // "Allow MathType fonts"
-    int32_t textScale = 100;                                      // interface text scale in percent
-    int32_t isStartup = 1;                                        // stored option; nothing here acts on it
-    int32_t isStatistics = 1;                                     // stored option; nothing here acts on it
-    int32_t isProgressWin = 1;                                    // whether a job shows its progress window
-    int32_t serverMode = 0;                                       // the machine-wide server mode (HKLM main)
-    std::wstring moduleFolder;                                    // install path + "\sembrik\"
-    std::wstring mainFolder;                                      // main install path + "\main\"
-    std::wstring languageRoot;                                    // moduleFolder + "language\"
-    std::wstring languageName;                                    // language folder name; empty is English
-    std::wstring skinRoot;                                        // moduleFolder + "skin\"
+    // The equation format.
+    EquationFormat eqVersion = EquationFormat::MicrosoftEquation;
+    int32_t isUniPrime = 1;    // "Force Unicode"
+    int32_t isOleRestore = 0;  // "Restore broken equations"
+    int32_t isEuclid = 0;      // "Allow MathType fonts"
+    int32_t textScale = 100;   // interface text scale in percent
+    int32_t isStartup = 1;     // stored option; nothing here acts on it
+    int32_t isStatistics = 1;  // stored option; nothing here acts on it
+    int32_t isProgressWin = 1; // whether a job shows its progress window
+    int32_t serverMode = 0;    // the machine-wide server mode (HKLM main)
+    std::wstring moduleFolder; // install path + "\sembrik\"
+    std::wstring mainFolder;   // main install path + "\main\"
+    std::wstring languageRoot; // moduleFolder + "language\"
+    std::wstring languageName; // language folder name; empty is English
+    std::wstring skinRoot;     // moduleFolder + "skin\"
     std::wstring skinName = L"colorful";
     std::wstring backgroundBitmapPath; // moduleFolder + "btmm": the default background
     std::wstring buttonBitmapPath;     // moduleFolder + "btmb": the default button strip

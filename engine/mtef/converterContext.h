@@ -65,12 +65,13 @@ struct PreScriptLine {
 };
 
 struct ConverterContext {
-    EquationFormat format = EquationFormat::MicrosoftEquation; // the format of the current job
-    int32_t forceUnicode = 0;                                  // "Force Unicode" (isUniPrime)
-    int32_t restoreBroken = 0;                                 // "Restore broken equations" (isOleRestore)
-    int32_t allowMathTypeFonts = 0;                            // "Allow MathType fonts" (isEuclid)
-    int32_t mtefVersion = 0;                                   // 2, 3, 4 or 5 for the object being translated
-    std::string sourceHex; // the object's "Equation Native" stream as hex, as unwrapped
+    // The format of the current job.
+    EquationFormat format = EquationFormat::MicrosoftEquation;
+    int32_t forceUnicode = 0;       // "Force Unicode" (isUniPrime)
+    int32_t restoreBroken = 0;      // "Restore broken equations" (isOleRestore)
+    int32_t allowMathTypeFonts = 0; // "Allow MathType fonts" (isEuclid)
+    int32_t mtefVersion = 0;        // 2, 3, 4 or 5 for the object being translated
+    std::string sourceHex;          // the object's "Equation Native" stream as hex, as unwrapped
     // The object's MTEF data after both headers, decoded once from sourceHex into source[0, sourceSize). The buffer
     // keeps its size from object to object.
     std::vector<uint8_t> source;

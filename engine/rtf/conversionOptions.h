@@ -9,12 +9,13 @@
 #include <string>
 
 struct ConversionOptions {
-    EquationFormat eqVersion = EquationFormat::MicrosoftEquation; // the format of the job
-    int32_t isUniPrime = 1;                                       // "Force Unicode" (nonzero = on)
-    int32_t isOleRestore = 0;                                     // "Restore broken equations"
-    int32_t isEuclid = 0;                                         // "Allow MathType fonts"
-    int32_t isStartup = 1;                                        // stored option; nothing in the conversion acts on it
-    int32_t isStatistics = 1;                                     // stored option; nothing in the conversion acts on it
+    // The format of the job.
+    EquationFormat eqVersion = EquationFormat::MicrosoftEquation;
+    int32_t isUniPrime = 1;         // "Force Unicode" (nonzero = on)
+    int32_t isOleRestore = 0;       // "Restore broken equations"
+    int32_t isEuclid = 0;           // "Allow MathType fonts"
+    int32_t isStartup = 1;          // stored option; nothing in the conversion acts on it
+    int32_t isStatistics = 1;       // stored option; nothing in the conversion acts on it
     int32_t isProgressWin = 1;      // show the progress window during the pass (outside server mode)
     int32_t autoConvertToFlags = 0; // 1: the 32-bit view's AutoConvertTo value stayed; 2: the 64-bit view's
     int32_t serverMode = 0;         // nonzero: no progress window, and the override file is honoured

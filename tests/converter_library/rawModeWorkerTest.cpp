@@ -369,15 +369,8 @@ private:
 class RawMode : public ::testing::Test {
 protected:
     void SetUp() override {
-        ScopedRegKey existing;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Word.Application", 0, KEY_READ, existing.put()) == ERROR_SUCCESS) {
-            std::wstring classText;
-            ScopedRegKey classKey;
-            if (RegOpenKeyExW(existing.get(), L"CLSID", 0, KEY_READ, classKey.put()) != ERROR_SUCCESS ||
-                !readRegString(classText, classKey, nullptr, KeyClosePolicy::KeepOpen) ||
-                _wcsicmp(classText.c_str(), word_stand_in::kClassText) != 0)
-                GTEST_SKIP() << "a Word class is registered here; the test leaves it alone";
-        }
+        if (otherWordClassRegistered(word_stand_in::kClassText))
+            GTEST_SKIP() << "a Word class is registered here; the test leaves it alone";
         ownsWordKeys_ = true;
         ASSERT_TRUE(GetEnvironmentVariableW(L"TMP", savedTmp_, MAX_PATH) < MAX_PATH);
         ASSERT_TRUE(GetEnvironmentVariableW(L"TEMP", savedTemp_, MAX_PATH) < MAX_PATH);

@@ -6,6 +6,7 @@
 #include "wordAutomation.h"
 #include "registryValues.h"
 #include "scopedWin.h"
+#include "suiteRegistry.h"
 #include "testFiles.h"
 #include "wordStandIn.h"
 
@@ -133,15 +134,8 @@ class WordAutomation : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(apartment_.entered());
-        ScopedRegKey existing;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Word.Application", 0, KEY_READ, existing.put()) == ERROR_SUCCESS) {
-            std::wstring classText;
-            ScopedRegKey classKey;
-            if (RegOpenKeyExW(existing.get(), L"CLSID", 0, KEY_READ, classKey.put()) != ERROR_SUCCESS ||
-                !readRegString(classText, classKey, nullptr, KeyClosePolicy::KeepOpen) ||
-                _wcsicmp(classText.c_str(), word_stand_in::kClassText) != 0)
-                GTEST_SKIP() << "a Word class is registered here; the test leaves it alone";
-        }
+        if (otherWordClassRegistered(word_stand_in::kClassText))
+            GTEST_SKIP() << "a Word class is registered here; the test leaves it alone";
         ownsKeys_ = true;
         ASSERT_TRUE(waitUntilNoStandIn()) << "a stand-in of an earlier run is still up";
         setWordCallLimit(kTestCallLimitMs);

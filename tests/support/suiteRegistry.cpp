@@ -1,6 +1,7 @@
 // Registry fixtures of the converter library's tests; see suiteRegistry.h.
 #include "suiteRegistry.h"
 
+#include "registryValues.h"
 #include "scopedWin.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +162,17 @@ void SuiteRegistry::registerMathType() {
     ASSERT_EQ(RegSetValueExW(opened.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(progId.c_str()),
                              DWORD((progId.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
+}
+
+bool otherWordClassRegistered(const wchar_t* classText) {
+    ScopedRegKey existing;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Word.Application", 0, KEY_READ, existing.put()) != ERROR_SUCCESS)
+        return false;
+    std::wstring registered;
+    ScopedRegKey classKey;
+    return RegOpenKeyExW(existing.get(), L"CLSID", 0, KEY_READ, classKey.put()) != ERROR_SUCCESS ||
+           !readRegString(registered, classKey, nullptr, KeyClosePolicy::KeepOpen) ||
+           _wcsicmp(registered.c_str(), classText) != 0;
 }
 
 } // namespace testing_support

@@ -51,4 +51,8 @@ private:
     bool createdEquationClass_[2] = {false, false};
 };
 
+// Whether the ProgID "Word.Application" names a class other than `classText` (the Word stand-in's): a real Word, whose
+// keys the tests leave alone.
+bool otherWordClassRegistered(const wchar_t* classText);
+
 } // namespace testing_support
