@@ -50,8 +50,8 @@ public:
     JobResources(const JobResources&) = delete;
     JobResources& operator=(const JobResources&) = delete;
 
-    bool openOutput(const std::wstring& path) {
-        outputOpen_ = openOutputRtfFile(path);
+    bool openOutput(const std::wstring& path, FileCreation creation) {
+        outputOpen_ = openOutputRtfFile(path, creation);
         return outputOpen_;
     }
     // False when a write failed (a full disk) or the file was not open.
@@ -94,7 +94,8 @@ HWND jobParentWindow() {
     return gJobParentWindow.load();
 }
 
-JobOutcome runConversionJob(const std::wstring& inputRtfPath, const std::wstring& outputRtfPath) {
+JobOutcome runConversionJob(const std::wstring& inputRtfPath, const std::wstring& outputRtfPath,
+                            FileCreation creation) {
     gJobParentWindow.store(moduleWindow());
     setConvertedEquationCount(0);
     if (loadConversionSettings() != ConversionSettingsLoadStatus::Ok) {
@@ -104,7 +105,7 @@ JobOutcome runConversionJob(const std::wstring& inputRtfPath, const std::wstring
     const ConversionOptions& options = conversionOptions();
     const JobTexts& texts = jobTexts();
     JobResources held;
-    if (!held.openOutput(outputRtfPath))
+    if (!held.openOutput(outputRtfPath, creation))
         return kJobOutputFailed;
     if ((options.autoConvertToFlags & kAutoConvertTo64Failed) != 0 &&
         showMessageBox(jobParentWindow(), texts.equationEditorWarning, kSuiteTitle,

@@ -10,6 +10,7 @@
 #include "conversionTempFiles.h"
 #include "messageBox.h"
 #include "moduleHandles.h"
+#include "platform/fileIo.h"
 #include "rtf/statusLine.h"
 #include "scopedWin.h"
 #include "wordAutomation.h"
@@ -17,6 +18,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <atomic>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -48,6 +50,16 @@ constexpr FILEOPENDIALOGOPTIONS kOpenOptions = FOS_FORCEFILESYSTEM;
 // The same, and the question before an existing file is replaced.
 constexpr FILEOPENDIALOGOPTIONS kSaveOptions = FOS_FORCEFILESYSTEM | FOS_OVERWRITEPROMPT;
 
+// Set by tests before a task starts, read by the task's thread.
+std::atomic<FileDialogMaker> gFileDialogMaker{nullptr};
+
+HRESULT makeFileDialog(REFCLSID dialogClass, ScopedComPtr<IFileDialog>& dialog) {
+    if (const FileDialogMaker maker = gFileDialogMaker.load())
+        return maker(dialogClass, dialog.put());
+    return CoCreateInstance(dialogClass, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
+                            reinterpret_cast<void**>(dialog.put()));
+}
+
 // The system's temporary directory and our folder in it. GetTempPathW fails for a TMP longer than a path may be; the
 // caller then skips the clean-up, or ends with result 10 (never the process).
 bool findTemporaryFolder(fs::path& folder) {
@@ -70,9 +82,10 @@ bool isPlainEntry(const fs::path& path, bool folder) {
 // Deletes the files earlier conversions left in the temporary folder, and nothing else: only files directly in it
 // whose names are those a conversion writes there (conversionTempFiles.h). No other name, no folder and nothing in
 // one, no link and no folder reached through one (the temporary folder itself included) is touched, and nothing is
-// removed recursively. The names are the guard that holds everywhere: Windows shows every link as a reparse point,
-// but Wine shows a file symbolic link as a plain file (0x20), and DeleteFileW on it deletes its target. A deletion
-// that fails is skipped; an iteration that fails (no folder yet, or a file in its place) ends the clean-up.
+// removed recursively. Each file is judged on the handle it is deleted through (deleteNativeFile): Windows shows a
+// link as a reparse point, but Wine shows a file symbolic link as a plain file (0x20), which only its final path
+// gives away. A deletion that fails is skipped; an iteration that fails (no folder yet, or a file in its place) ends
+// the clean-up.
 void emptyTemporaryFolder() {
     fs::path folder;
     if (!findTemporaryFolder(folder) || !isPlainEntry(folder, true))
@@ -81,20 +94,18 @@ void emptyTemporaryFolder() {
     for (fs::directory_iterator entry(folder, error); !error && entry != fs::directory_iterator();
          entry.increment(error)) {
         const fs::path& path = entry->path();
-        if (isConversionTempFileName(path.filename().native()) && isPlainEntry(path, false))
-            (void)DeleteFileW(path.c_str());
+        if (isConversionTempFileName(path.filename().native()))
+            (void)deleteNativeFile(path);
     }
 }
 
 // The job's converted RTF goes when the conversion ends, however it ends (an exception included), saved or not. The
-// job has closed it by then: its own record closes the output first.
+// job has closed it by then: its own record closes the output first. It is deleted as the clean-up deletes, never
+// through a link that took its name.
 class ConvertedRtfRemoval {
 public:
     explicit ConvertedRtfRemoval(const fs::path& path) : path_(path) {}
-    ~ConvertedRtfRemoval() {
-        std::error_code ignored;
-        fs::remove(path_, ignored);
-    }
+    ~ConvertedRtfRemoval() { (void)deleteNativeFile(path_); }
     ConvertedRtfRemoval(const ConvertedRtfRemoval&) = delete;
     ConvertedRtfRemoval& operator=(const ConvertedRtfRemoval&) = delete;
 
@@ -112,11 +123,10 @@ void prepareDialog(IFileDialog* dialog, const wchar_t* title, const COMDLG_FILTE
     (void)dialog->SetDefaultExtension(kDefaultExtension);
 }
 
-// The dialog's own options and `extra`. A dialog that does not take them is still one the user can answer.
-void addDialogOptions(IFileDialog* dialog, FILEOPENDIALOGOPTIONS extra) {
+// The dialog's own options and `extra`; false when the dialog does not take them.
+bool addDialogOptions(IFileDialog* dialog, FILEOPENDIALOGOPTIONS extra) {
     FILEOPENDIALOGOPTIONS options = 0;
-    if (SUCCEEDED(dialog->GetOptions(&options)))
-        (void)dialog->SetOptions(options | extra);
+    return SUCCEEDED(dialog->GetOptions(&options)) && SUCCEEDED(dialog->SetOptions(options | extra));
 }
 
 // The path of the dialog's chosen item in the given form; empty when there is none or the shell gives no name.
@@ -135,12 +145,11 @@ std::wstring chosenPath(IFileDialog* dialog, SIGDN form) {
 // Show).
 RawModeResult chooseSourceDocument(std::wstring& source) {
     ScopedComPtr<IFileDialog> dialog;
-    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
-                                reinterpret_cast<void**>(dialog.put()))) ||
-        !dialog)
+    if (FAILED(makeFileDialog(CLSID_FileOpenDialog, dialog)) || !dialog)
         return RawModeResult::OpenDialogFailed;
     prepareDialog(dialog.get(), kOpenTitle, kOpenFilters, UINT(std::size(kOpenFilters)));
-    addDialogOptions(dialog.get(), kOpenOptions);
+    // Without them an item that is no file may be chosen; isDocumentUsable then turns it away.
+    (void)addDialogOptions(dialog.get(), kOpenOptions);
     if (FAILED(dialog->Show(moduleWindow())))
         return RawModeResult::OpenCancelled;
     source = chosenPath(dialog.get(), SIGDN_DESKTOPABSOLUTEEDITING);
@@ -151,17 +160,18 @@ RawModeResult chooseSourceDocument(std::wstring& source) {
 enum class SaveChoice {
     Chosen,     // the output path is set
     Cancelled,  // the user cancelled, or the dialog failed or gave no item
-    NotCreated, // the dialog could not be created
+    NotCreated, // the dialog could not be created, or would not take the options it needs
+    NoPath,     // the chosen item has no file-system path: there is nowhere to save to
 };
 
 // The save dialog, owned by the module window as it is when the dialog opens, proposing `proposed`'s name in its
-// folder and asking before it replaces a file. Only file-system items can be chosen; should the shell still give an
-// item without a file-system path, the output is the proposed path.
+// folder and asking before it replaces a file. A dialog that will not ask that question (or would offer items that
+// are no files) is not shown: the user could replace a file unasked. Should the shell still give an item without a
+// file-system path, the user's choice cannot be honoured; saving to the proposed path instead would replace a file
+// nobody was asked about.
 SaveChoice chooseOutputDocument(const fs::path& proposed, fs::path& output) {
     ScopedComPtr<IFileDialog> dialog;
-    if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
-                                reinterpret_cast<void**>(dialog.put()))) ||
-        !dialog)
+    if (FAILED(makeFileDialog(CLSID_FileSaveDialog, dialog)) || !dialog)
         return SaveChoice::NotCreated;
     prepareDialog(dialog.get(), kSaveTitle, kSaveFilters, UINT(std::size(kSaveFilters)));
     (void)dialog->SetFileName(proposed.filename().c_str());
@@ -170,16 +180,17 @@ SaveChoice chooseOutputDocument(const fs::path& proposed, fs::path& output) {
                                               reinterpret_cast<void**>(folder.put()))) &&
         folder)
         (void)dialog->SetFolder(folder.get());
-    addDialogOptions(dialog.get(), kSaveOptions);
+    if (!addDialogOptions(dialog.get(), kSaveOptions))
+        return SaveChoice::NotCreated;
     if (FAILED(dialog->Show(moduleWindow())))
         return SaveChoice::Cancelled;
     ScopedComPtr<IShellItem> item;
     if (FAILED(dialog->GetResult(item.put())) || !item)
         return SaveChoice::Cancelled;
     ScopedCoTaskMemory<wchar_t> name;
-    const bool named = SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, name.put())) && name.get() != nullptr &&
-                       name.get()[0] != L'\0';
-    output = named ? fs::path(name.get()) : proposed;
+    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, name.put())) || name.get() == nullptr || name.get()[0] == L'\0')
+        return SaveChoice::NoPath;
+    output = fs::path(name.get());
     return SaveChoice::Chosen;
 }
 
@@ -195,6 +206,8 @@ RawModeResult deliverConvertedDocument(const fs::path& converted, const fs::path
         return RawModeResult::Ok; // a cancelled save dialog ends the task quietly
     case SaveChoice::NotCreated:
         return RawModeResult::SaveDialogFailed;
+    case SaveChoice::NoPath:
+        return RawModeResult::OutputSaveFailed; // reported as a failed save; nothing was written
     }
     // The default document format, since the output path ends in ".rtf" only when the user typed so.
     if (saveAsWithWord(converted.wstring(), output.wstring()) != WordStepResult::Ok)
@@ -222,7 +235,8 @@ RawModeResult convertChosenDocument(const fs::path& source) {
 
     if (saveAsWithWord(source.wstring(), sourceRtf.wstring()) != WordStepResult::Ok)
         return RawModeResult::SourceSaveFailed;
-    const JobOutcome outcome = runConversionJob(sourceRtf.wstring(), convertedRtf.wstring());
+    // A new file only: should anything have taken the name (a link another program put there), the job fails.
+    const JobOutcome outcome = runConversionJob(sourceRtf.wstring(), convertedRtf.wstring(), FileCreation::NewOnly);
     if (const std::wstring* statistics = std::get_if<std::wstring>(&outcome))
         return deliverConvertedDocument(convertedRtf, proposed, *statistics);
     // A refused job showed its own box: result 0.
@@ -244,6 +258,10 @@ RawModeResult convertInApartment() {
     return convertChosenDocument(fs::path(source));
 }
 } // namespace
+
+void setFileDialogMaker(FileDialogMaker maker) {
+    gFileDialogMaker.store(maker);
+}
 
 int32_t runRawModeConversion() {
     // Created owned and never released: the mutex lives while some conversion holds a handle, and only the one that

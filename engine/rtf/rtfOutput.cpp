@@ -56,7 +56,7 @@ void writeBuffered(std::string_view piece) {
 }
 } // namespace
 
-bool openOutputRtfFile(const std::filesystem::path& path) {
+bool openOutputRtfFile(const std::filesystem::path& path, FileCreation how) {
     closeOutputRtfFile();
     gOutput.failed = false;
     gOutput.used = 0;
@@ -67,7 +67,7 @@ bool openOutputRtfFile(const std::filesystem::path& path) {
             buffer.reset(new char[kOutputBufferSize]); // left unzeroed: every byte is written before it is used
     }
     gOutput.buffer = gOutput.buffers[0].get();
-    return gOutput.file.createForWriting(path);
+    return gOutput.file.createForWriting(path, how);
 }
 
 void writeOutputRtf(std::string_view piece) {

@@ -8,8 +8,9 @@
 #include <filesystem>
 #include <string_view>
 
-// Creates (or empties) the output file. Any file still open from an earlier job is closed first.
-bool openOutputRtfFile(const std::filesystem::path& path);
+// Creates the output file as `how` says (by default an existing file is emptied). Any file still open from an earlier
+// job is closed first.
+bool openOutputRtfFile(const std::filesystem::path& path, FileCreation how = FileCreation::EmptyExisting);
 
 // Appends one piece to the output. Without an open file the piece is dropped.
 void writeOutputRtf(std::string_view piece);

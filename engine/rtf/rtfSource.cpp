@@ -77,7 +77,7 @@ SourceLoadStatus loadSourceRtf(const std::filesystem::path& path) {
     resetRtfPass();
 
     NativeFile file;
-    if (!file.openForReading(path))
+    if (!file.openForReading(path, FileReading::ReadThenDelete))
         return SourceLoadStatus::OpenFailed;
     int64_t size = file.size();
     if (size < 0)
@@ -93,8 +93,8 @@ SourceLoadStatus loadSourceRtf(const std::filesystem::path& path) {
         return SourceLoadStatus::NoMemory;
     }
     gSource.length = size + 1;
-    file.close();
-    deleteNativeFile(path);
+    // Through the handle it was read by: never a file that took its name since, nor one a link leads to.
+    (void)file.deleteAndClose(path);
     planNextReport();
     return SourceLoadStatus::Ok;
 }

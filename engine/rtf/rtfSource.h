@@ -23,8 +23,8 @@ enum class [[nodiscard]] SourceLoadStatus{
 // A short English description of a status, for messages.
 const char* sourceLoadStatusText(SourceLoadStatus status);
 
-// Starts a job: resets the source, the tokeniser and the RTF pass, then reads the file whole and deletes it (a failed
-// deletion is ignored).
+// Starts a job: resets the source, the tokeniser and the RTF pass, then reads the file whole and deletes it through
+// the handle it read it by (a failed deletion is ignored). A link at the path's end is not followed: OpenFailed.
 SourceLoadStatus loadSourceRtf(const std::filesystem::path& path);
 
 // The next source byte, 0 at the end (and for ever after). `mode` has no effect.

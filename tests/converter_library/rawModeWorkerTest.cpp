@@ -28,6 +28,7 @@
 #include "sembrikTestHost.h"
 #include "skinTestHost.h"
 #include "suiteRegistry.h"
+#include "symbolicLinks.h"
 #include "testFiles.h"
 #include "wordAutomation.h"
 #include "wordStandIn.h"
@@ -39,8 +40,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <functional>
 #include <future>
 #include <map>
 #include <mutex>
@@ -132,8 +133,10 @@ struct Script {
     OpenAnswer open = OpenAnswer::TypeDocument;
     std::wstring document; // typed into the open dialog's file-name edit
     SaveAnswer save = SaveAnswer::Accept;
-    // Not empty: once Word's RTF shows up in this folder, a folder is put where the job's output will go.
+    // Not empty: once Word's RTF shows up in this folder, a folder is put where the job's output will go, or, when
+    // linkJobOutputTo is not empty either, a link to that file.
     fs::path blockJobOutputIn;
+    fs::path linkJobOutputTo;
     int holdSeconds = 0;         // the open dialog and the statistics box stay up this long first
     HWND moduleWindow = nullptr; // the module window of the road test: a dialog too, but not one to answer
     // Not null: while the open dialog is up, this window becomes the module window (a later window took over).
@@ -333,7 +336,7 @@ private:
             std::this_thread::sleep_for(std::chrono::seconds(script_.holdSeconds));
     }
 
-    // Word's RTF is base + ".rtf"; a folder named base + "_2.rtf" keeps the job from creating its output. The stand-in
+    // Word's RTF is base + ".rtf"; a folder or link named base + "_2.rtf" takes the job's output name. The stand-in
     // hangs in Close after its save, so this happens well before the job starts.
     void blockJobOutput() {
         std::error_code error;
@@ -344,7 +347,14 @@ private:
                 name.compare(name.size() - 6, 6, L"_2.rtf") != 0) {
                 const fs::path blocker = script_.blockJobOutputIn / (entry->path().stem().wstring() + L"_2.rtf");
                 std::error_code ignored;
-                if (fs::create_directory(blocker, ignored)) {
+                bool made = false;
+                if (!script_.linkJobOutputTo.empty()) {
+                    jobOutputLink_ = std::make_unique<SymbolicLink>(script_.linkJobOutputTo, blocker);
+                    made = jobOutputLink_->made();
+                } else {
+                    made = fs::create_directory(blocker, ignored);
+                }
+                if (made) {
                     std::lock_guard<std::mutex> lock(lock_);
                     seen_.jobOutputBlocked = true;
                 }
@@ -362,6 +372,7 @@ private:
     HWND saveDialog_ = nullptr;                                       // watcher thread only
     std::map<HWND, std::chrono::steady_clock::time_point> firstSeen_; // watcher thread only
     std::set<HWND> answered_;                                         // watcher thread only
+    std::unique_ptr<SymbolicLink> jobOutputLink_; // made by the watcher thread, removed with the watcher
     std::thread thread_;
 };
 
@@ -707,6 +718,7 @@ enum class Scene {
     DocumentHeld,         // the document is open elsewhere without write sharing
     OutputHeld,           // the proposed output exists and is open elsewhere without sharing
     JobOutputBlocked,     // a folder stands where the job's output goes (the watcher puts it there)
+    JobOutputLinked,      // a link to a file elsewhere stands there (the watcher makes it from the Linux side)
     TempFolderIsFile,     // a file stands where the temporary folder should be
     TempDirectoryUnknown, // TMP and TEMP are too long for a path: no temporary directory
     SettingsMissing,      // the suite is not installed: the job refuses
@@ -742,7 +754,9 @@ TEST_F(RawMode, OtherEndings) {
         {"Word's .docx save fails", Scene::OutputHeld, L"", OpenAnswer::TypeDocument, SaveAnswer::Accept, 8, 1, none,
          true, nullptr, {}, true},
         {"job output not creatable", Scene::JobOutputBlocked, L"--hang=Close", OpenAnswer::TypeDocument,
-         SaveAnswer::Accept, 9, 0, none, true, nullptr, {"*.rtf"}, false},
+         SaveAnswer::Accept, 9, 0, none, true, nullptr, {"*.rtf", "*_2.rtf/"}, false},
+        {"job output name taken by a link", Scene::JobOutputLinked, L"--hang=Close", OpenAnswer::TypeDocument,
+         SaveAnswer::Accept, 9, 0, none, true, nullptr, {"*.rtf", "*_2.rtf"}, false},
         {"save dialog cancelled", Scene::Plain, L"", OpenAnswer::TypeDocument, SaveAnswer::Cancel, 0, 1, none, true,
          nullptr, {}, true},
         {"a name typed without extension", Scene::Plain, L"", OpenAnswer::TypeDocument, SaveAnswer::TypeName, 0, 1,
@@ -755,6 +769,7 @@ TEST_F(RawMode, OtherEndings) {
          {kNotInstalledText}, true, nullptr, {"*.rtf"}, false},
         // clang-format on
     };
+    const fs::path linkedNotes = folder_.path() / "notes.txt";
     for (size_t row = 0; row < std::size(cases); ++row) {
         const auto& entry = cases[row];
         const std::string label = "row " + std::to_string(row) + " (" + entry.name + ")";
@@ -794,6 +809,12 @@ TEST_F(RawMode, OtherEndings) {
             fs::create_directories(temporaryFolder());
             script.blockJobOutputIn = temporaryFolder();
             break;
+        case Scene::JobOutputLinked:
+            fs::create_directories(temporaryFolder());
+            writeFileBytes(linkedNotes, "the notes");
+            script.blockJobOutputIn = temporaryFolder();
+            script.linkJobOutputTo = linkedNotes;
+            break;
         case Scene::TempFolderIsFile:
             writeFileBytes(temporaryFolder(), "not a folder");
             break;
@@ -819,8 +840,11 @@ TEST_F(RawMode, OtherEndings) {
         EXPECT_TRUE(seen.otherBoxes.empty())
             << label << ": " << narrowText(seen.otherBoxes.empty() ? L"" : seen.otherBoxes[0]);
         EXPECT_EQ(fs::exists(wordLog()), entry.wordStarted) << label;
-        if (entry.scene == Scene::JobOutputBlocked) {
+        if (entry.scene == Scene::JobOutputBlocked || entry.scene == Scene::JobOutputLinked) {
             EXPECT_TRUE(seen.jobOutputBlocked) << label;
+        }
+        if (entry.scene == Scene::JobOutputLinked) {
+            EXPECT_TRUE(readFileBytes(linkedNotes) == "the notes") << label << ": the job wrote through the link";
         }
         if (entry.savedAs != nullptr) {
             EXPECT_EQ(readFileBytes(document().parent_path() / entry.savedAs), converted) << label;
@@ -835,7 +859,12 @@ TEST_F(RawMode, OtherEndings) {
             if (name.size() > 4 && name.compare(name.size() - 4, 4, ".rtf") == 0 &&
                 name.find("_2") == std::string::npos)
                 name = "*.rtf"; // Word's RTF, under its GUID name
+            else if (name.size() > 7 && name.compare(name.size() - 7, 7, "_2.rtf/") == 0)
+                name = "*_2.rtf/"; // a folder in the job output's place: not the conversion's, so it stays
+            else if (name.size() > 6 && name.compare(name.size() - 6, 6, "_2.rtf") == 0)
+                name = "*_2.rtf"; // a link in its place (Wine shows it as a file): it stays too
         }
+        std::sort(left.begin(), left.end());
         if (entry.scene == Scene::TempFolderIsFile) {
             EXPECT_EQ(readFileBytes(temporaryFolder()), "not a folder") << label;
         } else {
@@ -851,6 +880,165 @@ TEST_F(RawMode, OtherEndings) {
             EXPECT_EQ(status.size(), 1u) << label;
         }
     }
+}
+
+// ---- A save dialog that cannot be trusted, in place of the shell's: one that refuses its options (and so would not
+// ask before it replaces a file), or one that gives an item without a file-system path. It shows nothing: Show
+// returns at once, as if the user had accepted what it proposed.
+class UntrustedItem final : public IShellItem {
+public:
+    explicit UntrustedItem(std::wstring path) : path_(std::move(path)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IShellItem)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IShellItem*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE BindToHandler(IBindCtx*, REFGUID, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetParent(IShellItem**) override { return E_NOTIMPL; }
+    // Only the file-system path is ever asked for; an empty one means the item has none.
+    HRESULT STDMETHODCALLTYPE GetDisplayName(SIGDN, LPWSTR* name) override {
+        *name = nullptr;
+        if (path_.empty())
+            return E_INVALIDARG; // what the shell answers for an item outside the file system
+        const size_t bytes = (path_.size() + 1) * sizeof(wchar_t);
+        *name = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+        if (*name == nullptr)
+            return E_OUTOFMEMORY;
+        std::memcpy(*name, path_.c_str(), bytes);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetAttributes(SFGAOF, SFGAOF*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Compare(IShellItem*, SICHINTF, int*) override { return E_NOTIMPL; }
+
+private:
+    std::atomic<ULONG> references_{1};
+    std::wstring path_;
+};
+
+struct UntrustedSave {
+    bool refusesOptions = false;
+    std::wstring chosenPath; // the chosen item's file-system path; empty: it has none
+    std::atomic<int> shown{0};
+};
+UntrustedSave gUntrustedSave; // set by the test before the task starts
+
+class UntrustedSaveDialog final : public IFileDialog {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IModalWindow) && !IsEqualIID(iid, IID_IFileDialog)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IFileDialog*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE Show(HWND) override {
+        ++gUntrustedSave.shown;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetFileTypes(UINT, const COMDLG_FILTERSPEC*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetFileTypeIndex(UINT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetFileTypeIndex(UINT* index) override {
+        *index = 1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Advise(IFileDialogEvents*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetOptions(FILEOPENDIALOGOPTIONS) override {
+        return gUntrustedSave.refusesOptions ? E_INVALIDARG : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetOptions(FILEOPENDIALOGOPTIONS* options) override {
+        *options = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetDefaultFolder(IShellItem*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetFolder(IShellItem*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetFolder(IShellItem**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCurrentSelection(IShellItem**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetFileName(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetFileName(LPWSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetTitle(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetOkButtonLabel(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetFileNameLabel(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetResult(IShellItem** item) override {
+        *item = new UntrustedItem(gUntrustedSave.chosenPath);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE AddPlace(IShellItem*, FDAP) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetDefaultExtension(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Close(HRESULT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetClientGuid(REFGUID) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ClearClientData() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetFilter(IShellItemFilter*) override { return S_OK; }
+
+private:
+    std::atomic<ULONG> references_{1};
+};
+
+// The shell's open dialog, and the untrusted one for saving.
+HRESULT makeUntrustedSaveDialog(REFCLSID dialogClass, IFileDialog** dialog) {
+    if (!IsEqualCLSID(dialogClass, CLSID_FileSaveDialog))
+        return CoCreateInstance(dialogClass, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
+                                reinterpret_cast<void**>(dialog));
+    *dialog = new UntrustedSaveDialog();
+    return S_OK;
+}
+
+// The user cannot be asked before a file is replaced, or has chosen a place with no path: nothing is saved, the
+// earlier result stays as it was, and the task says the save failed (4: no usable dialog; 8: a save that failed).
+TEST_F(RawMode, ASaveDialogThatCannotBeTrustedSavesNothing) {
+    const struct {
+        const char* name;
+        bool refusesOptions;
+        bool chosenHasPath; // the chosen item is the proposed output (which exists) rather than a place with no path
+        int32_t result;
+        int shown;
+    } cases[] = {
+        {"the dialog refuses the overwrite question", true, true, 4, 0},
+        {"the chosen item has no file-system path", false, false, 8, 1},
+    };
+    setFileDialogMaker(makeUntrustedSaveDialog);
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const std::string label = "row " + std::to_string(row) + " (" + cases[row].name + ")";
+        writeFileBytes(proposedOutput(), "an older result");
+        gUntrustedSave.refusesOptions = cases[row].refusesOptions;
+        gUntrustedSave.chosenPath = cases[row].chosenHasPath ? proposedOutput().wstring() : std::wstring();
+        gUntrustedSave.shown = 0;
+        Script script;
+        script.document = document().wstring();
+        Watcher watcher(script);
+        const int32_t result = runTask(watcher);
+        const Seen seen = watcher.seen();
+
+        EXPECT_EQ(result, cases[row].result) << label;
+        EXPECT_EQ(gUntrustedSave.shown.load(), cases[row].shown) << label;
+        EXPECT_EQ(seen.openDialogs, 1) << label;
+        EXPECT_TRUE(seen.suiteBoxes.empty()) << label << ": no statistics for a document that was not saved";
+        EXPECT_TRUE(readFileBytes(proposedOutput()) == "an older result")
+            << label << ": the earlier result was replaced";
+        EXPECT_TRUE(readFileBytes(document()) == sampleDocument()) << label;
+        EXPECT_EQ(temporaryFiles(), std::vector<std::string>{}) << label << ": the converted RTF is removed";
+    }
+    setFileDialogMaker(nullptr);
 }
 
 // A conversion of another process holds the mutex: this one leaves the shared folder as it is.
@@ -887,58 +1075,11 @@ TEST_F(RawMode, SecondProcessHoldsTheMutex) {
     EXPECT_EQ(temporaryFiles(), std::vector<std::string>{});
 }
 
-// ---- Links made from the Linux side, as another program (or a user's shell) may leave them in the temporary folder.
-// Wine shows a link to a folder as a reparse-point folder (0x410) and a link to a file as a plain file (0x20).
-
-std::string unixPathOf(const fs::path& path) {
-    using UnixFileName = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<UnixFileName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    char* name = toUnix != nullptr ? toUnix(path.c_str()) : nullptr;
-    if (name == nullptr)
-        return {};
-    std::string text(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    return text;
-}
-
-// Runs a Unix program through Wine, which starts it without a process to wait on: the caller waits for its effect.
-bool startUnixProgram(const std::string& commandLine) {
-    std::wstring command(commandLine.begin(), commandLine.end());
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {}; // Wine fills in no handles for a Unix program: nothing to close
-    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) !=
-           FALSE;
-}
-
-bool waitUntil(const std::function<bool()>& done) {
-    for (int attempt = 0; attempt < 250; ++attempt, Sleep(20))
-        if (done())
-            return true;
-    return false;
-}
-
-// A symbolic link from the Linux side, removed there again when the record goes (before the test's folder, whose
-// removal would otherwise walk through it).
-class UnixLink {
-public:
-    UnixLink(const fs::path& target, const fs::path& link) : link_(link) {
-        made_ = startUnixProgram("/bin/ln -s \"" + unixPathOf(target) + "\" \"" + unixPathOf(link) + "\"") &&
-                waitUntil([&] { return GetFileAttributesW(link_.c_str()) != INVALID_FILE_ATTRIBUTES; });
-    }
-    ~UnixLink() {
-        if (startUnixProgram("/bin/rm -f \"" + unixPathOf(link_) + "\""))
-            waitUntil([&] { return GetFileAttributesW(link_.c_str()) == INVALID_FILE_ATTRIBUTES; });
-    }
-    UnixLink(const UnixLink&) = delete;
-    UnixLink& operator=(const UnixLink&) = delete;
-    bool made() const { return made_; }
-
-private:
-    fs::path link_;
-    bool made_ = false;
-};
+// ---- Links made from the Linux side, as another program (or a user's shell) may leave them in the temporary folder,
+// under the names a conversion gives its own files. Wine shows a link to a folder as a reparse-point folder (0x410)
+// and a link to a file as a plain file (0x20), so the name rule lets both through and only the handle can tell.
+constexpr wchar_t kFileLinkName[] = L"7B1E4C90-3D2A-4F68-A5C1-9E0D2B7F3A41.rtf";
+constexpr wchar_t kFolderLinkName[] = L"2F9A6D13-8C4E-4B07-B3D5-6A1C0E9F8B22_2.rtf";
 
 // The clean-up at the start of a conversion deletes the stale files of earlier conversions and nothing else: not a
 // link to a folder or what that folder holds, not a link to a file or that file, not a folder named like a
@@ -954,11 +1095,11 @@ TEST_F(RawMode, TheCleanUpDeletesOnlyTheConversionsOwnFiles) {
     writeFileBytes(temporaryFolder() / kStaleSourceRtf, "left by an earlier conversion");
     writeFileBytes(temporaryFolder() / kStaleConvertedRtf, "left by an earlier conversion");
     writeFileBytes(temporaryFolder() / "keep.rtf", "not a conversion's name");
-    const UnixLink folderLink(elsewhere / "papers", temporaryFolder() / "papers");
-    const UnixLink fileLink(elsewhere / "notes.txt", temporaryFolder() / "notes.txt");
+    const SymbolicLink folderLink(elsewhere / "papers", temporaryFolder() / kFolderLinkName);
+    const SymbolicLink fileLink(elsewhere / "notes.txt", temporaryFolder() / kFileLinkName);
     ASSERT_TRUE(folderLink.made() && fileLink.made()) << "the links could not be made from the Linux side";
-    EXPECT_EQ(GetFileAttributesW((temporaryFolder() / "papers").c_str()), DWORD(0x410)); // as Wine 8 shows them
-    EXPECT_EQ(GetFileAttributesW((temporaryFolder() / "notes.txt").c_str()), DWORD(0x20));
+    EXPECT_EQ(GetFileAttributesW((temporaryFolder() / kFolderLinkName).c_str()), DWORD(0x410)); // as Wine 8 shows them
+    EXPECT_EQ(GetFileAttributesW((temporaryFolder() / kFileLinkName).c_str()), DWORD(0x20));
 
     Script script;
     script.open = OpenAnswer::Cancel;
@@ -967,14 +1108,16 @@ TEST_F(RawMode, TheCleanUpDeletesOnlyTheConversionsOwnFiles) {
 
     std::vector<std::string> left = temporaryFiles();
     std::sort(left.begin(), left.end());
-    const std::vector<std::string> expected = {"5E2D8C41-77B0-4F3A-8D61-0B9C3E4A5F72_2.rtf/", "keep.rtf", "notes.txt",
-                                               "papers/"};
+    const std::vector<std::string> expected = {narrowText(kFolderLinkName) + "/",
+                                               "5E2D8C41-77B0-4F3A-8D61-0B9C3E4A5F72_2.rtf/", narrowText(kFileLinkName),
+                                               "keep.rtf"};
     EXPECT_EQ(left, expected);
     EXPECT_EQ(readFileBytes(folderNamedLikeOurs / kStaleSourceRtf), "inside a folder");
     EXPECT_EQ(readFileBytes(elsewhere / "papers" / "thesis.docx"), "the thesis");
     EXPECT_EQ(readFileBytes(elsewhere / "notes.txt"), "the notes");
-    EXPECT_EQ(readFileBytes(temporaryFolder() / "papers" / "thesis.docx"), "the thesis"); // the links still lead there
-    EXPECT_EQ(readFileBytes(temporaryFolder() / "notes.txt"), "the notes");
+    // The links still lead there.
+    EXPECT_EQ(readFileBytes(temporaryFolder() / kFolderLinkName / "thesis.docx"), "the thesis");
+    EXPECT_EQ(readFileBytes(temporaryFolder() / kFileLinkName), "the notes");
 }
 
 // ---- An exception inside the real conversion: the status line hook throws at the engine's first progress report.

@@ -1,13 +1,14 @@
 // veltrimConvert: converts the equations of one RTF file into another with the engine, from the command line.
-// The engine deletes the file it loads, so it is handed a hard link of the input where one can be made, else a
-// temporary copy: the user's input is never changed.
+// The engine deletes the file it loads, so it is handed a second name of the input (driverFiles.h); the output is
+// written beside the one named and put in its place once whole: the user's input is never changed, and a failed run
+// changes no file of the user's.
+#include "driverFiles.h"
 #include "inputGuard.h"
 #include "rtf/conversionOptions.h"
 #include "rtf/rtfJob.h"
 #include "rtf/rtfOutput.h"
 #include "rtf/statusLine.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cwchar>
 #include <exception>
@@ -83,36 +84,6 @@ void printProgress(const wchar_t* text) {
     std::fprintf(stderr, "\r%ls", text);
 }
 
-// Makes the file the engine loads (and deletes): a hard link of the input, so that no byte is copied, unless the file
-// system makes none or the output is the input (opening the output empties it, and so the link); then a copy. The
-// engine only reads the file it loads, so the input itself is never changed either way.
-bool handOverInput(const fs::path& input, const fs::path& output, const fs::path& handOver) {
-    std::error_code error;
-    const bool outputIsInput = fs::exists(output, error) && fs::equivalent(input, output, error);
-    if (!outputIsInput && !error) {
-        fs::create_hard_link(input, handOver, error);
-        if (!error)
-            return true;
-    }
-    error.clear();
-    return fs::copy_file(input, handOver, fs::copy_options::overwrite_existing, error);
-}
-
-// A name that no file has yet in the temporary folder (the current folder where there is none).
-fs::path handOverName() {
-    std::error_code error;
-    fs::path folder = fs::temp_directory_path(error);
-    if (error)
-        folder = fs::current_path(error);
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    for (int attempt = 0;; ++attempt) {
-        fs::path candidate =
-            folder / ("veltrimConvert-" + std::to_string(stamp) + "-" + std::to_string(attempt) + ".rtf");
-        if (!fs::exists(candidate, error))
-            return candidate;
-    }
-}
-
 int fail(const char* message, const fs::path& path) {
     std::fprintf(stderr, "veltrimConvert: %s: %s\n", message, path.u8string().c_str());
     return ExitFailed;
@@ -132,34 +103,32 @@ int convert(const DriverOptions& options) {
     if (size > uintmax_t(kMaxSourceRtfBytes))
         return fail("the input file is too large (the engine reads documents below 2 GB)", options.input);
 
-    // The hand-over first: the output may be the input itself, and opening the output empties it.
-    const fs::path handOver = handOverName();
-    if (!handOverInput(options.input, options.output, handOver))
+    HandOver handOver;
+    if (!handOver.make(options.input))
         return fail("cannot copy the input file to the temporary folder", options.input);
-    if (!openOutputRtfFile(options.output)) {
-        fs::remove(handOver, error);
+    NewOutput output;
+    if (!output.plan(options.output) || !openOutputRtfFile(output.path(), FileCreation::NewOnly))
         return fail("cannot write the output file", options.output);
-    }
 
     setConversionOptions(options.conversion);
     if (options.progress)
         setStatusLineHook(printProgress);
-    armInputGuard(options.output, ExitFailed);
-    const RtfJobResult job = runRtfJob(handOver);
+    armInputGuard(output.path(), ExitFailed);
+    const RtfJobResult job = runRtfJob(handOver.path());
     disarmInputGuard();
-    if (job.status == RtfJobStatus::LoadFailed) {
-        closeOutputRtfFile();
-        fs::remove(handOver, error);
-        fs::remove(options.output, error);
+    // From here on every failure leaves the user's output as it was: the new file goes with its record.
+    const bool written = closeOutputRtfFile();
+    if (job.status == RtfJobStatus::LoadFailed)
         return fail(sourceLoadStatusText(job.load), options.input);
-    }
-    if (!closeOutputRtfFile())
-        return fail("writing the output file failed", options.output);
+    if (!written)
+        return fail("writing the output file failed; no output written", options.output);
     if (job.status != RtfJobStatus::Ok) {
         const std::string reason = std::string(rtfJobStatusText(job.status)) + " (at byte " +
-                                   std::to_string(job.offset) + "); the output is incomplete";
+                                   std::to_string(job.offset) + "); no output written";
         return fail(reason.c_str(), options.output);
     }
+    if (!output.putInPlace())
+        return fail("cannot put the output file in place; no output written", options.output);
     if (options.progress)
         std::fprintf(stderr, "\rDone.            \n");
 
