@@ -129,8 +129,8 @@ public:
         return false;
     }
 
-    // Reads a slot into `text`, emptied first: a missing one is a null line in format 0, so that the version 3
-    // template keeps its slot, and one that is no line is wrapped in one.
+    // Reads a slot into `text`, emptied first: a missing one is a null line in format 0 (keepV3Place), so that the
+    // version 3 template keeps its slot, and one that is no line is wrapped in one.
     void slot(std::string& text) { read(text, V3Place::Slot); }
 
     // Reads a fence character into `text`, emptied first. False when the list had no more objects.
@@ -150,8 +150,6 @@ private:
             const V3PlaceDepth depth(context_, place);
             read = next(text);
         }
-        if (!read && place == V3Place::Slot && context_.format == EquationFormat::EquationEditor3)
-            text = "11";
         keepV3Place(context_, text, place);
         return read;
     }

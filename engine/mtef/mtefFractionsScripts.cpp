@@ -272,7 +272,7 @@ void translateLimit(ConverterContext& context, std::string* output, int variant,
         readTemplateSlot(context, *operand);
         readTemplateSlot(context, *lower);
         readTemplateSlot(context, *upper);
-        readTemplateCharacterRecord(context, *operatorChar);
+        readTemplateSignLine(context, *operatorChar);
         if (context.format == EquationFormat::EquationEditor3) {
             appendText(output, *operand);
             appendText(output, *lower);

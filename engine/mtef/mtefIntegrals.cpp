@@ -175,7 +175,8 @@ void translateIntegral(ConverterContext& context, std::string* output, int, std:
             else
                 stepBackMtefByte(context);
         }
-        dispatchMtefRecord(context, nullptr, OneRecord);
+        if (!templateObjectsEnd(context))
+            dispatchMtefRecord(context, nullptr, OneRecord);
     }
     copySignRecords(context, output, shape.signs);
     closeTemplate(context, output);

@@ -127,22 +127,36 @@ void consumeTemplateByte(ConverterContext& context) {
     dispatchMtefRecord(context, nullptr, TagEnd);
 }
 
-void readTemplateSlot(ConverterContext& context, std::string& slot) {
-    slot.clear();
-    {
-        const V3PlaceDepth depth(context, V3Place::Slot);
-        dispatchMtefRecord(context, &slot, OneRecord);
+bool templateObjectsEnd(const ConverterContext& context) {
+    const int64_t next = context.readIndex + 1;
+    if (context.endOfData || next < 0 || uint64_t(next) >= context.sourceSize)
+        return true;
+    const uint8_t tagByte = context.source[size_t(next)];
+    return (isMtef5(context) ? tagByte : (tagByte & 15)) == TagEnd;
+}
+
+namespace {
+// One object of a template in that place: nothing when the template's objects have run out.
+void readTemplateObject(ConverterContext& context, std::string& text, V3Place place) {
+    text.clear();
+    if (!templateObjectsEnd(context)) {
+        const V3PlaceDepth depth(context, place);
+        dispatchMtefRecord(context, &text, OneRecord);
     }
-    keepV3Place(context, slot, V3Place::Slot);
+    keepV3Place(context, text, place);
+}
+} // namespace
+
+void readTemplateSlot(ConverterContext& context, std::string& slot) {
+    readTemplateObject(context, slot, V3Place::Slot);
 }
 
 void readTemplateCharacterRecord(ConverterContext& context, std::string& text) {
-    text.clear();
-    {
-        const V3PlaceDepth depth(context, V3Place::Character);
-        dispatchMtefRecord(context, &text, OneRecord);
-    }
-    keepV3Place(context, text, V3Place::Character);
+    readTemplateObject(context, text, V3Place::Character);
+}
+
+void readTemplateSignLine(ConverterContext& context, std::string& text) {
+    readTemplateObject(context, text, V3Place::SignLine);
 }
 
 namespace {
@@ -154,11 +168,52 @@ bool isV3Line(const std::string& hex, size_t at) {
     return at != std::string::npos && (v3ByteAt(hex, at) & 15) == TagLine;
 }
 
-// Whether a record of that tag may stand in that place of MTEF 3 output as it is.
-bool fitsV3Place(int32_t tag, V3Place place) {
-    if (place == V3Place::Slot)
-        return tag == TagLine;
-    return tag != TagTemplate && tag != TagPile && tag != TagMatrix;
+// The hex length of the nudge at `at`: two bytes, six when both read 128.
+size_t v3NudgeLength(const std::string& hex, size_t at) {
+    return v3ByteAt(hex, at) == 128 && v3ByteAt(hex, at + 2) == 128 ? 12 : 4;
+}
+
+// Where the CHAR record at `at` ends: its tag byte (options 8 nudge, 2 embellishments), the nudge, typeface and
+// 16-bit character, then the EMBELL records, each closed by an END of its own, and the END of their list.
+size_t v3CharacterEnd(const std::string& hex, size_t at) {
+    const uint32_t tagByte = v3ByteAt(hex, at);
+    size_t i = at + 2;
+    if (tagByte & 0x80)
+        i += v3NudgeLength(hex, i);
+    i += 6;
+    if (tagByte & 0x20) {
+        while (i + 1 < hex.size() && (v3ByteAt(hex, i) & 15) == TagEmbellishment) {
+            const uint32_t embellTag = v3ByteAt(hex, i);
+            i += 2;
+            if (embellTag & 0x80)
+                i += v3NudgeLength(hex, i);
+            i += 4; // the kind and the record's END
+        }
+        i += 2;
+    }
+    return i;
+}
+
+// True when the text from `start` on holds no record but size and font records and at most one CHAR.
+bool v3HoldsOneCharacterAtMost(const std::string& hex, size_t start) {
+    const size_t at = v3ObjectRecordAt(hex, start);
+    if (at == std::string::npos)
+        return true;
+    return (v3ByteAt(hex, at) & 15) == TagChar && v3ObjectRecordAt(hex, v3CharacterEnd(hex, at)) == std::string::npos;
+}
+
+// True when the line at `at` (to the end of the text) is a null line or holds one CHAR at most.
+bool v3LineHoldsOneCharacterAtMost(ConverterContext& context, const std::string& hex, size_t at) {
+    const ScratchText line(context);
+    const ScratchText objects(context);
+    line->assign(hex, at, std::string::npos);
+    appendV3LineObjects(*objects, *line);
+    return v3HoldsOneCharacterAtMost(*objects, 0);
+}
+
+// Whether a record of that tag standing in that place of MTEF 3 output is wrapped in a line.
+bool wrapsInV3Place(int32_t tag, V3Place place) {
+    return place != V3Place::Character && tag != TagLine;
 }
 
 // The tag of the record to be read next, past the one-byte typesize records (FULL to SUBSYM) that may lead it, without
@@ -171,6 +226,11 @@ int32_t peekObjectTag(const ConverterContext& context) {
             return tag;
     }
     return TagEnd;
+}
+
+void wrapInV3Line(std::string& text, size_t start) {
+    text.insert(start, "01");
+    text += "00";
 }
 } // namespace
 
@@ -200,20 +260,41 @@ bool v3RecordIsLine(const std::string& hex, size_t start) {
 }
 
 void keepV3Place(ConverterContext& context, std::string& text, V3Place place, size_t start) {
-    if (context.format != EquationFormat::EquationEditor3 || text.size() <= start)
+    if (context.format != EquationFormat::EquationEditor3 || text.size() < start)
         return;
+    if (place == V3Place::Character) {
+        // Equation Editor 3.x takes what follows a template's slots one record for one character: a character that
+        // became more records (a strike-through of several) or another kind of record would be taken for more
+        // characters or slots, or its last bytes for the template's END.
+        if (!v3HoldsOneCharacterAtMost(text, start))
+            context.abandoned = true;
+        return;
+    }
+    if (text.size() == start) {
+        text += "11"; // a slot that wrote nothing, or a missing one: a null line keeps the template's slot
+        return;
+    }
     const size_t at = v3ObjectRecordAt(text, start);
-    // Size and font records alone: a slot still needs its line.
-    if (at == std::string::npos ? place != V3Place::Slot : fitsV3Place(int32_t(v3ByteAt(text, at) & 15), place))
+    if (place == V3Place::SignLine) {
+        if (isV3Line(text, at)) {
+            if (!v3LineHoldsOneCharacterAtMost(context, text, at))
+                context.abandoned = true;
+        } else if (v3HoldsOneCharacterAtMost(text, start)) {
+            wrapInV3Line(text, start);
+        } else {
+            context.abandoned = true;
+        }
         return;
-    text.insert(start, "01");
-    text += "00";
+    }
+    // Size and font records alone: a slot still needs its line.
+    if (at == std::string::npos || wrapsInV3Place(int32_t(v3ByteAt(text, at) & 15), place))
+        wrapInV3Line(text, start);
 }
 
 V3PlaceDepth::V3PlaceDepth(ConverterContext& context, V3Place place)
-    : added_(context,
-             context.format == EquationFormat::EquationEditor3 && !fitsV3Place(peekObjectTag(context), place) ? 1 : 0) {
-}
+    : added_(context, context.format == EquationFormat::EquationEditor3 && wrapsInV3Place(peekObjectTag(context), place)
+                          ? 1
+                          : 0) {}
 
 void appendV3LineObjects(std::string& out, const std::string& line) {
     const size_t at = v3ObjectRecordAt(line);
@@ -227,8 +308,8 @@ void appendV3LineObjects(std::string& out, const std::string& line) {
     if (tagByte & 0x10)
         return; // a null line
     size_t objects = at + 2;
-    if (tagByte & 0x80) // the nudge: two bytes, six when both read 128
-        objects += v3ByteAt(line, objects) == 128 && v3ByteAt(line, objects + 2) == 128 ? 12 : 4;
+    if (tagByte & 0x80)
+        objects += v3NudgeLength(line, objects);
     if (objects + 2 <= line.size())
         out += text.substr(objects, line.size() - 2 - objects); // up to the line's END
 }

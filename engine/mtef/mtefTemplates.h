@@ -17,19 +17,27 @@ using TemplateTranslator = void (*)(ConverterContext& context, std::string* outp
 uint8_t readTemplateVariation(ConverterContext& context);
 // Consumes one byte by asking for an END record (an END or any other byte: exactly one byte either way).
 void consumeTemplateByte(ConverterContext& context);
+// True when the template's objects have run out: the next byte is an END (or the data has ended). An object missing
+// there is read as nothing, and the END is left to close its template, which would otherwise take the next byte of
+// the enclosing line for its END.
+bool templateObjectsEnd(const ConverterContext& context);
 // Reads one slot (one record of any tag) into `slot`, emptied first. Format 0 keeps MTEF 3's shape: a slot is a line,
 // so a slot of another kind (a pile, as MathType writes the rows of a case distinction, or a stray record) is
-// wrapped in one.
+// wrapped in one, and a slot that wrote nothing or is missing is a null line.
 void readTemplateSlot(ConverterContext& context, std::string& slot);
-// Reads one template character (one record of any tag) into `text`, emptied first. Format 0: a template, pile or
-// matrix standing where the character should (broken data) is wrapped in a line, since a template holds no such
-// record directly; characters and lines stay as they are.
+// Reads one template character (one record of any tag) into `text`, emptied first: nothing when it is missing.
+// Format 0: it stays one CHAR record; anything else standing in its place (broken data) leaves the object as it was.
 void readTemplateCharacterRecord(ConverterContext& context, std::string& text);
+// Reads the sign of an integral-style or sum-style operator into `text`, emptied first. Format 0: a line holding one
+// CHAR record, as MathType writes it; a bare character gets its line, a missing sign is a null line, and anything
+// else leaves the object as it was.
+void readTemplateSignLine(ConverterContext& context, std::string& text);
 
 // What MTEF 3 lets stand directly in a template's object list or a matrix's cells.
 enum class V3Place {
-    Slot,      // a line only: anything else is wrapped in one
-    Character, // a template character: a template, pile or matrix is wrapped in a line
+    Slot,      // a line only: anything else is wrapped in one, and nothing at all is a null line
+    Character, // a template character: one CHAR record, or nothing where the input has none
+    SignLine,  // an operator's sign: a line holding one CHAR record at most
 };
 
 // MTEF 3 text (hex) of one record, with any size and font records ahead of it: where that record starts, or npos when
@@ -37,8 +45,9 @@ enum class V3Place {
 size_t v3ObjectRecordAt(const std::string& hex, size_t start = 0);
 // True when that record is a line (a null line included).
 bool v3RecordIsLine(const std::string& hex, size_t start = 0);
-// Format 0: wraps the text from `start` on in a line when its record may not stand in that place (empty text stays
-// as it is). The object list the wrapping adds is counted by reading the record inside a V3PlaceDepth.
+// Format 0: makes the text from `start` on fit that place: wraps it in a line where a line belongs, makes an empty
+// slot a null line, and abandons the object where the records cannot be made to fit (a template character that is
+// not one CHAR record). The object list the wrapping adds is counted by reading the record inside a V3PlaceDepth.
 void keepV3Place(ConverterContext& context, std::string& text, V3Place place, size_t start = 0);
 // Format 0: counts the line that keepV3Place may add around the record to be read next, for the scope's lifetime.
 class V3PlaceDepth {

@@ -245,7 +245,7 @@ std::vector<AccentCase> accentCases() {
          "03" "1b0000" + kXLine + k2Line + over + "00"},
         {"brace cut off before its label", mtef5().add(raw({1, 0, 3, 0, 24, 0, 0})).add(line({x()})).unterminated(),
          kBraceUnder + kX + "}}}{\\mlim }}",
-         "03" "1c0000" + kXLine + under + "00"},
+         "03" "1c0000" + kXLine + "11" + under + "00"},
     };
 }
 

@@ -384,6 +384,34 @@ TEST(MtefV3Validator, AcceptsAndRejects) {
         {"null line in a line", native("030101030a01 11 00 00"), S::LineInLine, 34},
         {"template character after its slots", native("030101030a01 03150000 0102837800 00 11 11 02862b22 00 00 00"),
          S::Ok, 0},
+        // Equation Editor pairs a template's slots with its lines and takes the records after them for its
+        // characters: as many lines as the selector has slots, no more characters than it has.
+        {"fraction with one slot line", native("030101030a01 030e0000 0102837900 00 00 00 00"), S::SlotLines, 34},
+        {"fraction with three slot lines", native("030101030a01 030e0000 11 11 11 00 00 00"), S::SlotLines, 34},
+        {"integral with two signs where one belongs",
+         native("030101030a01 03150000 11 11 11 02862b22 02862b22 00 00 00"), S::TemplateCharacters, 45},
+        {"character in a fraction", native("030101030a01 030e0000 11 11 02837800 00 00 00"), S::TemplateCharacters, 40},
+        {"selector 49", native("030101030a01 03310000 11 00 00 00"), S::UnknownSelector, 35},
+        {"nudged template with selector 49", native("030101030a01 838181310000 11 00 00 00"), S::UnknownSelector, 37},
+        {"sum after a size record, as Equation Editor writes it",
+         native("030101030a01 031d0100 0102836600 00 0102836b00 00 0102836e00 00 0d 02861122 00 00 00"), S::Ok, 0},
+        {"fence with both characters", native("030101030a01 03010000 0102837800 00 02862800 02862900 00 00 00"), S::Ok,
+         0},
+        // The sign of an integral-style or sum-style operator is a line of its own holding one character, as MathType
+        // writes it; the engine writes double arrows and harpoons so.
+        {"double arrow as a sum-style operator",
+         native("030101030a01 032b020011 0b 0102883200 00 0b 0102837800 00 0d 01028bc421 0a 00 00 00 00"), S::Ok, 0},
+        {"harpoons as a sum-style operator",
+         native("030101030a01 032b000011 0b 11 0102837800 00 0e 01028bcc21 0a 00 00 00 00"), S::Ok, 0},
+        {"sum-style operator with a null sign line", native("030101030a01 032b0000 11 11 11 11 00 00 00"), S::Ok, 0},
+        {"sum-style operator without its sign line", native("030101030a01 032b0000 11 11 11 00 00 00"), S::SlotLines,
+         34},
+        {"sum-style operator whose sign is a bare character",
+         native("030101030a01 032b0000 11 11 11 02861122 00 00 00"), S::TemplateCharacters, 41},
+        {"sum-style operator whose sign line holds two characters",
+         native("030101030a01 032b0000 11 11 11 01 02861122 02861122 00 00 00 00"), S::OperatorSign, 46},
+        {"integral-style operator whose sign line holds a fraction",
+         native("030101030a01 032a0000 11 11 11 01 030e0000 11 11 00 00 00 00 00"), S::OperatorSign, 42},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         const ValidatorCase& c = cases[row];

@@ -75,12 +75,12 @@ std::vector<TemplateCase> templateCases() {
         {"sum-style operator keeps its operand after it",
          mtef5().line({tmpl(22, 0x10, {line({x()}), line({two()}), nullLine(), ch(0x2211, kSymbolFace)})}),
          "{\\mlimLow{\\mlimLowPr }{\\me {\\mr\\mscr0\\msty2\\i {\\uc1\\u8721\\'3f}}}{\\mlim " + k2 + "}}" + kX,
-         "03" "2b0100" "01" + kXHex + "00" "01" + k2Hex + "00" "11" "02861122" "00"},
+         "03" "2b0100" "01" + kXHex + "00" "01" + k2Hex + "00" "11" "01" "02861122" "00" "00"},
         {"integral-style operator",
          mtef5().line({tmpl(21, 0x30, {line({x()}), line({two()}), line({three()}), ch(0x222B, kSymbolFace)})}),
          "{\\msSubSup{\\msSubSupPr }{\\me {\\mr\\mscr0\\msty2\\i {\\uc1\\u8747\\'3f}}}{\\msub " + k2 + "}{\\msup " + k3 +
              "}}" + kX,
-         "03" "2a0200" "01" + kXHex + "00" "01" + k2Hex + "00" "01" + k3Hex + "00" "02862b22" "00"},
+         "03" "2a0200" "01" + kXHex + "00" "01" + k2Hex + "00" "01" + k3Hex + "00" "01" "02862b22" "00" "00"},
         {"template with nudge", mtef5().line({tmpl(11, 0, {nullLine(), nullLine()}).nudged(1, 1)}),
          "{\\mf{\\mfPr{\\mtype }}{\\mnum }{\\mden }}", "83" "8181" "0e0000" "11" "11" "00"},
         {"unknown selector leaves the object", mtef5().line({tmpl(38, 0, {nullLine()})}), "<unconverted>", "<unconverted>"},
@@ -235,6 +235,95 @@ TEST(Templates, Version3SlotsAndCellsAreLines) {
     // clang-format on
     for (size_t row = 0; row < std::size(cases); ++row)
         EXPECT_EQ(v3Line(cases[row].equation), cases[row].v3) << "row " << row << ": " << cases[row].name;
+}
+
+// Equation Editor 3.x pairs a template's slots with its lines, one by one, and takes what follows the last of them
+// for the template's characters. So every slot of a written template is a line, a null line where the slot wrote
+// nothing or is missing (its template's END comes first), and a template character is one CHAR record; where the
+// records cannot make that, the object stays as it was in that format. Office Math reads the same records (the
+// fixtures' checker sees to its soundness), and a template that ends early leaves its END to itself, so the record
+// after it is read from its own first byte.
+TEST(Templates, Version3TemplatesKeepEverySlotAndSign) {
+    const auto x = [] { return ch('x', kVariableFace); };
+    const auto y = [] { return ch('y', kVariableFace); };
+    const auto two = [] { return ch('2', kNumberFace); };
+    const auto sum = [] { return ch(0x2211, kSymbolFace); };
+    const auto integralSign = [] { return ch(0x222B, kSymbolFace); };
+    const auto strikeOf = [](MtefRecord slot) { return tmpl(36, 1, {std::move(slot)}); };
+    const std::string strike = "{\\mborderBox{\\mborderBoxPr {\\mhideTop on}{\\mhideBot on}{\\mhideLeft on}"
+                               "{\\mhideRight on}{\\mstrikeH on}}{\\me ";
+    const std::string fraction = "{\\mf{\\mfPr{\\mtype }}{\\mnum ";
+    const auto integral = [](const std::string& main, const std::string& lower) {
+        return "{\\mnary{\\mnaryPr{\\mchr {\\uc1\\u8747\\'3f}}{\\mlimLoc subSup}{\\msupHide on}{\\mctrlPr }}{\\msub " +
+               lower + "}{\\msup }{\\me " + main + "}}";
+    };
+    const std::string sumStyle = "{\\mlimLow{\\mlimLowPr }{\\me {\\mr\\mscr0\\msty2\\i {\\uc1\\u8721\\'3f}}}{\\mlim ";
+    // Each record's hex stands as one group of literals, as the records are read; the formatter would give every
+    // literal a line of its own.
+    // clang-format off
+    const TemplateCase cases[] = {
+        {"a bare strike-through of a null line as a fraction's numerator",
+         mtef5().line({tmpl(11, 0, {strikeOf(nullLine()), line({y()})})}),
+         fraction + strike + "}}}{\\mden " + kY + "}}",
+         "03" "0e0000" "11" "01" + kYHex + "00" "00"},
+        {"a bare strike-through of a null line as a radicand",
+         mtef5().line({tmpl(10, 0, {strikeOf(nullLine()), nullLine()})}),
+         "{\\mrad{\\mradPr {\\mdegHide on}}{\\mdeg }{\\me " + strike + "}}}}",
+         "03" "0d0000" "11" "11" "00"},
+        {"a ruler standing as a slot", mtef5().line({tmpl(11, 0, {ruler({{0, 100}}), line({y()})})}),
+         fraction + "}{\\mden " + kY + "}}",
+         "03" "0e0000" "11" "01" + kYHex + "00" "00"},
+        {"a strike-through of a character as a slot gets its line",
+         mtef5().line({tmpl(11, 0, {strikeOf(line({x()})), line({y()})})}),
+         fraction + strike + kX + "}}}{\\mden " + kY + "}}",
+         "03" "0e0000" + kXLine + "01" + kYHex + "00" "00"},
+        {"slots that end after the first", mtef5().line({tmpl(11, 0, {line({x()})}), y()}),
+         fraction + kX + "}{\\mden }}" + kY,
+         "03" "0e0000" + kXLine + "11" "00" + kYHex},
+        {"version 3 slots that end after the first", mtef3().line({tmpl(14, 0, {line({x()})}), y()}),
+         fraction + kX + "}{\\mden }}" + kY,
+         "03" "0e0000" + kXLine + "11" "00" + kYHex},
+        {"a limit without slots", mtef3().line({tmpl(39, 0, {}), y()}),
+         "{\\mlimUpp{\\mlimUppPr }{\\me }{\\mlim }}" + kY,
+         "03" "270000" "11" "11" "11" "00" + kYHex},
+        {"an integral whose sign is missing", mtef5().line({tmpl(15, 0x10, {line({x()}), line({two()}), nullLine()}), y()}),
+         integral(kX, k2) + kY,
+         "03" "150100" + kXLine + k2Line + "11" "00" + kYHex},
+        {"a strike-through of one character as an integral's sign",
+         mtef5().line({tmpl(15, 0x10, {line({x()}), line({two()}), nullLine(), strikeOf(line({integralSign()}))})}),
+         integral(kX, k2),
+         "03" "150100" + kXLine + k2Line + "11" "02862b22" "00"},
+        {"a strike-through of two characters as an integral's sign",
+         mtef5().line({tmpl(15, 0x10, {line({x()}), line({two()}), nullLine(),
+                                       strikeOf(line({integralSign(), integralSign()}))})}),
+         integral(kX, k2), "<unconverted>"},
+        {"a fraction standing as a fence character",
+         mtef5().line({tmpl(1, 1, {line({x()}), tmpl(11, 0, {nullLine(), nullLine()})})}),
+         "{\\md{\\mdPr{\\mbegChr (}{\\mendChr }}{\\me " + kX + "}}", "<unconverted>"},
+        {"a sum-style operator's sign character gets a line of its own",
+         mtef5().line({tmpl(22, 0x10, {line({x()}), line({two()}), nullLine(), sum()})}),
+         sumStyle + k2 + "}}" + kX,
+         "03" "2b0100" + kXLine + k2Line + "11" "01" "02861122" "00" "00"},
+        {"a sum-style operator's sign line stays as it is",
+         mtef5().line({tmpl(22, 0x10, {line({x()}), line({two()}), nullLine(), sym(), line({sum()})})}),
+         sumStyle + k2 + "}}" + kX,
+         "03" "2b0100" + kXLine + k2Line + "11" "0d" "01" "02861122" "00" "00"},
+        {"a sum-style operator without its sign gets a null line",
+         mtef5().line({tmpl(22, 0x10, {line({x()}), line({two()}), nullLine()}), y()}),
+         "{\\mlimLow{\\mlimLowPr }{\\me }{\\mlim " + k2 + "}}" + kX + kY,
+         "03" "2b0100" + kXLine + k2Line + "11" "11" "00" + kYHex},
+        {"a sum-style operator whose sign line holds two characters",
+         mtef5().line({tmpl(22, 0x10, {line({x()}), line({two()}), nullLine(), line({sum(), sum()})})}),
+         "{\\mlimLow{\\mlimLowPr }{\\me {\\mr\\mscr0\\msty2\\i {\\uc1\\u8721\\'3f}}{\\mr\\mscr0\\msty2\\i {\\uc1\\u8721\\'3f}}}"
+             "{\\mlim " + k2 + "}}" + kX,
+         "<unconverted>"},
+    };
+    // clang-format on
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const TemplateCase& c = cases[row];
+        EXPECT_EQ(officeMathBody(c.equation), c.officeMath) << "row " << row << ": " << c.name;
+        EXPECT_EQ(v3Line(c.equation), c.v3) << "row " << row << ": " << c.name;
+    }
 }
 
 // A script first in a pile row or matrix cell takes nothing from the row before or the group's own RTF.

@@ -3,6 +3,7 @@
 #include "mtefV3Validator.h"
 
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace testing_support {
@@ -55,6 +56,40 @@ constexpr uint8_t kAllowedOptions[16] = {
     0,                                         // 15 (no such record)
 };
 
+// What each MTEF version 3 template holds, by selector: its slots, each a line, and after them at most that many
+// characters (fences and bra-kets show one or both of theirs by the variation, integrals one sign for each).
+struct TemplateShape {
+    uint8_t slotLines;
+    uint8_t maxCharacters;
+};
+// clang-format off
+constexpr TemplateShape kTemplateShapes[] = {
+    // slot lines  characters   selector: template
+    {1, 2}, {1, 2}, {1, 2}, {1, 2}, {1, 2}, {1, 2}, {1, 2},   // 0-6 fences: angle, paren, brace, bracket, bars, floor
+    {1, 2}, {1, 2}, {1, 2}, {1, 2}, {1, 2}, {1, 2},           // 7-12 ceiling and the mixed fences
+    {2, 0},                                                   // 13 radical: radicand, index
+    {2, 0},                                                   // 14 fraction
+    {2, 0},                                                   // 15 scripts: subscript, superscript
+    {1, 0}, {1, 0},                                           // 16, 17 underbar, overbar
+    {1, 1}, {1, 1}, {1, 1},                                   // 18-20 arrows with text, and their arrow
+    {3, 1}, {3, 2}, {3, 3},                                   // 21-23 integrals, limits at the side: their signs
+    {3, 1}, {3, 2}, {3, 3},                                   // 24-26 integrals, limits above and below
+    {2, 1}, {2, 1},                                           // 27, 28 braces over and under: text, label, brace
+    {3, 1}, {3, 1}, {3, 1}, {3, 1}, {3, 1},                   // 29-33 sums, products, a coproduct: main, lower, upper
+    {3, 1}, {3, 1}, {3, 1}, {3, 1}, {3, 1},                   // 34-38 a coproduct, unions, intersections
+    {3, 0},                                                   // 39 limit: main, lower, upper
+    {2, 0}, {2, 0},                                           // 40, 41 long division, slash fraction
+    {4, 0}, {4, 0},                                           // 42, 43 integral-style, sum-style: the sign is a line
+    {2, 0},                                                   // 44 left scripts
+    {2, 3},                                                   // 45 bra-ket: bra, ket, angles and bar
+    {1, 1}, {1, 1},                                           // 46, 47 arrow under, arrow over
+    {1, 1},                                                   // 48 arc
+};
+// clang-format on
+constexpr uint8_t kIntegralStyleOperator = 42;
+constexpr uint8_t kSumStyleOperator = 43;
+constexpr uint8_t kSignLine = 4; // the line of an integral-style or sum-style operator that holds its sign
+
 int hexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -94,14 +129,15 @@ struct Reader {
     }
 };
 
-bool readRecord(Reader& r, int depth, bool& wasEnd);
+// Whose object list is read: MTEF 3 lets a template hold only lines (its slots) and its own characters, a line hold
+// characters, templates, matrices and piles but no line, and an operator's sign line one character.
+enum class ListOwner { Other, Line, Character, SignLine };
 
-// Whose object list is read: MTEF 3 lets a template hold only lines (its slots) and its own characters, and a line
-// hold characters, templates, matrices and piles but no line.
-enum class ListOwner { Other, Line, Template, Character };
+bool readRecord(Reader& r, int depth, bool& wasEnd, ListOwner lineOwner = ListOwner::Line);
 
 // Records up to and including the END of the list.
 bool readList(Reader& r, int depth, ListOwner owner = ListOwner::Other) {
+    int characters = 0;
     for (;;) {
         if (!r.need(1))
             return false;
@@ -110,13 +146,46 @@ bool readList(Reader& r, int depth, ListOwner owner = ListOwner::Other) {
             return r.fail(Mtef3Status::EmbellListRecord, r.pos);
         if (owner == ListOwner::Line && tag == kLineTag)
             return r.fail(Mtef3Status::LineInLine, r.pos);
-        if (owner == ListOwner::Template && (tag == kPileTag || tag == kMatrixTag || tag == kTmplTag))
-            return r.fail(Mtef3Status::SlotNotLine, r.pos);
+        if (owner == ListOwner::SignLine && tag != kEndTag && (tag < kFontTag || tag > kSubSymTag) &&
+            (tag != kCharTag || ++characters > 1))
+            return r.fail(Mtef3Status::OperatorSign, r.pos);
         bool wasEnd = false;
         if (!readRecord(r, depth, wasEnd))
             return false;
         if (wasEnd)
             return true;
+    }
+}
+
+// A template's selector, variation and options, then its object list: the slot lines its selector has, and after
+// them no more characters than it has. `at` is the template's tag byte.
+bool readTemplate(Reader& r, int depth, size_t at) {
+    uint8_t selector = 0;
+    const size_t selectorAt = r.pos;
+    if (!r.readByte(selector) || !r.skip(2))
+        return false;
+    if (selector >= std::size(kTemplateShapes))
+        return r.fail(Mtef3Status::UnknownSelector, selectorAt);
+    const TemplateShape& shape = kTemplateShapes[selector];
+    const bool signLine = selector == kIntegralStyleOperator || selector == kSumStyleOperator;
+    int lines = 0;
+    int characters = 0;
+    for (;;) {
+        if (!r.need(1))
+            return false;
+        const uint8_t tag = r.data[r.pos] & 15;
+        if (tag == kPileTag || tag == kMatrixTag || tag == kTmplTag)
+            return r.fail(Mtef3Status::SlotNotLine, r.pos);
+        if (tag == kCharTag && ++characters > shape.maxCharacters)
+            return r.fail(Mtef3Status::TemplateCharacters, r.pos);
+        ListOwner lineOwner = ListOwner::Line;
+        if (tag == kLineTag && ++lines == kSignLine && signLine)
+            lineOwner = ListOwner::SignLine;
+        bool wasEnd = false;
+        if (!readRecord(r, depth + 1, wasEnd, lineOwner))
+            return false;
+        if (wasEnd)
+            return lines == shape.slotLines || r.fail(Mtef3Status::SlotLines, at);
     }
 }
 
@@ -174,7 +243,7 @@ bool readSizeRecord(Reader& r) {
     return r.skip(size == 100 ? 3 : size == 101 ? 2 : 1);
 }
 
-bool readRecord(Reader& r, int depth, bool& wasEnd) {
+bool readRecord(Reader& r, int depth, bool& wasEnd, ListOwner lineOwner) {
     const size_t at = r.pos;
     if (depth > kMaxMtefDepth)
         return r.fail(Mtef3Status::TooDeep, at);
@@ -194,11 +263,11 @@ bool readRecord(Reader& r, int depth, bool& wasEnd) {
         wasEnd = true;
         return true;
     case kLineTag:
-        return (options & kOptNullLine) || readList(r, depth + 1, ListOwner::Line);
+        return (options & kOptNullLine) || readList(r, depth + 1, lineOwner);
     case kCharTag: // typeface, 16-bit character, then the embellishments
         return r.skip(3) && (!(options & kOptCharEmbell) || readList(r, depth + 1, ListOwner::Character));
     case kTmplTag: // selector, variation, template options, then slots and template characters
-        return r.skip(3) && readList(r, depth + 1, ListOwner::Template);
+        return readTemplate(r, depth, at);
     case kPileTag: // horizontal and vertical alignment, then the lines
         return r.skip(2) && readList(r, depth + 1);
     case kMatrixTag:
@@ -301,6 +370,14 @@ const char* mtef3StatusText(Mtef3Status status) {
         return "template slot or matrix cell that is not a line";
     case Mtef3Status::LineInLine:
         return "line directly inside a line";
+    case Mtef3Status::UnknownSelector:
+        return "template selector that MTEF version 3 does not have";
+    case Mtef3Status::SlotLines:
+        return "template with other than its selector's number of slot lines";
+    case Mtef3Status::TemplateCharacters:
+        return "template with more characters than its selector has";
+    case Mtef3Status::OperatorSign:
+        return "operator's sign line holding other than one character";
     }
     return "unknown status";
 }
