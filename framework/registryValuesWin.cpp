@@ -1,6 +1,8 @@
 // Registry value reads and writes with the caller's close policy.
 #include "registryValues.h"
 
+#include "textUnits.h"
+
 #include <algorithm>
 
 namespace {
@@ -33,17 +35,10 @@ bool readRegString(std::wstring& out, ScopedRegKey& key, const wchar_t* name, Ke
     DWORD size = sizeof buffer;
     if (!queryValue(key, name, buffer, size))
         return finish(false, key, policy, false);
-    // Units lying wholly before the last two bytes; the last unit stands for the terminator, whatever it holds.
-    // The string ends at its first zero unit, as the shell's own readers end it: installers pad values such as
-    // Word's STARTUP-PATH with zeros to a fixed size, and what follows the first zero is no part of the text.
-    const DWORD units = size >= 2 ? (size - 2) / 2 : 0;
-    out.reserve(units);
-    for (DWORD i = 0; i < units; ++i) {
-        const wchar_t unit = wchar_t(buffer[2 * i] | (buffer[2 * i + 1] << 8));
-        if (unit == 0)
-            break;
-        out.push_back(unit);
-    }
+    // The text ends at its first zero unit, as the shell's own readers end it (installers pad values such as Word's
+    // STARTUP-PATH with zeros to a fixed size), or at the data's end: many programs store a REG_SZ with the byte count
+    // of its characters only, and its last character is part of the text.
+    out = registryStringText(buffer, size);
     return finish(true, key, policy, false);
 }
 

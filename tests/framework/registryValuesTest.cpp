@@ -1,6 +1,6 @@
-// Registry value reads and writes against Wine's real registry: the 1024-byte read limit, values without a terminator,
-// strings ending at their first zero unit, the 511-unit write limit, each close policy (seen through whether the key
-// can still be used), and the 32-bit view.
+// Registry value reads and writes against Wine's real registry: the 1024-byte read limit, strings ending at their first
+// zero unit or at the end of their data (values without a terminator keep their last character), the 511-unit write
+// limit, each close policy (seen through whether the key can still be used), and the 32-bit view.
 #include "registryValues.h"
 
 #include <gtest/gtest.h>
@@ -64,8 +64,10 @@ TEST_F(RegistryValues, ReadString) {
     const std::wstring full(511, L'x');
     const Case cases[] = {
         {"terminated", REG_SZ, utf16Bytes(std::wstring(L"abc", 4)), true, L"abc"},
-        {"no terminator: the last unit goes", REG_SZ, utf16Bytes(L"abcd"), true, L"abc"},
-        {"exactly 1024 bytes", REG_SZ, utf16Bytes(full + L"y"), true, full},
+        {"no terminator: the last character stays", REG_SZ, utf16Bytes(L"abcd"), true, L"abcd"},
+        {"no terminator, one character", REG_SZ, utf16Bytes(L"a"), true, L"a"},
+        {"exactly 1024 bytes, no terminator", REG_SZ, utf16Bytes(full + L"y"), true, full + L"y"},
+        {"exactly 1024 bytes, terminated", REG_SZ, utf16Bytes(full + L'\0'), true, full},
         {"1026 bytes", REG_SZ, utf16Bytes(full + L"yz"), false, L""},
         // The text ends at its first zero unit, wherever that stands.
         {"zero inside ends the text", REG_SZ, utf16Bytes(std::wstring(L"a\0b\0", 4)), true, L"a"},
@@ -74,10 +76,10 @@ TEST_F(RegistryValues, ReadString) {
         {"zero first", REG_SZ, utf16Bytes(std::wstring(L"\0abc\0", 5)), true, L""},
         {"expandable, zero inside", REG_EXPAND_SZ, utf16Bytes(std::wstring(L"%A%\0%B%\0", 8)), true, L"%A%"},
         {"binary, zero inside", REG_BINARY, {'a', 0, 0, 0, 'b', 0, 0, 0}, true, L"a"},
-        {"odd byte count", REG_BINARY, {'a', 0, 'b', 0, 'c'}, true, L"a"},
+        {"odd byte count: the last byte is ignored", REG_BINARY, {'a', 0, 'b', 0, 'c'}, true, L"ab"},
         {"one byte", REG_BINARY, {'a'}, true, L""},
         {"empty", REG_SZ, {}, true, L""},
-        {"any type", REG_DWORD, {'A', 0, 'B', 0}, true, L"A"},
+        {"any type", REG_DWORD, {'A', 0, 'B', 0}, true, L"AB"},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         const Case& c = cases[row];

@@ -79,16 +79,20 @@ public:
                       ERROR_SUCCESS);
         }
     }
-    // A version whose STARTUP-PATH is a string zero-padded to `units` units, as some installers write it.
-    void addPadded(const std::wstring& version, const std::wstring& startupPath, size_t units) {
+    // A version whose STARTUP-PATH is a REG_SZ of exactly `units` units: the path zero-padded to that size, as some
+    // installers write it, or with as many units as the path has and so without a terminator, as many programs write
+    // it. The data comes from a buffer whose next unit is not zero, since the registry adds a terminator itself when
+    // one follows the data.
+    void addStored(const std::wstring& version, const std::wstring& startupPath, size_t units) {
         ScopedRegKey key;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, optionsPath(version).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                   nullptr, key.put(), nullptr),
                   ERROR_SUCCESS);
-        std::wstring padded = startupPath;
-        padded.resize(units, L'\0');
-        ASSERT_EQ(RegSetValueExW(key.get(), L"STARTUP-PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(padded.data()),
-                                 DWORD(padded.size() * sizeof(wchar_t))),
+        std::wstring stored = startupPath;
+        stored.resize(units, L'\0');
+        stored += L"ZZ";
+        ASSERT_EQ(RegSetValueExW(key.get(), L"STARTUP-PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(stored.data()),
+                                 DWORD(units * sizeof(wchar_t))),
                   ERROR_SUCCESS);
     }
     // An Office key of another program, without Word options.
@@ -344,25 +348,35 @@ TEST(WordTemplateInstaller, InstallTargets) {
 }
 
 TEST(WordTemplateInstaller, StartupPathPaddedWithZeros) {
-    // The folder is the text before the first zero: the template lands there, every Enable lists it once, and a
-    // Disable takes it out cleanly.
-    Scene scene;
-    const std::wstring s1 = scene.folder(L"s1");
-    scene.office_.addPadded(L"16.0", s1, 260);
-    const std::vector<std::wstring> mine = {scene.ownFolder(), s1};
-    for (int run = 0; run < 3; ++run) {
-        ASSERT_EQ(scene.run(true), WordTemplateResult::Ok) << "run " << run;
-        EXPECT_TRUE(scene.outcome_.copyFailed.empty()) << "run " << run;
-        EXPECT_TRUE(scene.holdsTemplate(s1)) << "run " << run;
-        EXPECT_EQ(scene.record(), Scene::recordOf(mine)) << "run " << run;
-        EXPECT_EQ(scene.list(), mine) << "run " << run;
+    // The folder is the text before the first zero, or the whole value when it has no terminator: the template lands
+    // there, Word keeps its setting, every Enable lists the folder once, and a Disable takes it out cleanly.
+    const struct {
+        const char* what;
+        size_t units; // the path zero-padded to this many units; 0: the path's own units, no terminator
+    } cases[] = {
+        {"padded with zeros to 260 units", 260},
+        {"stored without its terminator", 0},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        SCOPED_TRACE(cases[row].what);
+        Scene scene;
+        const std::wstring s1 = scene.folder(L"s1");
+        scene.office_.addStored(L"16.0", s1, cases[row].units != 0 ? cases[row].units : s1.size());
+        const std::vector<std::wstring> mine = {scene.ownFolder(), s1};
+        for (int run = 0; run < 3; ++run) {
+            ASSERT_EQ(scene.run(true), WordTemplateResult::Ok) << "row " << row << " run " << run;
+            EXPECT_TRUE(scene.outcome_.copyFailed.empty()) << "row " << row << " run " << run;
+            EXPECT_TRUE(scene.holdsTemplate(s1)) << "row " << row << " run " << run;
+            EXPECT_EQ(scene.record(), Scene::recordOf(mine)) << "row " << row << " run " << run;
+            EXPECT_EQ(scene.list(), mine) << "row " << row << " run " << run;
+        }
+        EXPECT_EQ(scene.office_.startupPath(L"16.0"), s1) << "row " << row << ": the setting is kept";
+        ASSERT_EQ(scene.run(false), WordTemplateResult::Ok) << "row " << row;
+        EXPECT_TRUE(scene.outcome_.removalFailed.empty()) << "row " << row;
+        EXPECT_FALSE(scene.holdsAnyTemplate(s1)) << "row " << row;
+        EXPECT_EQ(scene.record(), Scene::recordOf({})) << "row " << row;
+        EXPECT_EQ(scene.list(), std::vector<std::wstring>()) << "row " << row;
     }
-    EXPECT_EQ(scene.office_.startupPath(L"16.0"), s1) << "the setting is kept";
-    ASSERT_EQ(scene.run(false), WordTemplateResult::Ok);
-    EXPECT_TRUE(scene.outcome_.removalFailed.empty());
-    EXPECT_FALSE(scene.holdsAnyTemplate(s1));
-    EXPECT_EQ(scene.record(), Scene::recordOf({}));
-    EXPECT_EQ(scene.list(), std::vector<std::wstring>());
 }
 
 TEST(WordTemplateInstaller, NineAndMoreVersions) {
