@@ -14,8 +14,10 @@ enum class KeyClosePolicy : int32_t {
     CloseOnSuccess = 2, // closes it when the call succeeds (a write flushes first); leaves it open on failure
 };
 
-// Strings are read into a buffer of this many bytes; a longer value fails.
+// Strings are read into a buffer of this many bytes first; a longer value is then read whole into a buffer of its
+// own size, up to kRegStringMaxBytes (the registry's own limit for a value in the standard format). A longer one fails.
 constexpr uint32_t kRegStringReadBytes = 1024;
+constexpr uint32_t kRegStringMaxBytes = uint32_t(1) << 20;
 // Strings are written with at most this many units (plus the terminator): 1024 bytes in all.
 constexpr uint32_t kRegStringWriteUnits = 511;
 
