@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -539,9 +540,16 @@ TEST(WordTemplateInstaller, SharedListHeldOpen) {
         const char* what;
         DWORD access;
         DWORD share;
+        WordTemplateResult result;
     } cases[] = {
-        {"held without sharing (the list cannot even be read)", GENERIC_READ | GENERIC_WRITE, 0},
-        {"held for reading (the list cannot be rewritten)", GENERIC_READ, FILE_SHARE_READ},
+        {"held without sharing (the list cannot even be read)", GENERIC_READ | GENERIC_WRITE, 0,
+         WordTemplateResult::SharedListNotUpdated},
+        {"held for reading (the list cannot be rewritten)", GENERIC_READ, FILE_SHARE_READ,
+         WordTemplateResult::SharedListNotUpdated},
+        // The run reads the list through its own hold, which shares writing, so an editor that lets others read and
+        // write it keeps neither the read nor the rewrite from happening.
+        {"held for writing, sharing reading and writing", GENERIC_READ | GENERIC_WRITE,
+         FILE_SHARE_READ | FILE_SHARE_WRITE, WordTemplateResult::Ok},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         SCOPED_TRACE(cases[row].what);
@@ -550,7 +558,12 @@ TEST(WordTemplateInstaller, SharedListHeldOpen) {
         const std::string before = scene.listBytes();
         {
             ScopedHandle hold = holdFile(scene.listPath(), cases[row].access, cases[row].share);
-            EXPECT_EQ(scene.run(true), WordTemplateResult::SharedListNotUpdated) << "row " << row;
+            EXPECT_EQ(scene.run(true), cases[row].result) << "row " << row;
+        }
+        if (cases[row].result == WordTemplateResult::Ok) {
+            EXPECT_EQ(scene.list(), (std::vector<std::wstring>{scene.ownFolder(), L"D:\\other\\STARTUP", L"E:\\x"}))
+                << "row " << row;
+            continue;
         }
         EXPECT_EQ(scene.listBytes(), before) << "row " << row << ": other users' lines are kept";
         EXPECT_EQ(scene.record(), Scene::recordOf({scene.ownFolder()})) << "row " << row;
@@ -560,6 +573,53 @@ TEST(WordTemplateInstaller, SharedListHeldOpen) {
         // Once it is free again, the next run lists this user's folder too.
         EXPECT_EQ(scene.run(true), WordTemplateResult::Ok) << "row " << row;
         EXPECT_EQ(scene.list(), (std::vector<std::wstring>{scene.ownFolder(), L"D:\\other\\STARTUP", L"E:\\x"}));
+    }
+}
+
+TEST(WordTemplateInstaller, SharedListHeldAgainstRenameAndDelete) {
+    // While a run uses the list, another handle can neither rename nor delete the list or its folder (and so cannot
+    // put a link in their place); once the run lets go, it can.
+    const struct {
+        const char* what;
+        bool listThere; // else the read creates it
+    } cases[] = {
+        {"a list that is there", true},
+        {"a list the read creates", false},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        SCOPED_TRACE(cases[row].what);
+        Scene scene;
+        const fs::path folder = scene.listPath().parent_path();
+        fs::create_directories(folder);
+        if (cases[row].listThere)
+            scene.writeList({L"D:\\other\\STARTUP"});
+        const std::string before = cases[row].listThere ? scene.listBytes() : std::string();
+        const std::wstring list = scene.listPath().wstring();
+        const std::wstring movedList = (folder / "moved").wstring();
+        const std::wstring movedFolder = scene.folder(L"movedFolder", false);
+        {
+            const SharedListContent content = readSharedList(list);
+            ASSERT_TRUE(content.rewritable) << "row " << row;
+            EXPECT_EQ(content.lines, cases[row].listThere ? std::vector<std::wstring>{L"D:\\other\\STARTUP"}
+                                                          : std::vector<std::wstring>())
+                << "row " << row;
+            const struct {
+                const char* what;
+                std::function<BOOL()> attempt;
+            } attempts[] = {
+                {"rename the list", [&] { return MoveFileW(list.c_str(), movedList.c_str()); }},
+                {"delete the list", [&] { return DeleteFileW(list.c_str()); }},
+                {"rename the folder", [&] { return MoveFileW(folder.wstring().c_str(), movedFolder.c_str()); }},
+                {"delete the folder", [&] { return RemoveDirectoryW(folder.wstring().c_str()); }},
+            };
+            for (const auto& attempt : attempts) {
+                EXPECT_FALSE(attempt.attempt()) << "row " << row << ": " << attempt.what;
+                EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION)) << "row " << row << ": " << attempt.what;
+            }
+            EXPECT_EQ(scene.listBytes(), before) << "row " << row << ": the list is where it was, unchanged";
+        }
+        EXPECT_TRUE(MoveFileW(list.c_str(), movedList.c_str())) << "row " << row << ": released";
+        EXPECT_TRUE(MoveFileW(folder.wstring().c_str(), movedFolder.c_str())) << "row " << row << ": released";
     }
 }
 
@@ -892,6 +952,9 @@ TEST(WordTemplateInstaller, CreateSharedList) {
     const fs::path existing = folder.file("existing");
     writeFileBytes(existing, "\xEF\xBB\xBF"
                              "D:\\other\r\n");
+    fs::create_directories(folder.path() / "elsewhere");
+    const UnixLink link(folder.path() / "elsewhere", folder.path() / "linked", folder.file("marker"));
+    ASSERT_TRUE(link.made());
     const struct {
         const char* what;
         fs::path path;
@@ -903,14 +966,16 @@ TEST(WordTemplateInstaller, CreateSharedList) {
          "\xEF\xBB\xBF"
          "D:\\other\r\n"},
         {"no folder", folder.path() / "missing" / "list", SharedListCreation::Failed, "-"},
+        // Nothing made at the link's target, where every user could rewrite it.
+        {"a folder that is a link", folder.path() / "linked" / "list", SharedListCreation::Failed, "-"},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         SCOPED_TRACE(cases[row].what);
-        EXPECT_EQ(createWordStartupList(cases[row].path.wstring()), cases[row].expected);
+        EXPECT_EQ(createWordStartupList(cases[row].path.wstring()), cases[row].expected) << "row " << row;
         if (cases[row].bytesAfter == "-")
-            EXPECT_FALSE(fs::exists(cases[row].path));
+            EXPECT_FALSE(fs::exists(cases[row].path)) << "row " << row;
         else
-            EXPECT_EQ(readFileBytes(cases[row].path), cases[row].bytesAfter);
+            EXPECT_EQ(readFileBytes(cases[row].path), cases[row].bytesAfter) << "row " << row;
     }
 }
 
