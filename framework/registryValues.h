@@ -14,13 +14,15 @@ enum class KeyClosePolicy : int32_t {
     CloseOnSuccess = 2, // closes it when the call succeeds (a write flushes first); leaves it open on failure
 };
 
-// Strings are read into a buffer of this many bytes; a longer value fails.
+// Strings are read into a buffer of this many bytes first; a longer value is then read whole into a buffer of its
+// own size, up to kRegStringMaxBytes (the registry's own limit for a value in the standard format). A longer one fails.
 constexpr uint32_t kRegStringReadBytes = 1024;
+constexpr uint32_t kRegStringMaxBytes = uint32_t(1) << 20;
 // Strings are written with at most this many units (plus the terminator): 1024 bytes in all.
 constexpr uint32_t kRegStringWriteUnits = 511;
 
-// Any value type is read as a string: its bytes as little-endian units, the last unit taken as the terminator and
-// dropped (so a value stored without one loses its last character), and the text ending at its first zero unit.
+// Any value type is read as a string: its bytes as little-endian units, the text ending at its first zero unit or at
+// the end of the data (registryStringText), so that a value stored without its terminator keeps its last character.
 // The string is empty on failure.
 bool readRegString(std::wstring& out, ScopedRegKey& key, const wchar_t* name, KeyClosePolicy policy);
 // Up to 4 bytes, little-endian, missing high bytes 0; a longer value fails. 0 on failure.

@@ -1,7 +1,11 @@
 // Registry value reads and writes with the caller's close policy.
 #include "registryValues.h"
 
+#include "textUnits.h"
+
 #include <algorithm>
+#include <memory>
+#include <new>
 
 namespace {
 // Applies the close policy to the call's outcome and passes the outcome on.
@@ -16,9 +20,36 @@ bool finish(bool succeeded, ScopedRegKey& key, KeyClosePolicy policy, bool flush
     return succeeded;
 }
 
+LSTATUS queryStatus(ScopedRegKey& key, const wchar_t* name, void* buffer, DWORD& size) {
+    if (!key.isOpen())
+        return ERROR_INVALID_HANDLE;
+    return RegQueryValueExW(key.get(), name, nullptr, nullptr, static_cast<BYTE*>(buffer), &size);
+}
+
 bool queryValue(ScopedRegKey& key, const wchar_t* name, void* buffer, DWORD& size) {
-    return key.isOpen() &&
-           RegQueryValueExW(key.get(), name, nullptr, nullptr, static_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
+    return queryStatus(key, name, buffer, size) == ERROR_SUCCESS;
+}
+
+// Another program may make a value longer between asking its size and reading it; it is asked again this often.
+constexpr int kGrowingValueAttempts = 4;
+
+// The text of a value longer than the fixed buffer (`size` holds the size the registry asked for): read into a buffer
+// of that size, asking again while the value keeps growing. False when it cannot be read, grew past the limit, or no
+// buffer can be had.
+bool readLongString(std::wstring& out, ScopedRegKey& key, const wchar_t* name, DWORD size) {
+    for (int attempt = 0; attempt < kGrowingValueAttempts && size <= kRegStringMaxBytes; ++attempt) {
+        std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[size]);
+        if (!buffer)
+            return false;
+        const LSTATUS status = queryStatus(key, name, buffer.get(), size);
+        if (status == ERROR_SUCCESS) {
+            out = registryStringText(buffer.get(), size);
+            return true;
+        }
+        if (status != ERROR_MORE_DATA)
+            return false;
+    }
+    return false;
 }
 
 bool setValue(ScopedRegKey& key, const wchar_t* name, DWORD type, const void* bytes, DWORD length) {
@@ -31,19 +62,14 @@ bool readRegString(std::wstring& out, ScopedRegKey& key, const wchar_t* name, Ke
     out.clear();
     BYTE buffer[kRegStringReadBytes];
     DWORD size = sizeof buffer;
-    if (!queryValue(key, name, buffer, size))
+    const LSTATUS status = queryStatus(key, name, buffer, size);
+    // The text ends at its first zero unit, as the shell's own readers end it (installers pad values such as Word's
+    // STARTUP-PATH with zeros to a fixed size), or at the data's end: many programs store a REG_SZ with the byte count
+    // of its characters only, and its last character is part of the text.
+    if (status == ERROR_SUCCESS)
+        out = registryStringText(buffer, size);
+    else if (status != ERROR_MORE_DATA || !readLongString(out, key, name, size))
         return finish(false, key, policy, false);
-    // Units lying wholly before the last two bytes; the last unit stands for the terminator, whatever it holds.
-    // The string ends at its first zero unit, as the shell's own readers end it: installers pad values such as
-    // Word's STARTUP-PATH with zeros to a fixed size, and what follows the first zero is no part of the text.
-    const DWORD units = size >= 2 ? (size - 2) / 2 : 0;
-    out.reserve(units);
-    for (DWORD i = 0; i < units; ++i) {
-        const wchar_t unit = wchar_t(buffer[2 * i] | (buffer[2 * i + 1] << 8));
-        if (unit == 0)
-            break;
-        out.push_back(unit);
-    }
     return finish(true, key, policy, false);
 }
 

@@ -52,6 +52,10 @@ public:
     // openTextFileReader: opens the file and takes a byte-order mark from its first bytes. Never fails outright; the
     // status tells.
     TextFileReader(const std::wstring& path, int32_t selector, uint64_t bufferBytes);
+    // Reads a file the caller holds open (with read data access), from its start, through a handle of its own to the
+    // same open file: what is read is the file behind the caller's handle, whatever its name leads to meanwhile. The
+    // caller's handle stays open and the caller's; the two share the file position, which this moves.
+    TextFileReader(HANDLE file, int32_t selector, uint64_t bufferBytes);
     ~TextFileReader() = default; // closeTextFileReader: the scope records release handle and buffers
     TextFileReader(const TextFileReader&) = delete;
     TextFileReader& operator=(const TextFileReader&) = delete;
@@ -81,6 +85,7 @@ public:
     FILETIME lastWriteTime() const;
 
 private:
+    void start(int32_t selector);
     bool fill();
     size_t decodeFill(bool lastFill);
     size_t decodeCodePage(bool lastFill);

@@ -74,6 +74,23 @@ TextFileReader::TextFileReader(const std::wstring& path, int32_t selector, uint6
     : path_(path), codePage_(selector), bufferBytes_(bufferBytes), charCapacity_(bufferBytes) {
     file_ = ScopedHandle(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_READONLY, nullptr));
+    start(selector);
+}
+
+TextFileReader::TextFileReader(HANDLE file, int32_t selector, uint64_t bufferBytes)
+    : codePage_(selector), bufferBytes_(bufferBytes), charCapacity_(bufferBytes) {
+    HANDLE own = nullptr;
+    const LARGE_INTEGER origin{};
+    if (file != nullptr && file != INVALID_HANDLE_VALUE &&
+        DuplicateHandle(GetCurrentProcess(), file, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        file_ = ScopedHandle(own);
+    if (file_.isValid() && !SetFilePointerEx(file_.get(), origin, nullptr, FILE_BEGIN))
+        file_.close();
+    start(selector);
+}
+
+// Everything after the file is open: the buffers, and the byte-order mark from the file's first bytes.
+void TextFileReader::start(int32_t selector) {
     if (!file_.isValid()) {
         status_ |= TextFileStatus::IoError;
         return;

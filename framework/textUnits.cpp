@@ -1,4 +1,5 @@
-// UTF-16 and UTF-32 decoding for the text file reader, and the small byte and string helpers beside it.
+// UTF-16 and UTF-32 decoding for the text file reader, the text of registry string data, and the small byte and string
+// helpers beside them.
 #include "textUnits.h"
 
 #include <cwctype>
@@ -130,6 +131,17 @@ UnitDecodeResult decodeUtf32Run(const uint8_t* bytes, size_t count, bool bigEndi
     result.consumed = pos;
     substituteTail(result, count, lastRun, out);
     return result;
+}
+
+std::wstring registryStringText(const uint8_t* bytes, size_t count) {
+    std::wstring text;
+    for (size_t pos = 0; count - pos >= 2; pos += 2) {
+        const wchar_t unit = wchar_t(unit16At(bytes + pos, false));
+        if (unit == 0)
+            break;
+        text.push_back(unit);
+    }
+    return text;
 }
 
 uint32_t bytesToInt(const uint8_t* bytes, size_t length, bool littleEndian) {

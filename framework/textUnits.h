@@ -1,7 +1,7 @@
 // Portable pieces of the text file reader and writer: decoding UTF-16 and UTF-32 byte runs into UTF-16 units, where an
-// undecodable stretch of UTF-8 ends, packing bytes into integers and back, and trimming white space. No file or Windows
-// code here, so the native build tests them too; the code pages that need the system's tables are decoded in
-// textFileReaderWin.cpp.
+// undecodable stretch of UTF-8 ends, packing bytes into integers and back, and trimming white space; also the text of a
+// registry string's data. No file or Windows code here, so the native build tests them too; the code pages that need
+// the system's tables are decoded in textFileReaderWin.cpp.
 #pragma once
 
 #include <cstddef>
@@ -34,6 +34,12 @@ size_t utf8UndecodableFront(const uint8_t* bytes, size_t count);
 // True when every surrogate unit of the text is half of a pair (high, then low): such a text survives a round trip
 // through UTF-8 unchanged.
 bool isWellFormedUtf16(const std::wstring& text);
+
+// The text of a registry string from its data, taken as little-endian UTF-16 units: it ends at the first zero unit or
+// at the end of the data, whichever comes first. So a value stored without its terminator (with the byte count of its
+// characters only, as many programs write it) keeps its last character, and one padded with zeros to a fixed size ends
+// at its first zero. An odd last byte is no whole unit and is ignored.
+std::wstring registryStringText(const uint8_t* bytes, size_t count);
 
 // Packs 2, 3 or 4 bytes into an integer; little-endian gives byte i the weight 256^i, big-endian gives the last byte
 // the weight 1. Any other length, or no bytes, gives 0.

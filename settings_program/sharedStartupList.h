@@ -3,9 +3,10 @@
 // whole (UTF-8 with a byte-order mark, one folder a line, CR LF). Used by the template installer only.
 //
 // Any user may make the list's folder first, and may make it (or the list) a junction or symbolic link to a place
-// of their choosing; a run with more rights than that user would then create or rewrite a file there. So a folder or
-// list that is a link is never used, and both are held open while a run uses them, so that they cannot be swapped
-// for a link meanwhile.
+// of their choosing; a run with more rights than that user would then create, read or rewrite a file there. So a
+// folder or list that is a link is never used, and both are held open while a run uses them, so that they cannot be
+// swapped for a link meanwhile: the list is read through its held handle, and a list the run creates is held from its
+// creation on.
 #pragma once
 
 #include "scopedWin.h"
@@ -57,11 +58,12 @@ enum class SharedListPlace : int32_t {
     Unusable = 3, // there, but of the other kind, or it could not be opened or examined
 };
 
-// Opens the folder or file for its attributes only, sharing reading and writing but not deleting (so that while
-// `held` lives Windows lets no one rename or delete it, and so replace it by a link; Wine does not keep a held
-// folder from being renamed), and says what it is. Windows
-// shows a link as a reparse point; Wine shows a file symbolic link as a plain file, so the object's final path is
-// also compared with its folder's final path and its own name. `held` is set only for Plain.
+// Opens the folder for listing or the file for reading its data, sharing reading and writing but not deleting, and
+// says what it is. Share modes bind only handles with data or delete access (one for attributes alone keeps no one
+// from anything), so while `held` lives no one can rename or delete the folder or file, and so replace it by a
+// link; Windows and Wine alike refuse with a sharing violation. Windows shows a link as a reparse point; Wine shows a
+// file symbolic link as a plain file, so the object's final path is also compared with its folder's final path and
+// its own name. `held` is set only for Plain.
 SharedListPlace holdSharedListPlace(const std::wstring& path, bool directory, ScopedHandle& held);
 
 // The list's lines as read, whether the file may be rewritten from them without losing anything, and the folder and
@@ -84,7 +86,8 @@ constexpr uint64_t kSharedListMaxBytes = uint64_t(64) << 20;
 // Reads the whole list. A folder or list that is a link, or that is there but cannot be opened or read (held by
 // another program, no access), gives no lines and is not rewritable; so does a list holding anything a rewrite would
 // change: undecodable bytes, an over-long line, a NUL unit anywhere, an unpaired surrogate, too many lines or bytes.
-// A missing list is created empty (createWordStartupList) and is rewritable.
+// A missing list is created empty (as createWordStartupList does) in the held folder and is rewritable, once the
+// new file is found, by its handle, to stand there under its own name.
 SharedListContent readSharedList(const std::wstring& path);
 
 // Rewrites the list held in `content` with these lines, each ended by CR LF, in UTF-8 with a byte-order mark. The new

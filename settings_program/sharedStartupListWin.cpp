@@ -77,6 +77,44 @@ SharedListPlace placeOf(HANDLE handle, const std::wstring& path, bool directory)
     return SharedListPlace::Plain;
 }
 
+// Whether the file open as `file` stands directly in the folder open as `folder` under the last part of `path`, judged
+// by both final paths, and is no reparse point. False when a final path cannot be had.
+bool standsIn(HANDLE file, HANDLE folder, const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (slash == std::wstring::npos || !GetFileInformationByHandle(file, &information) ||
+        (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+        return false;
+    const std::wstring own = finalPathOf(file);
+    const std::wstring parent = finalPathOf(folder);
+    if (own.empty() || parent.empty())
+        return false;
+    const bool parentEndsInSlash = parent.back() == L'\\';
+    return sameTextIgnoringCase(own, parent + (parentEndsInSlash ? L"" : L"\\") + path.substr(slash + 1));
+}
+
+// Creates the empty list in the folder held open as `folder` and keeps it open as `held` (reading its data, sharing
+// no deleting), so that it is held from its creation on. CREATE_NEW: a list that is already there holds other users'
+// folders and is never truncated here; with FILE_FLAG_OPEN_REPARSE_POINT a link of that name is neither followed nor
+// replaced. Before anything is written to it the new file is judged by its handle: one that does not stand in the
+// held folder under its own name is never used. (No delete access is asked for to remove it again: a handle with
+// delete access would keep the list's own rewrite, which does not share deleting, from opening it.)
+SharedListCreation createHeldSharedList(const std::wstring& path, HANDLE folder, ScopedHandle& held) {
+    held.close();
+    EveryoneAccessDescriptor security(kSharedListRights);
+    if (!security.isValid())
+        return SharedListCreation::Failed;
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_DATA | FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, security.attributes(), CREATE_NEW,
+                                  FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.isValid())
+        return GetLastError() == ERROR_FILE_EXISTS ? SharedListCreation::AlreadyThere : SharedListCreation::Failed;
+    if (!standsIn(file.get(), folder, path))
+        return SharedListCreation::Failed;
+    held = std::move(file);
+    return SharedListCreation::Created;
+}
+
 bool readWhole(HANDLE file, std::string& bytes) {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 || uint64_t(size.QuadPart) > kSharedListMaxBytes)
@@ -158,24 +196,23 @@ SharedListLock::SharedListLock(const wchar_t* name, DWORD timeoutMs) {
 }
 
 SharedListCreation createWordStartupList(const std::wstring& path) {
-    EveryoneAccessDescriptor security(kSharedListRights);
-    if (!security.isValid())
+    ScopedHandle folder;
+    ScopedHandle created;
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos ||
+        holdSharedListPlace(path.substr(0, slash), true, folder) != SharedListPlace::Plain)
         return SharedListCreation::Failed;
-    // CREATE_NEW: a list that is already there holds other users' folders and is never truncated here.
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, security.attributes(), CREATE_NEW,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (file.isValid())
-        return SharedListCreation::Created;
-    return GetLastError() == ERROR_FILE_EXISTS ? SharedListCreation::AlreadyThere : SharedListCreation::Failed;
+    return createHeldSharedList(path, folder.get(), created);
 }
 
 SharedListPlace holdSharedListPlace(const std::wstring& path, bool directory, ScopedHandle& held) {
     held.close();
-    // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened as itself, not followed. No data access, so that the text
-    // reader (which shares reading only) can still open the file while it is held.
-    ScopedHandle handle(
-        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT | (directory ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr));
+    // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened as itself, not followed. Share modes bind only handles with data
+    // or delete access, so the folder is held for listing and the file for reading its data; neither shares deleting.
+    const DWORD access = (directory ? FILE_LIST_DIRECTORY : FILE_READ_DATA) | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    ScopedHandle handle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | (directory ? FILE_FLAG_BACKUP_SEMANTICS : 0),
+                                    nullptr));
     if (!handle.isValid())
         return isMissingError(GetLastError()) ? SharedListPlace::Missing : SharedListPlace::Unusable;
     const SharedListPlace place = placeOf(handle.get(), path, directory);
@@ -194,15 +231,16 @@ SharedListContent readSharedList(const std::wstring& path) {
     case SharedListPlace::Plain:
         break;
     case SharedListPlace::Missing:
-        // Made in the folder just checked and held; CREATE_NEW makes nothing where a link of that name stands.
-        content.rewritable = createWordStartupList(path) == SharedListCreation::Created &&
-                             holdSharedListPlace(path, false, content.heldFile) == SharedListPlace::Plain;
+        // Made in the folder just checked and held, and held itself from its creation on.
+        content.rewritable =
+            createHeldSharedList(path, content.heldFolder.get(), content.heldFile) == SharedListCreation::Created;
         return content;
     case SharedListPlace::Link:
     case SharedListPlace::Unusable:
         return content;
     }
-    TextFileReader reader(path, kCodePageUtf8, kReadBufferBytes);
+    // Through the held handle: the file checked above, whatever its name leads to by now.
+    TextFileReader reader(content.heldFile.get(), kCodePageUtf8, kReadBufferBytes);
     if (readerStatus(reader) != 0 || readerFileSize(reader) > kSharedListMaxBytes)
         return content; // there, but not readable now (held by another program, no access), or no list
     std::wstring line;

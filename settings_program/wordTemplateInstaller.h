@@ -82,7 +82,8 @@ enum class SharedListCreation : int32_t {
     Failed = 2,       // no list could be made (folder missing or not writable, descriptor not built)
 };
 // Creates the empty shared list with a DACL of one entry, Everyone with kSharedListRights. Never truncates a list
-// that is there (other users' folders are in it), nor creates one through a link of that name.
+// that is there (other users' folders are in it), nor creates one through a link of that name or in a folder that is
+// a link.
 SharedListCreation createWordStartupList(const std::wstring& path);
 
 // Texts of the question and result messages: the settings program's language entries 962, 963, 922 and 923 (English

@@ -1,6 +1,7 @@
-// Registry value reads and writes against Wine's real registry: the 1024-byte read limit, values without a terminator,
-// strings ending at their first zero unit, the 511-unit write limit, each close policy (seen through whether the key
-// can still be used), and the 32-bit view.
+// Registry value reads and writes against Wine's real registry: strings ending at their first zero unit or at the end
+// of their data (values without a terminator keep their last character), values longer than the first read buffer
+// read whole, the 511-unit write limit, each close policy (seen through whether the key can still be used), and the
+// 32-bit view.
 #include "registryValues.h"
 
 #include <gtest/gtest.h>
@@ -62,11 +63,23 @@ TEST_F(RegistryValues, ReadString) {
         std::wstring text;
     };
     const std::wstring full(511, L'x');
+    const std::wstring longPath = L"C:\\" + std::wstring(4000, L'p');
+    std::vector<uint8_t> oddLong = utf16Bytes(longPath);
+    oddLong.push_back('q');
     const Case cases[] = {
         {"terminated", REG_SZ, utf16Bytes(std::wstring(L"abc", 4)), true, L"abc"},
-        {"no terminator: the last unit goes", REG_SZ, utf16Bytes(L"abcd"), true, L"abc"},
-        {"exactly 1024 bytes", REG_SZ, utf16Bytes(full + L"y"), true, full},
-        {"1026 bytes", REG_SZ, utf16Bytes(full + L"yz"), false, L""},
+        {"no terminator: the last character stays", REG_SZ, utf16Bytes(L"abcd"), true, L"abcd"},
+        {"no terminator, one character", REG_SZ, utf16Bytes(L"a"), true, L"a"},
+        {"exactly 1024 bytes, no terminator", REG_SZ, utf16Bytes(full + L"y"), true, full + L"y"},
+        {"exactly 1024 bytes, terminated", REG_SZ, utf16Bytes(full + L'\0'), true, full},
+        // Longer than the first read: read whole after asking its size.
+        {"1026 bytes, no terminator", REG_SZ, utf16Bytes(full + L"yz"), true, full + L"yz"},
+        {"longer than the buffer, terminated", REG_SZ, utf16Bytes(longPath + L'\0'), true, longPath},
+        {"longer than the buffer, no terminator", REG_SZ, utf16Bytes(longPath), true, longPath},
+        {"longer than the buffer, zero-padded", REG_SZ, utf16Bytes(L"C:\\Word" + std::wstring(3000, L'\0')), true,
+         L"C:\\Word"},
+        {"longer than the buffer, odd byte count", REG_BINARY, oddLong, true, longPath},
+        {"longer than the registry's value limit", REG_BINARY, std::vector<uint8_t>((1u << 20) + 2, 'm'), false, L""},
         // The text ends at its first zero unit, wherever that stands.
         {"zero inside ends the text", REG_SZ, utf16Bytes(std::wstring(L"a\0b\0", 4)), true, L"a"},
         {"padded with zeros to a fixed size", REG_SZ, utf16Bytes(L"C:\\Word\\STARTUP" + std::wstring(40, L'\0')), true,
@@ -74,10 +87,10 @@ TEST_F(RegistryValues, ReadString) {
         {"zero first", REG_SZ, utf16Bytes(std::wstring(L"\0abc\0", 5)), true, L""},
         {"expandable, zero inside", REG_EXPAND_SZ, utf16Bytes(std::wstring(L"%A%\0%B%\0", 8)), true, L"%A%"},
         {"binary, zero inside", REG_BINARY, {'a', 0, 0, 0, 'b', 0, 0, 0}, true, L"a"},
-        {"odd byte count", REG_BINARY, {'a', 0, 'b', 0, 'c'}, true, L"a"},
+        {"odd byte count: the last byte is ignored", REG_BINARY, {'a', 0, 'b', 0, 'c'}, true, L"ab"},
         {"one byte", REG_BINARY, {'a'}, true, L""},
         {"empty", REG_SZ, {}, true, L""},
-        {"any type", REG_DWORD, {'A', 0, 'B', 0}, true, L"A"},
+        {"any type", REG_DWORD, {'A', 0, 'B', 0}, true, L"AB"},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         const Case& c = cases[row];
@@ -164,6 +177,7 @@ bool keyUsable(HKEY raw) {
 
 TEST_F(RegistryValues, ClosePolicies) {
     storeRaw(L"present", REG_SZ, utf16Bytes(std::wstring(L"v", 2)));
+    storeRaw(L"long", REG_SZ, utf16Bytes(std::wstring(3000, L'v')));
     key_.close();
     using Call = std::function<bool(ScopedRegKey&, KeyClosePolicy)>;
     const struct {
@@ -176,6 +190,12 @@ TEST_F(RegistryValues, ClosePolicies) {
          [](ScopedRegKey& k, KeyClosePolicy p) {
              std::wstring t;
              return readRegString(t, k, L"present", p);
+         },
+         KEY_READ, true},
+        {"read string longer than the buffer ok",
+         [](ScopedRegKey& k, KeyClosePolicy p) {
+             std::wstring t;
+             return readRegString(t, k, L"long", p) && t.size() == 3000;
          },
          KEY_READ, true},
         {"read string fails",

@@ -1,5 +1,5 @@
 // The portable rules of the settings files and text decoding: numbered-string and key=value lines, escapes, list
-// items, language folders, UTF-16/UTF-32 runs and the byte packing helpers.
+// items, language folders, UTF-16/UTF-32 runs, the text of registry string data and the byte packing helpers.
 #include "settingsText.h"
 #include "textUnits.h"
 
@@ -231,6 +231,32 @@ TEST(UnicodeRuns, WellFormedUtf16) {
     };
     for (size_t row = 0; row < std::size(cases); ++row)
         EXPECT_EQ(isWellFormedUtf16(cases[row].text), cases[row].wellFormed) << "row " << row;
+}
+
+TEST(RegistryStringText, EndsAtTheFirstZeroOrTheDataEnd) {
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        std::wstring text;
+    } cases[] = {
+        {"terminated", bytesOf({'a', 0, 'b', 0, 'c', 0, 0, 0}), L"abc"},
+        {"unterminated: the last character stays", bytesOf({'a', 0, 'b', 0, 'c', 0, 'd', 0}), L"abcd"},
+        {"one character, unterminated", bytesOf({'x', 0}), L"x"},
+        {"padded with zeros", bytesOf({'a', 0, 'b', 0, 0, 0, 0, 0, 0, 0}), L"ab"},
+        {"a zero inside ends the text", bytesOf({'a', 0, 0, 0, 'b', 0}), L"a"},
+        {"zero first", bytesOf({0, 0, 'a', 0}), L""},
+        {"odd byte count: the last byte is ignored", bytesOf({'a', 0, 'b', 0, 'c'}), L"ab"},
+        {"odd byte count after a terminator", bytesOf({'a', 0, 0, 0, 'c'}), L"a"},
+        {"one byte", bytesOf({'a'}), L""},
+        {"empty", bytesOf({}), L""},
+        // Little-endian: a unit is zero only when both its bytes are.
+        {"units with a high byte", bytesOf({0x44, 0x04, 0x00, 0x01, 0x3D, 0xD8, 0x00, 0xDE}),
+         L"\x0444\x0100\xD83D\xDE00"},
+        {"a zero low byte alone ends nothing", bytesOf({0x00, 0x20, 'z', 0}), L"\x2000z"},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row)
+        EXPECT_EQ(registryStringText(cases[row].bytes.data(), cases[row].bytes.size()), cases[row].text)
+            << "row " << row << " " << cases[row].what;
 }
 
 TEST(BytePacking, RoundTripsAndLimits) {

@@ -1,6 +1,6 @@
 // TextFileReader and TextFileWriter against real files: byte-order marks, code pages, fills that split characters, bad
 // UTF-8 bytes before good characters at every buffer size, line and word reading, NUL units and the file's end,
-// push-back, and the bytes the writer produces for each encoding.
+// push-back, reading through a handle the caller holds, and the bytes the writer produces for each encoding.
 #include "textFile.h"
 #include "testFiles.h"
 
@@ -287,6 +287,49 @@ TEST(TextFileReader, MissingFileAndFileFacts) {
     EXPECT_NE(readerLastWriteTime(reader).dwHighDateTime, 0u);
     EXPECT_NE(readerCreationTime(reader).dwHighDateTime, 0u);
     EXPECT_NE(readerLastAccessTime(reader).dwHighDateTime, 0u);
+}
+
+TEST(TextFileReader, ThroughTheCallersHandle) {
+    // The file behind the handle is read from its start, also once its name leads elsewhere and after the caller has
+    // read from the handle; the caller's handle stays open. A handle without read data access reads nothing.
+    const struct {
+        const char* what;
+        DWORD access; // 0: no handle at all
+        uint32_t status;
+        std::wstring text;
+    } cases[] = {
+        {"read data access", FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE, 0, L"held\x00e9\nline"},
+        {"attributes only", FILE_READ_ATTRIBUTES | SYNCHRONIZE, TextFileStatus::IoError, L""},
+        {"no handle", 0, TextFileStatus::IoError, L""},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        TempFolder folder;
+        const auto path = folder.file("held.txt");
+        writeFileBytes(path, "\xEF\xBB\xBFheld\xC3\xA9\nline");
+        ScopedHandle held;
+        if (cases[row].access != 0) {
+            held = ScopedHandle(CreateFileW(path.wstring().c_str(), cases[row].access,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(held.isValid()) << "row " << row;
+        }
+        char first[2] = {};
+        DWORD got = 0;
+        ReadFile(held.get(), first, sizeof first, &got, nullptr);
+        // The name now leads to another file.
+        ASSERT_TRUE(MoveFileW(path.wstring().c_str(), folder.file("away.txt").wstring().c_str())) << "row " << row;
+        writeFileBytes(path, "other");
+        std::wstring text;
+        {
+            TextFileReader reader(cases[row].access != 0 ? held.get() : INVALID_HANDLE_VALUE, 0, 4);
+            reader.readAll(text, 1000);
+            EXPECT_EQ(reader.status(), cases[row].status) << "row " << row << " " << cases[row].what;
+        }
+        EXPECT_EQ(text, cases[row].text) << "row " << row << " " << cases[row].what;
+        BY_HANDLE_FILE_INFORMATION information{};
+        EXPECT_EQ(GetFileInformationByHandle(held.get(), &information) != FALSE, cases[row].access != 0)
+            << "row " << row << ": the caller's handle stays open";
+    }
 }
 
 TEST(TextFileWriter, BytesPerEncoding) {

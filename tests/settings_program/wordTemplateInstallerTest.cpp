@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -79,16 +80,20 @@ public:
                       ERROR_SUCCESS);
         }
     }
-    // A version whose STARTUP-PATH is a string zero-padded to `units` units, as some installers write it.
-    void addPadded(const std::wstring& version, const std::wstring& startupPath, size_t units) {
+    // A version whose STARTUP-PATH is a REG_SZ of exactly `units` units: the path zero-padded to that size, as some
+    // installers write it, or with as many units as the path has and so without a terminator, as many programs write
+    // it. The data comes from a buffer whose next unit is not zero, since the registry adds a terminator itself when
+    // one follows the data.
+    void addStored(const std::wstring& version, const std::wstring& startupPath, size_t units) {
         ScopedRegKey key;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, optionsPath(version).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                   nullptr, key.put(), nullptr),
                   ERROR_SUCCESS);
-        std::wstring padded = startupPath;
-        padded.resize(units, L'\0');
-        ASSERT_EQ(RegSetValueExW(key.get(), L"STARTUP-PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(padded.data()),
-                                 DWORD(padded.size() * sizeof(wchar_t))),
+        std::wstring stored = startupPath;
+        stored.resize(units, L'\0');
+        stored += L"ZZ";
+        ASSERT_EQ(RegSetValueExW(key.get(), L"STARTUP-PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(stored.data()),
+                                 DWORD(units * sizeof(wchar_t))),
                   ERROR_SUCCESS);
     }
     // An Office key of another program, without Word options.
@@ -344,25 +349,35 @@ TEST(WordTemplateInstaller, InstallTargets) {
 }
 
 TEST(WordTemplateInstaller, StartupPathPaddedWithZeros) {
-    // The folder is the text before the first zero: the template lands there, every Enable lists it once, and a
-    // Disable takes it out cleanly.
-    Scene scene;
-    const std::wstring s1 = scene.folder(L"s1");
-    scene.office_.addPadded(L"16.0", s1, 260);
-    const std::vector<std::wstring> mine = {scene.ownFolder(), s1};
-    for (int run = 0; run < 3; ++run) {
-        ASSERT_EQ(scene.run(true), WordTemplateResult::Ok) << "run " << run;
-        EXPECT_TRUE(scene.outcome_.copyFailed.empty()) << "run " << run;
-        EXPECT_TRUE(scene.holdsTemplate(s1)) << "run " << run;
-        EXPECT_EQ(scene.record(), Scene::recordOf(mine)) << "run " << run;
-        EXPECT_EQ(scene.list(), mine) << "run " << run;
+    // The folder is the text before the first zero, or the whole value when it has no terminator: the template lands
+    // there, Word keeps its setting, every Enable lists the folder once, and a Disable takes it out cleanly.
+    const struct {
+        const char* what;
+        size_t units; // the path zero-padded to this many units; 0: the path's own units, no terminator
+    } cases[] = {
+        {"padded with zeros to 260 units", 260},
+        {"stored without its terminator", 0},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        SCOPED_TRACE(cases[row].what);
+        Scene scene;
+        const std::wstring s1 = scene.folder(L"s1");
+        scene.office_.addStored(L"16.0", s1, cases[row].units != 0 ? cases[row].units : s1.size());
+        const std::vector<std::wstring> mine = {scene.ownFolder(), s1};
+        for (int run = 0; run < 3; ++run) {
+            ASSERT_EQ(scene.run(true), WordTemplateResult::Ok) << "row " << row << " run " << run;
+            EXPECT_TRUE(scene.outcome_.copyFailed.empty()) << "row " << row << " run " << run;
+            EXPECT_TRUE(scene.holdsTemplate(s1)) << "row " << row << " run " << run;
+            EXPECT_EQ(scene.record(), Scene::recordOf(mine)) << "row " << row << " run " << run;
+            EXPECT_EQ(scene.list(), mine) << "row " << row << " run " << run;
+        }
+        EXPECT_EQ(scene.office_.startupPath(L"16.0"), s1) << "row " << row << ": the setting is kept";
+        ASSERT_EQ(scene.run(false), WordTemplateResult::Ok) << "row " << row;
+        EXPECT_TRUE(scene.outcome_.removalFailed.empty()) << "row " << row;
+        EXPECT_FALSE(scene.holdsAnyTemplate(s1)) << "row " << row;
+        EXPECT_EQ(scene.record(), Scene::recordOf({})) << "row " << row;
+        EXPECT_EQ(scene.list(), std::vector<std::wstring>()) << "row " << row;
     }
-    EXPECT_EQ(scene.office_.startupPath(L"16.0"), s1) << "the setting is kept";
-    ASSERT_EQ(scene.run(false), WordTemplateResult::Ok);
-    EXPECT_TRUE(scene.outcome_.removalFailed.empty());
-    EXPECT_FALSE(scene.holdsAnyTemplate(s1));
-    EXPECT_EQ(scene.record(), Scene::recordOf({}));
-    EXPECT_EQ(scene.list(), std::vector<std::wstring>());
 }
 
 TEST(WordTemplateInstaller, NineAndMoreVersions) {
@@ -525,9 +540,16 @@ TEST(WordTemplateInstaller, SharedListHeldOpen) {
         const char* what;
         DWORD access;
         DWORD share;
+        WordTemplateResult result;
     } cases[] = {
-        {"held without sharing (the list cannot even be read)", GENERIC_READ | GENERIC_WRITE, 0},
-        {"held for reading (the list cannot be rewritten)", GENERIC_READ, FILE_SHARE_READ},
+        {"held without sharing (the list cannot even be read)", GENERIC_READ | GENERIC_WRITE, 0,
+         WordTemplateResult::SharedListNotUpdated},
+        {"held for reading (the list cannot be rewritten)", GENERIC_READ, FILE_SHARE_READ,
+         WordTemplateResult::SharedListNotUpdated},
+        // The run reads the list through its own hold, which shares writing, so an editor that lets others read and
+        // write it keeps neither the read nor the rewrite from happening.
+        {"held for writing, sharing reading and writing", GENERIC_READ | GENERIC_WRITE,
+         FILE_SHARE_READ | FILE_SHARE_WRITE, WordTemplateResult::Ok},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         SCOPED_TRACE(cases[row].what);
@@ -536,7 +558,12 @@ TEST(WordTemplateInstaller, SharedListHeldOpen) {
         const std::string before = scene.listBytes();
         {
             ScopedHandle hold = holdFile(scene.listPath(), cases[row].access, cases[row].share);
-            EXPECT_EQ(scene.run(true), WordTemplateResult::SharedListNotUpdated) << "row " << row;
+            EXPECT_EQ(scene.run(true), cases[row].result) << "row " << row;
+        }
+        if (cases[row].result == WordTemplateResult::Ok) {
+            EXPECT_EQ(scene.list(), (std::vector<std::wstring>{scene.ownFolder(), L"D:\\other\\STARTUP", L"E:\\x"}))
+                << "row " << row;
+            continue;
         }
         EXPECT_EQ(scene.listBytes(), before) << "row " << row << ": other users' lines are kept";
         EXPECT_EQ(scene.record(), Scene::recordOf({scene.ownFolder()})) << "row " << row;
@@ -546,6 +573,53 @@ TEST(WordTemplateInstaller, SharedListHeldOpen) {
         // Once it is free again, the next run lists this user's folder too.
         EXPECT_EQ(scene.run(true), WordTemplateResult::Ok) << "row " << row;
         EXPECT_EQ(scene.list(), (std::vector<std::wstring>{scene.ownFolder(), L"D:\\other\\STARTUP", L"E:\\x"}));
+    }
+}
+
+TEST(WordTemplateInstaller, SharedListHeldAgainstRenameAndDelete) {
+    // While a run uses the list, another handle can neither rename nor delete the list or its folder (and so cannot
+    // put a link in their place); once the run lets go, it can.
+    const struct {
+        const char* what;
+        bool listThere; // else the read creates it
+    } cases[] = {
+        {"a list that is there", true},
+        {"a list the read creates", false},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        SCOPED_TRACE(cases[row].what);
+        Scene scene;
+        const fs::path folder = scene.listPath().parent_path();
+        fs::create_directories(folder);
+        if (cases[row].listThere)
+            scene.writeList({L"D:\\other\\STARTUP"});
+        const std::string before = cases[row].listThere ? scene.listBytes() : std::string();
+        const std::wstring list = scene.listPath().wstring();
+        const std::wstring movedList = (folder / "moved").wstring();
+        const std::wstring movedFolder = scene.folder(L"movedFolder", false);
+        {
+            const SharedListContent content = readSharedList(list);
+            ASSERT_TRUE(content.rewritable) << "row " << row;
+            EXPECT_EQ(content.lines, cases[row].listThere ? std::vector<std::wstring>{L"D:\\other\\STARTUP"}
+                                                          : std::vector<std::wstring>())
+                << "row " << row;
+            const struct {
+                const char* what;
+                std::function<BOOL()> attempt;
+            } attempts[] = {
+                {"rename the list", [&] { return MoveFileW(list.c_str(), movedList.c_str()); }},
+                {"delete the list", [&] { return DeleteFileW(list.c_str()); }},
+                {"rename the folder", [&] { return MoveFileW(folder.wstring().c_str(), movedFolder.c_str()); }},
+                {"delete the folder", [&] { return RemoveDirectoryW(folder.wstring().c_str()); }},
+            };
+            for (const auto& attempt : attempts) {
+                EXPECT_FALSE(attempt.attempt()) << "row " << row << ": " << attempt.what;
+                EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION)) << "row " << row << ": " << attempt.what;
+            }
+            EXPECT_EQ(scene.listBytes(), before) << "row " << row << ": the list is where it was, unchanged";
+        }
+        EXPECT_TRUE(MoveFileW(list.c_str(), movedList.c_str())) << "row " << row << ": released";
+        EXPECT_TRUE(MoveFileW(folder.wstring().c_str(), movedFolder.c_str())) << "row " << row << ": released";
     }
 }
 
@@ -878,6 +952,9 @@ TEST(WordTemplateInstaller, CreateSharedList) {
     const fs::path existing = folder.file("existing");
     writeFileBytes(existing, "\xEF\xBB\xBF"
                              "D:\\other\r\n");
+    fs::create_directories(folder.path() / "elsewhere");
+    const UnixLink link(folder.path() / "elsewhere", folder.path() / "linked", folder.file("marker"));
+    ASSERT_TRUE(link.made());
     const struct {
         const char* what;
         fs::path path;
@@ -889,14 +966,16 @@ TEST(WordTemplateInstaller, CreateSharedList) {
          "\xEF\xBB\xBF"
          "D:\\other\r\n"},
         {"no folder", folder.path() / "missing" / "list", SharedListCreation::Failed, "-"},
+        // Nothing made at the link's target, where every user could rewrite it.
+        {"a folder that is a link", folder.path() / "linked" / "list", SharedListCreation::Failed, "-"},
     };
     for (size_t row = 0; row < std::size(cases); ++row) {
         SCOPED_TRACE(cases[row].what);
-        EXPECT_EQ(createWordStartupList(cases[row].path.wstring()), cases[row].expected);
+        EXPECT_EQ(createWordStartupList(cases[row].path.wstring()), cases[row].expected) << "row " << row;
         if (cases[row].bytesAfter == "-")
-            EXPECT_FALSE(fs::exists(cases[row].path));
+            EXPECT_FALSE(fs::exists(cases[row].path)) << "row " << row;
         else
-            EXPECT_EQ(readFileBytes(cases[row].path), cases[row].bytesAfter);
+            EXPECT_EQ(readFileBytes(cases[row].path), cases[row].bytesAfter) << "row " << row;
     }
 }
 
