@@ -20,3 +20,6 @@ enum class [[nodiscard]] FinalPathMatch{
 
 // Compares the handle's final path with that of `path`'s folder followed by `path`'s last name.
 FinalPathMatch finalPathMatch(HANDLE handle, const std::wstring& path);
+
+// The same against a folder the caller holds open: the handle's final path must be the folder's followed by `name`.
+FinalPathMatch finalPathMatchIn(HANDLE handle, HANDLE folder, const std::wstring& name);

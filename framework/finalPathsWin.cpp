@@ -24,19 +24,26 @@ std::wstring finalPathOf(HANDLE handle) {
     return std::wstring();
 }
 
+FinalPathMatch finalPathMatchIn(HANDLE handle, HANDLE folder, const std::wstring& name) {
+    const std::wstring own = finalPathOf(handle);
+    const std::wstring folderPath = finalPathOf(folder);
+    if (own.empty() || folderPath.empty() || name.empty())
+        return FinalPathMatch::Unknown;
+    const bool folderEndsInSlash = folderPath.back() == L'\\';
+    const std::wstring expected = folderPath + (folderEndsInSlash ? L"" : L"\\") + name;
+    return sameTextIgnoringCase(own, expected) ? FinalPathMatch::Direct : FinalPathMatch::Elsewhere;
+}
+
 FinalPathMatch finalPathMatch(HANDLE handle, const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
     if (slash == std::wstring::npos || slash + 1 >= path.size())
         return FinalPathMatch::Unknown;
-    const std::wstring own = finalPathOf(handle);
-    // The folder is opened for its name only: no access to its data, every sharing allowed.
+    // The folder is opened for its name only: no access to its data, every sharing allowed. Its path keeps its
+    // separator, so that a drive's root stays the root.
     const ScopedHandle folder(CreateFileW(path.substr(0, slash + 1).c_str(), FILE_READ_ATTRIBUTES,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    const std::wstring folderPath = folder.isValid() ? finalPathOf(folder.get()) : std::wstring();
-    if (own.empty() || folderPath.empty())
+    if (!folder.isValid())
         return FinalPathMatch::Unknown;
-    const bool folderEndsInSlash = folderPath.back() == L'\\';
-    const std::wstring expected = folderPath + (folderEndsInSlash ? L"" : L"\\") + path.substr(slash + 1);
-    return sameTextIgnoringCase(own, expected) ? FinalPathMatch::Direct : FinalPathMatch::Elsewhere;
+    return finalPathMatchIn(handle, folder.get(), path.substr(slash + 1));
 }

@@ -1,6 +1,7 @@
 // The shared "wordstartup" list; see sharedStartupList.h.
 #include "sharedStartupList.h"
 
+#include "finalPaths.h"
 #include "textFile.h"
 #include "textUnits.h"
 
@@ -16,41 +17,10 @@ bool isMissingError(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// The system's final path of an open file or folder (links resolved), empty when it cannot be had.
-std::wstring finalPathOf(HANDLE handle) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD units = GetFinalPathNameByHandleW(handle, &path[0], DWORD(path.size()), FILE_NAME_NORMALIZED);
-        if (units == 0)
-            return std::wstring();
-        if (units < path.size()) {
-            path.resize(units);
-            return path;
-        }
-        path.assign(units, L'\0'); // too small: `units` is the size needed, terminator included
-    }
-    return std::wstring();
-}
-
-bool sameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 // Whether the object open as `handle` is the one named `path`, judged by final paths: its own must be its folder's
 // followed by its name. A final path that cannot be had leaves the judgement to the attributes.
 bool reachedDirectly(HANDLE handle, const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos || slash + 1 >= path.size())
-        return true;
-    const std::wstring own = finalPathOf(handle);
-    ScopedHandle parent(CreateFileW(path.substr(0, slash).c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    const std::wstring folder = parent.isValid() ? finalPathOf(parent.get()) : std::wstring();
-    if (own.empty() || folder.empty())
-        return true;
-    const bool folderEndsInSlash = folder.back() == L'\\';
-    return sameTextIgnoringCase(own, folder + (folderEndsInSlash ? L"" : L"\\") + path.substr(slash + 1));
+    return finalPathMatch(handle, path) != FinalPathMatch::Elsewhere;
 }
 
 // The volume and file index of an open file: the same file whatever name it was opened by.
@@ -85,12 +55,7 @@ bool standsIn(HANDLE file, HANDLE folder, const std::wstring& path) {
     if (slash == std::wstring::npos || !GetFileInformationByHandle(file, &information) ||
         (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0)
         return false;
-    const std::wstring own = finalPathOf(file);
-    const std::wstring parent = finalPathOf(folder);
-    if (own.empty() || parent.empty())
-        return false;
-    const bool parentEndsInSlash = parent.back() == L'\\';
-    return sameTextIgnoringCase(own, parent + (parentEndsInSlash ? L"" : L"\\") + path.substr(slash + 1));
+    return finalPathMatchIn(file, folder, path.substr(slash + 1)) == FinalPathMatch::Direct;
 }
 
 // Creates the empty list in the folder held open as `folder` and keeps it open as `held` (reading its data, sharing

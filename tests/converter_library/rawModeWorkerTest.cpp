@@ -885,16 +885,17 @@ TEST_F(RawMode, OtherEndings) {
 // ---- A save dialog that cannot be trusted, in place of the shell's: one that refuses its options (and so would not
 // ask before it replaces a file), or one that gives an item without a file-system path. It shows nothing: Show
 // returns at once, as if the user had accepted what it proposed.
-class UntrustedItem final : public IShellItem {
+// The reference counting and interface query of the stand-in COM objects below.
+template <typename Interface> class StandInObject : public Interface {
 public:
-    explicit UntrustedItem(std::wstring path) : path_(std::move(path)) {}
+    virtual ~StandInObject() = default;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IShellItem)) {
+        if (!answers(iid)) {
             *object = nullptr;
             return E_NOINTERFACE;
         }
-        *object = static_cast<IShellItem*>(this);
-        AddRef();
+        *object = static_cast<Interface*>(this);
+        this->AddRef();
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
@@ -904,6 +905,17 @@ public:
             delete this;
         return left;
     }
+
+protected:
+    virtual bool answers(REFIID iid) const = 0;
+
+private:
+    std::atomic<ULONG> references_{1};
+};
+
+class UntrustedItem final : public StandInObject<IShellItem> {
+public:
+    explicit UntrustedItem(std::wstring path) : path_(std::move(path)) {}
     HRESULT STDMETHODCALLTYPE BindToHandler(IBindCtx*, REFGUID, REFIID, void**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetParent(IShellItem**) override { return E_NOTIMPL; }
     // Only the file-system path is ever asked for; an empty one means the item has none.
@@ -922,7 +934,7 @@ public:
     HRESULT STDMETHODCALLTYPE Compare(IShellItem*, SICHINTF, int*) override { return E_NOTIMPL; }
 
 private:
-    std::atomic<ULONG> references_{1};
+    bool answers(REFIID iid) const override { return IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellItem); }
     std::wstring path_;
 };
 
@@ -933,24 +945,8 @@ struct UntrustedSave {
 };
 UntrustedSave gUntrustedSave; // set by the test before the task starts
 
-class UntrustedSaveDialog final : public IFileDialog {
+class UntrustedSaveDialog final : public StandInObject<IFileDialog> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IModalWindow) && !IsEqualIID(iid, IID_IFileDialog)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IFileDialog*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE Show(HWND) override {
         ++gUntrustedSave.shown;
         return S_OK;
@@ -991,7 +987,9 @@ public:
     HRESULT STDMETHODCALLTYPE SetFilter(IShellItemFilter*) override { return S_OK; }
 
 private:
-    std::atomic<ULONG> references_{1};
+    bool answers(REFIID iid) const override {
+        return IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IModalWindow) || IsEqualIID(iid, IID_IFileDialog);
+    }
 };
 
 // The shell's open dialog, and the untrusted one for saving.
