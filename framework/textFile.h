@@ -56,6 +56,9 @@ public:
     // same open file: what is read is the file behind the caller's handle, whatever its name leads to meanwhile. The
     // caller's handle stays open and the caller's; the two share the file position, which this moves.
     TextFileReader(HANDLE file, int32_t selector, uint64_t bufferBytes);
+    // A path in a writable buffer is a path, not a handle (wchar_t* would otherwise convert to HANDLE).
+    TextFileReader(wchar_t* path, int32_t selector, uint64_t bufferBytes)
+        : TextFileReader(std::wstring(path), selector, bufferBytes) {}
     ~TextFileReader() = default; // closeTextFileReader: the scope records release handle and buffers
     TextFileReader(const TextFileReader&) = delete;
     TextFileReader& operator=(const TextFileReader&) = delete;
