@@ -57,6 +57,10 @@ private:
 // name is a folder or a link, or leads to its file through a link at its end.
 bool deleteNativeFile(const std::filesystem::path& path);
 
+// Copies `source` whole into `target`, created as `how` says, 1 MiB at a time; false when any step failed. A target
+// that was created but not filled whole is deleted again; one that could not be created is left alone.
+bool copyNativeFile(const std::filesystem::path& source, const std::filesystem::path& target, FileCreation how);
+
 // Puts `replacement` in the place of `target` in one step (a file there is replaced, never emptied first, and one that
 // may not be written is not replaced); false, and both left as they were, when the system refuses. Both must lie on
 // one volume.

@@ -25,13 +25,16 @@ intptr_t asValue(HANDLE handle) {
     return handle == INVALID_HANDLE_VALUE ? intptr_t(-1) : reinterpret_cast<intptr_t>(handle);
 }
 
-// The open object is a plain file (no reparse point, no folder) that `path` names directly.
-bool isPlainFileNamed(HANDLE file, const std::filesystem::path& path) {
+// The open object is a plain file: no reparse point (opened as itself it holds no document), no folder.
+bool isPlainFile(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(file, &information) ||
-        (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0)
-        return false;
-    return finalPathMatch(file, path.wstring()) == FinalPathMatch::Direct;
+    return GetFileInformationByHandle(file, &information) &&
+           (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+}
+
+// The open object is a plain file that `path` names directly.
+bool isPlainFileNamed(HANDLE file, const std::filesystem::path& path) {
+    return isPlainFile(file) && finalPathMatch(file, path.wstring()) == FinalPathMatch::Direct;
 }
 
 // Marks the file for deletion when its handle closes.
@@ -58,11 +61,9 @@ bool NativeFile::openForReading(const std::filesystem::path& path, FileReading u
     if (!file.isValid() && (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION))
         file =
             ScopedHandle(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, kFlags, nullptr));
-    // A reparse point opened as itself has no document in it; a folder is none either; and a file reached through a
-    // link (as Wine opens one) is not the file that was named.
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!file.isValid() || !GetFileInformationByHandle(file.get(), &information) ||
-        (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+    // A file reached through a link (as Wine opens one) is not the file that was named. A final path that cannot be
+    // had does not keep the file from being read; deleteAndClose then refuses.
+    if (!file.isValid() || !isPlainFile(file.get()) ||
         finalPathMatch(file.get(), path.wstring()) == FinalPathMatch::Elsewhere)
         return false;
     handle_ = asValue(file.release());

@@ -14,6 +14,10 @@
 #include <string>
 #include <system_error>
 
+#ifdef _WIN32
+#include "scopedWin.h"
+#endif
+
 namespace fs = std::filesystem;
 using namespace testing_support;
 
@@ -154,6 +158,24 @@ TEST(FileIo, ANewFileTakesNoNameThatIsTaken) {
         }
     }
 }
+
+#ifdef _WIN32
+// A file another program holds open without sharing its deletion (another session's conversion writing its output,
+// say) is not deleted, whoever asks: the clean-up skips it, and the engine still reads it whole.
+TEST(FileIo, AFileHeldWithoutDeleteSharingStays) {
+    Scene scene(AtName::PlainFile);
+    const ScopedHandle held(CreateFileW(scene.name().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held.isValid());
+    EXPECT_FALSE(deleteNativeFile(scene.name()));
+    EXPECT_EQ(loadSourceRtf(scene.name()), SourceLoadStatus::Ok);
+    std::string read;
+    for (uint8_t byte = nextSourceByte(0); byte != 0; byte = nextSourceByte(0))
+        read += char(byte);
+    EXPECT_EQ(read, "ours");
+    EXPECT_TRUE(scene.nameTaken());
+}
+#endif
 
 TEST(FileIo, AReplacementTakesTheTargetsPlaceWhole) {
     TempFolder folder;

@@ -3,9 +3,6 @@
 
 #include "platform/fileIo.h"
 
-#include <algorithm>
-#include <vector>
-
 namespace fs = std::filesystem;
 
 namespace benchfile {
@@ -32,18 +29,7 @@ bool copyWhole(const fs::path& source, const fs::path& target) {
 }
 
 bool copyChunked(const fs::path& source, const fs::path& target) {
-    NativeFile in;
-    NativeFile out;
-    if (!in.openForReading(source) || !out.createForWriting(target))
-        return false;
-    std::vector<char> buffer(size_t(1) << 20);
-    for (int64_t left = in.size(); left > 0;) {
-        const size_t step = size_t(std::min<int64_t>(left, int64_t(buffer.size())));
-        if (!in.readExactly(buffer.data(), step) || !out.writeAll(buffer.data(), step))
-            return false;
-        left -= int64_t(step);
-    }
-    return out.close();
+    return copyNativeFile(source, target, FileCreation::EmptyExisting);
 }
 
 } // namespace benchfile

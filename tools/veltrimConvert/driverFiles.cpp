@@ -1,38 +1,17 @@
 // The driver's own files; see driverFiles.h.
 #include "driverFiles.h"
 
+#include "mtef/hexText.h"
 #include "platform/fileIo.h"
 
 #include <cstdint>
 #include <string>
 #include <system_error>
-#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
 constexpr size_t kNameRandomBytes = 16; // 128 bits: no name another program could guess or hit by chance
-constexpr size_t kCopyChunk = size_t(1) << 20;
-
-// A copy of `input` under `copy`, a name that nothing has yet. A copy cut short is removed again.
-bool copyToNewFile(const fs::path& input, const fs::path& copy) {
-    NativeFile from;
-    NativeFile to;
-    if (!from.openForReading(input) || !to.createForWriting(copy, FileCreation::NewOnly))
-        return false;
-    const int64_t size = from.size();
-    std::vector<char> buffer(kCopyChunk);
-    bool ok = size >= 0;
-    for (int64_t left = size; ok && left > 0;) {
-        const size_t chunk = left < int64_t(buffer.size()) ? size_t(left) : buffer.size();
-        ok = from.readExactly(buffer.data(), chunk) && to.writeAll(buffer.data(), chunk);
-        left -= int64_t(chunk);
-    }
-    ok = to.close() && ok;
-    if (!ok)
-        (void)deleteNativeFile(copy);
-    return ok;
-}
 
 // The temporary folder, or the current folder where the system names none.
 fs::path temporaryFolder() {
@@ -48,12 +27,8 @@ fs::path unguessableName(const fs::path& folder, const char* prefix, const char*
     uint8_t bytes[kNameRandomBytes] = {};
     if (!fillWithSystemRandom(bytes, sizeof bytes))
         return {};
-    static const char kDigits[] = "0123456789abcdef";
     std::string name(prefix);
-    for (uint8_t byte : bytes) {
-        name += kDigits[byte >> 4];
-        name += kDigits[byte & 15];
-    }
+    appendHexText(name, bytes, sizeof bytes);
     name += suffix;
     return folder / name;
 }
@@ -71,7 +46,7 @@ bool HandOver::make(const fs::path& input) {
     // A hard link is made only under a new name, as the copy is.
     std::error_code error;
     fs::create_hard_link(input, name, error);
-    if (error && !copyToNewFile(input, name))
+    if (error && !copyNativeFile(input, name, FileCreation::NewOnly))
         return false;
     path_ = name;
     return true;
